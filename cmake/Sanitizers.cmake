@@ -1,0 +1,6 @@
+set(ZEPHYRA_SANITIZE "" CACHE STRING "Sanitizers: address;undefined or thread")
+if(ZEPHYRA_SANITIZE)
+  string(REPLACE ";" "," _san "${ZEPHYRA_SANITIZE}")
+  add_compile_options(-fsanitize=${_san} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=${_san})
+endif()

@@ -1,0 +1,37 @@
+// Basic handle and message types shared by the program, the platform layer and
+// the device library. Pure C++: no Qt, so the device library can use it.
+#pragma once
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
+using UINT_PTR = std::uintptr_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+// A window handle is an opaque number that is never reused; a message sent to a
+// handle whose window is gone is dropped.
+struct HWND__;
+using HWND = HWND__*;
+
+constexpr UINT WM_USER = 0x0400;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_WTSSESSION_CHANGE = 0x02B1;
+constexpr WPARAM WTS_REMOTE_CONNECT = 0x3;
+constexpr WPARAM WTS_REMOTE_DISCONNECT = 0x4;
+
+inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+inline WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
