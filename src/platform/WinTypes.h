@@ -33,5 +33,13 @@ constexpr UINT WM_WTSSESSION_CHANGE = 0x02B1;
 constexpr WPARAM WTS_REMOTE_CONNECT = 0x3;
 constexpr WPARAM WTS_REMOTE_DISCONNECT = 0x4;
 
+// A window rectangle in screen pixels; right and bottom are one past the edge.
+struct RECT {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
 inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
