@@ -1,0 +1,8 @@
+// The string table.
+#pragma once
+#include <QString>
+
+#include "platform/WinTypes.h"
+
+// Empty for an id the table does not hold.
+QString LoadResString(UINT id);
