@@ -1,0 +1,96 @@
+// The wait box: dots, keys, its own close, and the main frame's show and close.
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+#include "FrameFixture.h"
+#include "device/MxMessages.h"
+#include "mainframe/DialogWaitMessage.h"
+
+namespace {
+
+const QString kText = QStringLiteral("Changing modulation mode");
+
+TEST(WaitBox, DotsRunOneToElevenThenNoneAndContinueAcrossShowings) {
+    CDialogWaitMessage dlg;
+    dlg.show();
+    EXPECT_EQ(dlg.TextControl()->text(), kText);
+    EXPECT_TRUE(dlg.IsTimerRunning(CDialogWaitMessage::kDotTimer));
+    EXPECT_TRUE(dlg.IsTimerRunning(CDialogWaitMessage::kCloseTimer));
+    for (int tick = 1; tick <= 11; ++tick) {
+        dlg.OnTimer(CDialogWaitMessage::kDotTimer);
+        EXPECT_EQ(dlg.TextControl()->text(), kText + QString(tick, QLatin1Char('.'))) << tick;
+    }
+    dlg.OnTimer(CDialogWaitMessage::kDotTimer);  // the twelfth
+    EXPECT_EQ(dlg.TextControl()->text(), kText);
+    dlg.OnTimer(CDialogWaitMessage::kDotTimer);
+    dlg.OnTimer(CDialogWaitMessage::kDotTimer);
+    dlg.hide();
+    EXPECT_FALSE(dlg.IsTimerRunning(CDialogWaitMessage::kDotTimer));
+
+    dlg.show();
+    EXPECT_EQ(dlg.TextControl()->text(), kText);
+    dlg.OnTimer(CDialogWaitMessage::kDotTimer);
+    EXPECT_EQ(dlg.TextControl()->text(), kText + QStringLiteral("..."));
+}
+
+TEST(WaitBox, KeysLeaveItOpenAndThe300SecondTimerClosesItAsOk) {
+    CDialogWaitMessage dlg;
+    dlg.show();
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_A}) {
+        QTest::keyClick(&dlg, key);
+        QTest::keyClick(dlg.TextControl(), key);
+        EXPECT_TRUE(dlg.isVisible()) << key;
+    }
+    EXPECT_EQ(CDialogWaitMessage::kCloseAfterMs, 300000u);
+    dlg.OnTimer(CDialogWaitMessage::kCloseTimer);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(FrameTest, WaitShowOpensOneBoxAndWaitCloseEndsItAsCancel) {
+    CDialogWaitMessage* box = frame->m_dlgWaitMessage;
+    ASSERT_NE(box, nullptr);
+    int shown = 0;
+    struct Counter : QObject {
+        int* n;
+        explicit Counter(int* p) : n(p) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Show) ++*n;
+            return false;
+        }
+    } counter(&shown);
+    box->installEventFilter(&counter);
+    // A safety net: a test that fails must not hang in the modal loop.
+    QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
+
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);  // arrives while the first is open
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_CLOSE, 0, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(shown == 1 && !box->isVisible(), 10000);
+    PumpPostedMessages(200);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(box->result(), QDialog::Rejected);
+    box->removeEventFilter(&counter);
+
+    // Closing when no box is open does nothing.
+    frame->SendMessage(WM_WAIT_CLOSE, 0, 0);
+    EXPECT_FALSE(box->isVisible());
+}
+
+TEST_F(FrameTest, WaitDoneClosesTheBox) {
+    CDialogWaitMessage* box = frame->m_dlgWaitMessage;
+    int finished = 0, result = -1;
+    QObject::connect(box, &QDialog::finished, box, [&](int r) {
+        ++finished;
+        result = r;
+    });
+    QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_DONE, 0, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(finished == 1, 10000);
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_FALSE(box->isVisible());
+}
+
+}  // namespace
