@@ -48,13 +48,17 @@ std::vector<int> BoxWidths(double sigma)
 void BoxCircular(const double* in, double* out, int n, int w)
 {
     const int h = w / 2;
-    auto at = [&](long i) { return in[((i % n) + n) % n]; };
+    auto wrap = [n](long i) { return static_cast<int>(((i % n) + n) % n); };
     double sum = 0.0;
     for (int j = -h; j <= h; ++j)
-        sum += at(j);
+        sum += in[wrap(j)];
+    const double scale = 1.0 / w;
+    int add = wrap(h + 1), drop = wrap(-h);
     for (int i = 0; i < n; ++i) {
-        out[i] = sum / w;
-        sum += at(static_cast<long>(i) + h + 1) - at(static_cast<long>(i) - h);
+        out[i] = sum * scale;
+        sum += in[add] - in[drop];
+        if (++add == n) add = 0;
+        if (++drop == n) drop = 0;
     }
 }
 
