@@ -87,6 +87,8 @@ public:
     const std::vector<double>& MaxHold() const { return m_maxHold; }
     const std::vector<double>& MinHold() const { return m_minHold; }
     int UndoDepth() const { return static_cast<int>(m_undo.size()); }
+    // Identity of the cached background and grid; changes only when they are redrawn.
+    qint64 StaticImageKey() const { return m_static.cacheKey(); }
 
     void PaintOn(QWidget* w);
     void OnWidgetResized(int width, int height);

@@ -48,37 +48,41 @@ void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>&
     out.clear();
     int i0 = 0, i1 = -1;
     if (!v || !VisibleRange(m, n, i0, i1)) return;
-    const int cols = m.cols;
-    scratch.assign(static_cast<std::size_t>(cols) * 3, INT_MAX);
-    int* lo = scratch.data();
-    int* hi = lo + cols;
-    int* last = hi + cols;
-    for (int c = 0; c < cols; ++c) hi[c] = INT_MIN;
-    for (int i = i0; i <= i1; ++i) {
-        double val = v[i];
-        if (std::isnan(val)) continue;
-        int c = static_cast<int>(std::floor(m.a * i + m.b + 0.5));
-        if (c < 0 || c >= cols) continue;
-        int y = static_cast<int>(std::floor(PixelY(m, val) + 0.5));
-        if (y < lo[c]) lo[c] = y;
-        if (y > hi[c]) hi[c] = y;
-        last[c] = y;
-    }
-    out.reserve(static_cast<std::size_t>(cols));
+    (void)scratch;  // kept in the signature for callers that reuse buffers
+    auto colOf = [&](int i) { return static_cast<int>(std::floor(m.a * i + m.b + 0.5)); };
+    auto toPixel = [&](double val) { return static_cast<int>(std::floor(PixelY(m, val) + 0.5)); };
+    out.reserve(static_cast<std::size_t>(m.cols));
     bool havePrev = false;
     int prevLast = 0;
-    for (int c = 0; c < cols; ++c) {
-        if (lo[c] == INT_MAX) {
-            havePrev = false;
+    int i = i0;
+    for (int c = std::max(0, colOf(i0)); c < m.cols && i <= i1; ++c) {
+        // Points of this column: a run of indexes, found from the closed form and
+        // nudged so that it agrees exactly with colOf at the edges.
+        int end = static_cast<int>(std::min<double>(i1, std::ceil((c + 0.5 - m.b) / m.a) - 1.0));
+        while (end + 1 <= i1 && colOf(end + 1) <= c) ++end;
+        while (end >= i && colOf(end) > c) --end;
+        if (end < i) continue;
+        // Samples are compared as values; NaN fails both tests and so is skipped.
+        double lo = INFINITY, hi = -INFINITY;
+        for (int j = i; j <= end; ++j) {
+            const double x = v[j];
+            lo = x < lo ? x : lo;
+            hi = x > hi ? x : hi;
+        }
+        int lastIdx = end;
+        while (lastIdx >= i && std::isnan(v[lastIdx])) --lastIdx;
+        i = end + 1;
+        if (!(lo <= hi)) {
+            havePrev = false;  // a column of gaps breaks the line
             continue;
         }
-        int y0 = lo[c], y1 = hi[c];
+        int y0 = toPixel(hi), y1 = toPixel(lo);
         if (havePrev) {
             y0 = std::min(y0, prevLast);
             y1 = std::max(y1, prevLast);
         }
         out.push_back({m.left + c, y0, y1});
-        prevLast = last[c];
+        prevLast = toPixel(v[lastIdx]);
         havePrev = true;
     }
 }

@@ -1,0 +1,205 @@
+// Inside one graph: holds, focus, colours, the cached grid, the column reduction.
+#include <QImage>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "graph/Graph.h"
+#include "graph/TraceGeometry.h"
+
+namespace {
+
+GraphDataInfo Info(vg::CGraph& g) {
+    GraphDataInfo i{};
+    g.GetDataInfo(i);
+    return i;
+}
+
+TEST(GraphHolds, FollowTheDataAndRestart) {
+    vg::CGraph g(0, nullptr, 400, 300);
+    GraphDataInfo info = Info(g);
+    info.m_nPointCount = 3;
+    info.m_bMaxHold = -1;
+    info.m_bMinHold = -1;
+    g.SetDataInfo(info);
+    double a[3] = {1, 5, 3}, b[3] = {4, 2, 6}, c[3] = {0, 0, 0};
+    g.SetData(0, a, 3, 24);
+    g.SetData(0, b, 3, 24);
+    EXPECT_EQ(g.MaxHold(), (std::vector<double>{4, 5, 6}));
+    EXPECT_EQ(g.MinHold(), (std::vector<double>{1, 2, 3}));
+
+    g.MinMaxHoldInit();
+    EXPECT_TRUE(g.MaxHold().empty());
+    g.SetData(0, c, 3, 24);
+    EXPECT_EQ(g.MaxHold(), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(g.MinHold(), (std::vector<double>{0, 0, 0}));
+
+    // Max hold off: its trace goes, the min hold goes on.
+    info = Info(g);
+    info.m_bMaxHold = 0;
+    g.SetDataInfo(info);
+    g.SetData(0, b, 3, 24);
+    EXPECT_TRUE(g.MaxHold().empty());
+    EXPECT_EQ(g.MinHold(), (std::vector<double>{0, 0, 0}));
+
+    // Clearing the data (new frequency) drops the holds that belonged to them.
+    g.ClearData(0);
+    EXPECT_TRUE(g.MinHold().empty());
+}
+
+TEST(GraphData, KeepsItsOwnCopyOfTheSamples) {
+    vg::CGraph g(3, nullptr, 400, 300);
+    std::vector<std::int16_t> buf = {10, -20, 30};
+    ASSERT_TRUE(g.SetData(0, buf.data(), 3, 6));
+    buf.assign(3, 0);  // the device library reuses its buffer
+    g.Render(0.2f);
+    EXPECT_EQ(g.LayerData(0), (std::vector<double>{10, -20, 30}));
+}
+
+TEST(GraphTexts, HoverFocusesAVisibleFocusableText) {
+    vg::CGraph g(0, nullptr, 500, 300);
+    const QRect ymax = g.TextRect(3), xmin = g.TextRect(0);
+    ASSERT_FALSE(ymax.isEmpty());
+    EXPECT_EQ(g.FocusedText(), -1);
+    g.Input(ymax.center().x(), ymax.center().y(), 0, false, false, true);
+    EXPECT_EQ(g.FocusedText(), 3);
+    g.Input(xmin.center().x(), xmin.center().y(), 0, false, false, true);
+    EXPECT_EQ(g.FocusedText(), 0);
+    // Hidden text: loses the focus and cannot take it.
+    g.SetCustomTextVisible(0, false);
+    EXPECT_EQ(g.FocusedText(), -1);
+    g.Compose();
+    g.Input(xmin.center().x(), xmin.center().y(), 0, false, false, true);
+    EXPECT_EQ(g.FocusedText(), -1);
+    // Marker read-outs are not focusable.
+    g.SetCustomTextVisible(11, true);
+    g.Compose();
+    QRect m1 = g.TextRect(11);
+    ASSERT_FALSE(m1.isEmpty());
+    g.Input(m1.center().x(), m1.center().y(), 0, false, false, true);
+    EXPECT_NE(g.FocusedText(), 11);
+}
+
+bool HasColour(const QImage& img, const QRect& r, int red, int green, int blue) {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            QRgb c = img.pixel(x, y);
+            if (std::abs(qRed(c) - red) < 40 && std::abs(qGreen(c) - green) < 40 && std::abs(qBlue(c) - blue) < 40)
+                return true;
+        }
+    return false;
+}
+
+TEST(GraphColours, TextColoursAreBgrTheOthersArgb) {
+    vg::CGraph g(0, nullptr, 500, 300);
+    GraphDesignInfo d{};
+    g.GetDesignInfo(d);
+    d.m_clrBG = 0xFF000000;
+    d.m_clrText = 0x000000FF;     // red as 0x00BBGGRR
+    d.m_clrTextFo = 0x0000FF00;   // green
+    d.m_clrTextSe = 0x00000000;   // no box behind the focused text
+    d.m_clrData = 0xFF0000FF;     // blue as 0xAARRGGBB
+    d.m_clrFade = 0;
+    g.SetDesignInfo(d);
+    GraphDataInfo info{};
+    g.GetDataInfo(info);
+    info.m_nPointCount = 2;
+    info.m_dXMin = 0;
+    info.m_dXMax = 1;
+    info.m_dYMin = 0;
+    info.m_dYMax = 10;
+    g.SetDataInfo(info);
+    double v[2] = {5, 5};
+    g.SetData(0, v, 2, 16);
+    g.Input(g.TextRect(3).center().x(), g.TextRect(3).center().y(), 0, false, false, true);
+    g.Render(0);
+    const QImage img = g.Frame().convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(HasColour(img, g.TextRect(2), 255, 0, 0)) << "text";
+    EXPECT_FALSE(HasColour(img, g.TextRect(2), 0, 0, 255));
+    EXPECT_TRUE(HasColour(img, g.TextRect(3), 0, 255, 0)) << "focused text";
+    const QRect plot = g.PlotRect();
+    EXPECT_TRUE(HasColour(img, QRect(plot.center().x(), plot.top(), 1, plot.height()), 0, 0, 255)) << "data";
+}
+
+TEST(GraphDrawing, GridIsRedrawnOnlyWhenItChanges) {
+    vg::CGraph g(0, nullptr, 600, 300);
+    std::vector<double> v(1024, -60.0);
+    g.SetData(0, v.data(), 1024, 1024 * 8);
+    g.Render(0);
+    const qint64 key = g.StaticImageKey();
+    v.assign(1024, -70.0);
+    g.SetData(0, v.data(), 1024, 1024 * 8);
+    g.Render(0.2f);
+    g.SetCustomText(9, "Gain:-3.0 dB");
+    g.Render(0.2f);
+    EXPECT_EQ(g.StaticImageKey(), key);
+    GraphDataInfo info{};
+    g.GetDataInfo(info);
+    info.m_dYMax -= 10.0;
+    g.SetDataInfo(info);
+    g.Render(0);
+    EXPECT_NE(g.StaticImageKey(), key);
+}
+
+TEST(TraceGeometry, EachColumnSpansItsLowestAndHighestSample) {
+    // 30720 points into 100 columns: about 307 per column.
+    const int n = 30720, cols = 100;
+    vg::TraceMap m;
+    m.cols = cols;
+    m.left = 10;
+    m.a = double(cols - 1) / (n - 1);
+    m.b = 0.0;
+    m.yTop = 0;
+    m.yMax = 100;
+    m.ky = 1.0;  // one pixel per unit
+    m.clipTop = 0;
+    m.clipBottom = 100;
+    std::vector<double> v(n);
+    for (int i = 0; i < n; ++i) v[std::size_t(i)] = 50.0 + 40.0 * std::sin(i * 0.37) * std::sin(i * 0.0011);
+    ASSERT_TRUE(vg::IsDense(m, n));
+    std::vector<vg::Span> spans;
+    std::vector<int> scratch;
+    vg::ReduceToSpans(m, v.data(), n, spans, scratch);
+    ASSERT_EQ(int(spans.size()), cols);
+    std::vector<int> lo(cols, 1000), hi(cols, -1000), last(cols, 0);
+    for (int i = 0; i < n; ++i) {
+        auto c = std::size_t(std::floor(m.a * i + 0.5));
+        int y = int(std::floor(100.0 - v[std::size_t(i)] + 0.5));
+        lo[c] = std::min(lo[c], y);
+        hi[c] = std::max(hi[c], y);
+        last[c] = y;
+    }
+    for (std::size_t c = 0; c < std::size_t(cols); ++c) {
+        const auto& s = spans[c];
+        EXPECT_EQ(s.x, 10 + int(c));
+        // Lowest to highest sample, joined to where the column before ended.
+        int want0 = lo[c], want1 = hi[c];
+        if (c > 0) {
+            want0 = std::min(want0, last[c - 1]);
+            want1 = std::max(want1, last[c - 1]);
+        }
+        EXPECT_EQ(s.y0, want0) << c;
+        EXPECT_EQ(s.y1, want1) << c;
+    }
+}
+
+TEST(TraceGeometry, GapsAndOffScaleSamplesAreSafe) {
+    vg::TraceMap m;
+    m.cols = 50;
+    m.a = 1.0;
+    m.b = 0.0;
+    m.yMax = 1.0;
+    m.ky = 10.0;
+    m.clipTop = 0;
+    m.clipBottom = 20;
+    double v[5] = {0.5, std::nan(""), 1e300, -1e300, -INFINITY};
+    std::vector<vg::Segment> segs;
+    vg::BuildSegments(m, v, 5, segs);
+    ASSERT_EQ(segs.size(), 2u);  // NaN breaks the line; the rest is clamped to the edges
+    for (const auto& s : segs) {
+        EXPECT_GE(s.y0, -2.0);
+        EXPECT_LE(s.y1, 22.0);
+    }
+}
+
+}  // namespace
