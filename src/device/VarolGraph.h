@@ -34,6 +34,8 @@ inline constexpr const char* kVarolGraphLibraryName = "libVarolGraphDLL.so";
 
 static_assert(std::endian::native == std::endian::little, "graph records are little-endian");
 
+// The records are packed: read a field by value (double(info.m_dYMin)); binding a
+// reference to it (as gtest's EXPECT_EQ does) points at a misaligned double.
 #pragma pack(push, 1)
 // Ranges and point count of one graph. Bytes not named here belong to the library:
 // the program passes them back as it got them.

@@ -200,17 +200,17 @@ TEST_F(GraphApi, ZoomThenUndoRestoresTheExactDataInfo) {
     Release(m_plot.left + 200, m_plot.top + 150);
     GraphDataInfo zoomed{};
     VarolGraph_GetDataInfo(0, &zoomed);
-    EXPECT_GT(zoomed.m_dXMin, before.m_dXMin);
-    EXPECT_LT(zoomed.m_dXMax, before.m_dXMax);
-    EXPECT_GT(zoomed.m_dYMin, before.m_dYMin);
-    EXPECT_LT(zoomed.m_dYMax, before.m_dYMax);
+    EXPECT_GT(double(zoomed.m_dXMin), double(before.m_dXMin));
+    EXPECT_LT(double(zoomed.m_dXMax), double(before.m_dXMax));
+    EXPECT_GT(double(zoomed.m_dYMin), double(before.m_dYMin));
+    EXPECT_LT(double(zoomed.m_dYMax), double(before.m_dYMax));
 
     // A second zoom inside the first, then two undos.
     Press(m_plot.left + 10, m_plot.top + 10);
     Release(m_plot.left + 100, m_plot.top + 100);
     GraphDataInfo twice{};
     VarolGraph_GetDataInfo(0, &twice);
-    EXPECT_GT(twice.m_dXMin, zoomed.m_dXMin);
+    EXPECT_GT(double(twice.m_dXMin), double(zoomed.m_dXMin));
 
     ASSERT_EQ(VarolGraph_Undo(0), -1);
     GraphDataInfo after{};
@@ -274,7 +274,7 @@ TEST(GraphApiNoWindow, InitWithoutAWindowStillMakesAGraph) {
     EXPECT_EQ(VarolGraph_Init(3, nullptr, 200, 100), 0);
     GraphDataInfo info{};
     EXPECT_EQ(VarolGraph_GetDataInfo(3, &info), -1);
-    EXPECT_EQ(info.m_nPointCount, 30720);
+    EXPECT_EQ(int(info.m_nPointCount), 30720);
     EXPECT_EQ(VarolGraph_Render(3, 0.2f), -1);
     EXPECT_EQ(VarolGraph_Free(3), -1);
     EXPECT_EQ(VarolGraph_Free(3), 0);

@@ -203,3 +203,34 @@ TEST(TraceGeometry, GapsAndOffScaleSamplesAreSafe) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Graph3D, StacksRecentTracesAndTakesTheWheel) {
+    vg::CGraph g(0, nullptr, 400, 300);
+    GraphDesignInfo d{};
+    g.GetDesignInfo(d);
+    d.m_clrBG = d.m_clrGrid = d.m_clrAxis = 0xFF000000;
+    d.m_clrData = 0xFFFF0000;
+    d.m_clrFade = 0xFF00FF00;
+    g.SetDesignInfo(d);
+    ASSERT_TRUE(g.SetMode(VG_MODE_3D));
+    std::vector<double> v(1024, -70.0);
+    for (int i = 0; i < 5; ++i) g.SetData(0, v.data(), 1024, 1024 * 8);
+    g.Input(100, 100, 3, false, false, false);  // deeper
+    g.Render(0);
+    const QImage img = g.Frame().convertToFormat(QImage::Format_RGB32);
+    const QRect plot = g.PlotRect();
+    bool newest = false, older = false;
+    for (int y = plot.top(); y <= plot.bottom(); ++y) {
+        QRgb c = img.pixel(plot.left() + 20, y);
+        newest = newest || (qRed(c) > 200 && qGreen(c) < 60);
+        older = older || (qGreen(c) > 60 && qRed(c) < 60);
+    }
+    EXPECT_TRUE(newest);
+    EXPECT_TRUE(older);
+    EXPECT_FALSE(g.SetMode(5));
+    EXPECT_EQ(g.Mode(), VG_MODE_3D);
+}
+
+}  // namespace

@@ -116,13 +116,13 @@ TEST(GraphLayout, MissingOrMalformedFileGivesTheBuiltInDefaults) {
         ASSERT_TRUE(g.LoadLayout(good.c_str()));
         GraphDataInfo info{};
         g.GetDataInfo(info);
-        EXPECT_EQ(info.m_dYMin, -80.0);
+        EXPECT_EQ(double(info.m_dYMin), -80.0);
         EXPECT_FALSE(g.LoadLayout(name.c_str())) << name;
         g.GetDataInfo(info);
-        EXPECT_EQ(info.m_nPointCount, d.pointCount);
-        EXPECT_EQ(info.m_dYMin, d.yMin);
-        EXPECT_EQ(info.m_dYMax, d.yMax);
-        EXPECT_EQ(info.m_dXMin, d.xMin);
+        EXPECT_EQ(int(info.m_nPointCount), d.pointCount);
+        EXPECT_EQ(double(info.m_dYMin), d.yMin);
+        EXPECT_EQ(double(info.m_dYMax), d.yMax);
+        EXPECT_EQ(double(info.m_dXMin), d.xMin);
         GraphDesignInfo design{};
         g.GetDesignInfo(design);
         EXPECT_STREQ(design.m_szYUnit, "dBm");
