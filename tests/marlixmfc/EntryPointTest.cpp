@@ -1,0 +1,81 @@
+// The setters and getters of Part 1.110 that the program relies on.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "LinkTestSupport.h"
+
+namespace {
+
+TEST(EntryPointTest, SetAverageTypeKeepsTheStateFieldsEqualToItsArguments) {
+    CMarlixMFC lib;
+    lib.SetAverageType(MX_AVERAGE_EXPONENTIAL, 37);
+    EXPECT_EQ(lib.DeviceState.m_nAverageType, 1);
+    EXPECT_EQ(lib.DeviceState.m_nAverageCount, 37);
+    lib.SetAverageType(MX_AVERAGE_OFF, 100);
+    EXPECT_EQ(lib.DeviceState.m_nAverageType, 0);
+    EXPECT_EQ(lib.DeviceState.m_nAverageCount, 100);
+}
+
+TEST(EntryPointTest, PowerUnitsAndTheirShift) {
+    CMarlixMFC lib;
+    QueueSink sink;
+    lib.SetPostSink(&sink);
+    lib.m_hNotifyWnd = FakeHwnd(9);
+    EXPECT_EQ(lib.GetPowerUnitdBType(), POWER_UNIT_DBM);
+    lib.SetPowerUnitdBType(POWER_UNIT_DBM);
+    EXPECT_EQ(sink.posted, 0u);  // unchanged: no notice
+    lib.SetPowerUnitdBType(POWER_UNIT_DBUV);
+    EXPECT_EQ(lib.GetPowerUnitdBType(), POWER_UNIT_DBUV);
+    EXPECT_EQ(lib.DeviceState.m_nPowerUnitTo, 2);
+    sink.PumpFor(0);
+    ASSERT_EQ(sink.Count(WM_POWER_UNIT_CHANGED), 1u);
+    EXPECT_EQ(sink.Last(WM_POWER_UNIT_CHANGED)->hwnd, FakeHwnd(9));
+    EXPECT_EQ(lib.GetAverageRelativePowerdB(0, 1), 47);
+    EXPECT_EQ(lib.GetAverageRelativePowerdB(0, 2), 107);
+    EXPECT_EQ(lib.GetAverageRelativePowerdB(2, 1), -60);
+    EXPECT_EQ(lib.GetAverageRelativePowerdB(1, 1), 0);
+}
+
+TEST(EntryPointTest, MarkersExclusionAndBandPower) {
+    CMarlixMFC lib;
+    lib.SetMarkerCounts(2);
+    EXPECT_EQ(lib.GetMarkerCounts(), 2);
+    lib.SetMarkerCounts(9);
+    EXPECT_EQ(lib.GetMarkerCounts(), 3);
+    lib.DeviceState.m_nSpectrumPoints = 8192;
+    lib.CalcuExcludeCnt(46511.7188, 0.2 * 46511.7188);
+    EXPECT_EQ(lib.GetExcludeCnt(), 1638);
+    lib.CalcuExcludeCnt(0.0, 0.0);
+    EXPECT_EQ(lib.GetExcludeCnt(), 0);
+    for (int i = 0; i < 8192; ++i) lib.DeviceDataStore.m_adSpectrum[i] = -100.0;
+    // Ten bins of -100 dBm add up to -90 dBm.
+    EXPECT_NEAR(lib.CalcuBandPower(10, 19), -90.0, 1e-9);
+    EXPECT_NEAR(lib.CalcuBandPower(19, 10), -90.0, 1e-9);
+    EXPECT_NEAR(lib.CalcuBandPower(-5, 0), -100.0, 1e-9);
+    EXPECT_EQ(lib.CheckMaskData(), 0);
+    EXPECT_EQ(lib.CheckBandPower(), 0);
+}
+
+TEST(EntryPointTest, LimitsVersionsAndDefaults) {
+    CMarlixMFC lib;
+    ASSERT_TRUE(lib.Mx2InitMinMaxValueForSystemMode(7, nullptr));
+    EXPECT_LT(lib.DeviceState.m_nFreqMinHz, 87900000u);
+    EXPECT_GT(lib.DeviceState.m_nFreqMaxHz, 474000000u);
+    EXPECT_LE(lib.DeviceState.m_nRateMinHz, 10000000u);
+    EXPECT_GE(lib.DeviceState.m_nRateMaxHz, 10000000u);
+    EXPECT_EQ(lib.Mx2IQRateConfirm(0, 60000000u), 60000000u);
+    const _MxVer_u v = lib.GetSWVer();
+    EXPECT_EQ(v.m_abVer[3], 1);
+    EXPECT_EQ(v.m_abVer[0], 4);
+    // Commands without a link thread are not queued.
+    EXPECT_EQ(lib.MxAddCmd(MX_CMD_STATUS, MX_RW_DEFAULT, 0, nullptr, FakeHwnd(1)), 0);
+    EXPECT_EQ(lib.SendCmdData(MX_CMD_DISCONNECT, MX_RW_DEFAULT, 0, nullptr), 0);
+    const DeviceSettings copy = lib.DeviceState;
+    EXPECT_DOUBLE_EQ(copy.m_dSampleClockKHz, 46511.7188);
+    lib.DeviceState.m_nModeParamB = 0x11304000u;
+    EXPECT_EQ(lib.DeviceState.m_awModeParamB[0], 16384);
+    EXPECT_EQ(lib.DeviceState.m_awModeParamB[1], 4400);
+}
+
+}  // namespace
