@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -177,7 +178,10 @@ BOOL CMarlixExApp::InitInstance() {
         return FALSE;
     }
     m_pMainWnd = pFrame;
-    // The command line names no document to open; nothing is done with it.
+    // Parsed and then left alone: the program opens no documents, and an unknown
+    // option must not end the start-up.
+    QCommandLineParser commandLine;
+    commandLine.parse(QCoreApplication::arguments());
     pFrame->show();
     InitAfterMainFrame();
     return TRUE;

@@ -113,6 +113,57 @@ TEST_F(SettingsStore, FrequencyAndLevelAreKeptPerInstrument) {
     EXPECT_EQ(g_Marlix.DeviceState.m_sZephyraPower, -355);
 }
 
+// Design records the fake graph library hands out and takes back, by graph number.
+GraphDesignInfo g_design[5];
+int g_setCalls = 0;
+
+TEST_F(SettingsStore, ApplyGraphColorsPutsTheRightSetIntoExistingGraphsOnly) {
+    const auto keepGet = theApp.m_pfnVarolGraph_GetDesignInfo;
+    const auto keepSet = theApp.m_pfnVarolGraph_SetDesignInfo;
+    theApp.m_pfnVarolGraph_GetDesignInfo = [](int g, GraphDesignInfo* info) -> int {
+        *info = g_design[g];
+        return -1;
+    };
+    theApp.m_pfnVarolGraph_SetDesignInfo = [](int g, const GraphDesignInfo* info) -> int {
+        g_design[g] = *info;
+        ++g_setCalls;
+        return -1;
+    };
+    for (auto& d : g_design) {
+        d = GraphDesignInfo{};
+        d.m_fScale = 2.5f;  // a field the colours must leave alone
+    }
+    g_setCalls = 0;
+    DeviceState& s = g_Marlix.DeviceState;
+    s.m_aGraphColors[0].m_clrData = 0x11111111;
+    s.m_aGraphColors[0].m_clrMinHold = 0x22222222;
+    s.m_aGraphColors[3].m_clrData = 0x33333333;
+    s.m_aGraphColors[3].m_clrMaxHold = 0x44444444;
+    int created[5];
+    std::copy(std::begin(theApp.m_bGraphCreated), std::end(theApp.m_bGraphCreated), created);
+
+    theApp.m_bGraphCreated[0] = theApp.m_bGraphCreated[3] = theApp.m_bGraphCreated[4] = 0;
+    for (int g = 0; g < 5; ++g) theApp.ApplyGraphColors(g);
+    theApp.ApplyGraphColors(7);
+    EXPECT_EQ(g_setCalls, 0);
+
+    theApp.m_bGraphCreated[0] = theApp.m_bGraphCreated[3] = theApp.m_bGraphCreated[4] = 1;
+    for (int g : {0, 3, 4}) theApp.ApplyGraphColors(g);
+    EXPECT_EQ(g_setCalls, 3);
+    EXPECT_EQ(g_design[0].m_clrData, 0x11111111u);
+    EXPECT_EQ(g_design[0].m_clrMinHold, 0x22222222u);
+    for (int g : {3, 4}) {
+        EXPECT_EQ(g_design[g].m_clrData, 0x33333333u);
+        EXPECT_EQ(g_design[g].m_clrMaxHold, 0x44444444u);
+        EXPECT_EQ(g_design[g].m_clrBG, s.m_aGraphColors[3].m_clrBG);
+        EXPECT_EQ(g_design[g].m_fScale, 2.5f);
+    }
+
+    std::copy(std::begin(created), std::end(created), theApp.m_bGraphCreated);
+    theApp.m_pfnVarolGraph_GetDesignInfo = keepGet;
+    theApp.m_pfnVarolGraph_SetDesignInfo = keepSet;
+}
+
 TEST(SettingsClamp, StoredFrequencyAndLevelStayInsideTheLimits) {
     DeviceState s;
     s.m_nFreqMinHz = 50000000u;
