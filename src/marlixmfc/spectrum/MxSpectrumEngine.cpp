@@ -434,6 +434,10 @@ bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t
     std::lock_guard<std::mutex> computeLock(m_computeLock);
     Work& w = *m_work;
     w.Prepare(n);
+    if (!w.plan) {
+        w.n = 0;  // try again with the next block
+        return false;
+    }
     if (w.filterType != s.resBWType || w.filterClock != s.sampleClock) {
         w.filter = MakeFilter(s.sampleClock, ResBWHz(s.resBWType), n);
         w.filterType = s.resBWType;
