@@ -154,7 +154,7 @@ void CGraph::ApplyLayout(const GraphLayout& l) {
     m_activeMarker = -1;
     m_bandFirst = m_bandLast = -1;
     m_drag = Drag::None;
-    m_focus = -1;
+    m_focus = m_hover = -1;
     for (int n = 0; n < kMaxTexts; ++n) {
         const auto& slot = l.texts[std::size_t(n)];
         auto& t = m_texts[std::size_t(n)];
@@ -205,6 +205,14 @@ void CGraph::SetDataInfo(const GraphDataInfo& in) {
         m_base0 = in.m_dXMin;
         m_base1 = in.m_dXMax;
         ResetZoomHistory();
+    }
+    if (in.m_nPointCount != old.m_nPointCount) {
+        // Point indexes handed out before must stay inside the points now shown.
+        const int n = PointCount();
+        for (int& p : m_markPoint)
+            if (p >= n) p = -1;
+        if (m_bandLast >= n) m_bandFirst = m_bandLast = -1;
+        if (m_timeMark >= n) m_timeMark = -1;
     }
     bool maxOn = in.m_bMaxHold != 0, minOn = in.m_bMinHold != 0;
     if (maxOn != m_maxOn) m_maxHold = maxOn ? m_layers[0] : std::vector<double>{};
@@ -458,6 +466,7 @@ bool CGraph::SetCustomTextVisible(int n, bool visible) {
     if (n < 0 || n >= kMaxTexts) return false;
     m_texts[std::size_t(n)].visible = visible;
     if (!visible && m_focus == n) m_focus = -1;
+    if (!visible && m_hover == n) m_hover = -1;
     return true;
 }
 
@@ -616,8 +625,10 @@ int CGraph::HitText(int x, int y) const {
 }
 
 int CGraph::FocusedText() const {
-    if (m_focus < 0 || !m_texts[std::size_t(m_focus)].visible) return -1;
-    return m_focus;
+    // The text under the mouse, else the one last clicked.
+    int f = m_hover >= 0 ? m_hover : m_focus;
+    if (f < 0 || !m_texts[std::size_t(f)].visible) return -1;
+    return f;
 }
 
 void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
@@ -660,10 +671,9 @@ void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
     if (down) {
         if (m_drag != Drag::None) finishDrag();
         int t = HitText(x, y);
-        if (t >= 0) {
-            changed = t != m_focus;
-            m_focus = t;
-        } else if (plot.contains(pt)) {
+        changed = t != m_focus;
+        m_focus = t;
+        if (t < 0 && plot.contains(pt)) {
             m_dragStart = m_dragNow = pt;
             if (m_mode == VG_MODE_ZOOM) {
                 m_drag = Drag::Zoom;
@@ -714,8 +724,8 @@ void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
             changed = true;
         } else {
             int t = HitText(x, y);
-            if (t >= 0 && t != m_focus) {
-                m_focus = t;
+            if (t != m_hover) {
+                m_hover = t;
                 changed = true;
             }
         }

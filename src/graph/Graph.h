@@ -169,7 +169,8 @@ private:
     int m_depth = 4;
 
     std::array<TextState, kMaxTexts> m_texts;
-    int m_focus = -1;
+    int m_focus = -1;  // clicked
+    int m_hover = -1;  // under the mouse
     QFont m_font;
 
     Drag m_drag = Drag::None;

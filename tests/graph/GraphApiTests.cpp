@@ -178,6 +178,12 @@ TEST_F(GraphApi, DragInBandPowerModeGivesAnOrderedArea) {
     EXPECT_NEAR(last, 160, 1);
     VarolGraph_SetBandPowerText(0, "-12.345dBm");
     Shot();  // draws area and text without trouble
+
+    // Fewer points later: an area past the last point is dropped, not handed out.
+    SetRange(n, 0.0, 200.0, -100.0, 0.0);
+    EXPECT_EQ(VarolGraph_GetBandPowerArea(0, &first, &last), -1) << "same points: kept";
+    SetRange(100, 0.0, 200.0, -100.0, 0.0);
+    EXPECT_EQ(VarolGraph_GetBandPowerArea(0, &first, &last), 0);
 }
 
 TEST_F(GraphApi, ZoomThenUndoRestoresTheExactDataInfo) {

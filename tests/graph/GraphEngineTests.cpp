@@ -65,6 +65,18 @@ TEST(GraphTexts, HoverFocusesAVisibleFocusableText) {
     EXPECT_EQ(g.FocusedText(), 3);
     g.Input(xmin.center().x(), xmin.center().y(), 0, false, false, true);
     EXPECT_EQ(g.FocusedText(), 0);
+    const QPoint inPlot = g.PlotRect().center();
+    g.Input(inPlot.x(), inPlot.y(), 0, false, false, true);
+    EXPECT_EQ(g.FocusedText(), -1) << "hover only";
+    // A clicked text keeps the focus when the mouse moves on; a click elsewhere drops it.
+    const QRect ymin = g.TextRect(2);
+    g.Input(ymin.center().x(), ymin.center().y(), 0, true, true, false);
+    g.Input(inPlot.x(), inPlot.y(), 0, false, false, true);
+    EXPECT_EQ(g.FocusedText(), 2);
+    g.Input(inPlot.x(), inPlot.y(), 0, true, true, false);
+    g.Input(inPlot.x(), inPlot.y(), 0, false, false, false);
+    EXPECT_EQ(g.FocusedText(), -1);
+    g.Input(xmin.center().x(), xmin.center().y(), 0, false, false, true);
     // Hidden text: loses the focus and cannot take it.
     g.SetCustomTextVisible(0, false);
     EXPECT_EQ(g.FocusedText(), -1);
