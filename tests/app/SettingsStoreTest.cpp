@@ -77,10 +77,10 @@ TEST_F(SettingsStore, EmptyProfileGivesTheDefaults) {
 
 TEST_F(SettingsStore, GraphColoursRoundTripThroughTheProfile) {
     DeviceState& s = g_Marlix.DeviceState;
-    std::uint32_t* spec = &s.m_aGraphColors[0].m_clrBG;
+    std::uint32_t* spectrum = &s.m_aGraphColors[0].m_clrBG;
     std::uint32_t* iq = &s.m_aGraphColors[3].m_clrBG;
     for (int i = 0; i < 11; ++i) {
-        spec[i] = 0xF0000000u + std::uint32_t(i);  // above INT32_MAX: must survive as unsigned
+        spectrum[i] = 0xF0000000u + std::uint32_t(i);  // above INT32_MAX: must survive as unsigned
         iq[i] = 0x00100000u + std::uint32_t(i);
     }
     for (int key = 24; key <= 34; ++key) theApp.SaveGraphColor(key);
@@ -93,7 +93,7 @@ TEST_F(SettingsStore, GraphColoursRoundTripThroughTheProfile) {
     s.m_aGraphColors[3] = GraphColorSet{};
     theApp.LoadDefaultSettings();
     for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(spec[i], 0xF0000000u + std::uint32_t(i));
+        EXPECT_EQ(spectrum[i], 0xF0000000u + std::uint32_t(i));
         EXPECT_EQ(iq[i], 0x00100000u + std::uint32_t(i));
     }
 }
