@@ -76,6 +76,7 @@ TEST(MxSpectrumEngine, CarrierPeakAtItsBinAndLevelInEachUnit)
         {8192, kFmClock, 0.0, -20.0, 1},
         {8192, kFmClock, 1101.0, -35.5, 0},
         {8192, kFmClock, -2000.5, -20.0, 3},   // between two bins: worst scalloping
+        {8192, kFmClock, 333.5, -20.0, 0},     // and with the narrowest filter
         {30720, kFmClock, 8254.0, -10.0, 1},   // +200 kHz
         {30720, kFmClock, -4127.25, 0.0, 2},
         {8192, kAmClock, 1761.0, -30.0, 1},    // +10 kHz
