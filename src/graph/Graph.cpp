@@ -822,6 +822,9 @@ void CGraph::LayoutTexts(QPainter& p) {
         case TextAnchor::InsideTopLeft: at = {plot.left() + 4, plot.top() + 2 + r * h}; break;
         case TextAnchor::InsideTopRight: at = {plot.right() - 4 - w, plot.top() + 2 + r * h}; break;
         }
+        // Never off the window's edge, whatever the margins.
+        at.setX(std::max(0, std::min(at.x(), m_width - w)));
+        at.setY(std::max(0, std::min(at.y(), m_height - h)));
         t.rect = QRect(at, QSize(w, h));
     }
 }

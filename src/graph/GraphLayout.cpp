@@ -120,7 +120,7 @@ GraphLayout SpectrumDefaults() {
     l.yUnit = "dBm";
     l.relUnit = "dB";
     l.yDecimals = 1;
-    l.marginLeft = 72;
+    l.marginLeft = 88;
     l.marginTop = 22;
     l.marginRight = 12;
     l.marginBottom = 36;
