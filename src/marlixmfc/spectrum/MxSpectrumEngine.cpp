@@ -74,7 +74,9 @@ Filter MakeFilter(double sampleClock, double rbwHz, int n)
 {
     Filter f;
     const double binHz = sampleClock / n;
-    const double rbwBins = std::max(rbwHz / binHz, kMxMinRbwBins);
+    // A filter wider than half the span shows nothing more; the bound also keeps
+    // an absurd sample clock from asking for a kernel of millions of bins.
+    const double rbwBins = std::clamp(rbwHz / binHz, kMxMinRbwBins, std::max(kMxMinRbwBins, n / 2.0));
     const double kernelBins = std::sqrt(std::max(0.0, rbwBins * rbwBins - kHannRbwBins * kHannRbwBins));
     f.widths = BoxWidths(kernelBins / 2.3548200450309493);
 
@@ -220,7 +222,8 @@ double MxSpectrumEngine::GetEffectiveRbwHz(int points) const
     const Settings s = Snapshot();
     if (points <= 0)
         return 0.0;
-    return std::max(ResBWHz(s.resBWType), kMxMinRbwBins * s.sampleClock / points);
+    const double binHz = s.sampleClock / points;
+    return std::clamp(ResBWHz(s.resBWType), kMxMinRbwBins * binHz, std::max(kMxMinRbwBins, points / 2.0) * binHz);
 }
 
 void MxSpectrumEngine::SetAverageType(int type, int count)

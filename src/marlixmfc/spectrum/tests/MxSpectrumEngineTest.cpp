@@ -385,6 +385,16 @@ TEST(MxSpectrumEngine, SettingsKeepSafeValues)
     EXPECT_TRUE(e.ComputeSpectrum(b.i.data(), b.q.data(), 1024, out.data()));
     EXPECT_TRUE(std::isfinite(out[512]));
 
+    // A sample clock far too low asks for a filter wider than the span: the
+    // filter stops at half the span and the block is still computed.
+    MxSpectrumEngine slow;
+    slow.SetSampleClock(1.0);
+    Block tone(30720);
+    AddTone(tone, 1.0, 0.0, -20.0);
+    std::vector<double> wide(30720);
+    EXPECT_TRUE(slow.ComputeSpectrum(tone.i.data(), tone.q.data(), 30720, wide.data()));
+    EXPECT_NEAR(wide[15360], -20.0, 0.5);
+
     // Points may change from block to block.
     Block big(30720);
     AddTone(big, kFmClock, 0.0, -20.0);
