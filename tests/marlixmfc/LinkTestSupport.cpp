@@ -15,6 +15,14 @@
 
 extern char** environ;
 
+namespace {
+// Before any test runs: loopback targets and the loopback-only guard.
+[[maybe_unused]] const bool g_loopbackSet = [] {
+    UseLoopback("127.0.0.2,127.0.0.3");
+    return true;
+}();
+}  // namespace
+
 void QueueSink::Post(MxDelivery&& d) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_queue.push_back(std::move(d));
