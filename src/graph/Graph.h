@@ -24,7 +24,7 @@ namespace vg {
 
 constexpr int kMaxLayers = 4;
 constexpr int kMaxUndo = 32;
-constexpr int kMaxSize = 16384;
+constexpr int kMaxSize = 8192;  // pixels each way
 
 class CGraph {
 public:

@@ -62,7 +62,8 @@ extern "C" {
 
 VG_API int VG_CALL VarolGraph_Init(int g, HWND hWnd, int width, int height) {
     return Guard([&]() -> int {
-        if (g < 0 || g >= kMaxGraphs || !QGuiApplication::instance()) return 0;
+        // Fonts and images need a GUI application; without one there is nothing to draw with.
+        if (g < 0 || g >= kMaxGraphs || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 0;
         QWidget* w = hWnd ? WidgetFromHandle(hWnd) : nullptr;
         auto& slot = Graphs().graphs[std::size_t(g)];
         slot.reset();

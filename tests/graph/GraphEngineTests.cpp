@@ -246,3 +246,44 @@ TEST(Graph3D, StacksRecentTracesAndTakesTheWheel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GraphFade, PreviousTraceGlowsForTheLayoutsFadeTime) {
+    vg::CGraph g(0, nullptr, 400, 300);  // spectrum layout: 1 s afterglow
+    GraphDesignInfo d{};
+    g.GetDesignInfo(d);
+    d.m_clrBG = d.m_clrGrid = d.m_clrAxis = 0xFF000000;
+    d.m_clrData = 0xFFFF0000;
+    d.m_clrFade = 0xFF00FF00;
+    g.SetDesignInfo(d);
+    GraphDataInfo info{};
+    g.GetDataInfo(info);
+    info.m_nPointCount = 4;
+    info.m_dXMin = 0;
+    info.m_dXMax = 3;
+    info.m_dYMin = 0;
+    info.m_dYMax = 100;
+    g.SetDataInfo(info);
+    double before[4] = {80, 80, 80, 80}, now[4] = {20, 20, 20, 20};
+    g.SetData(0, before, 4, 32);
+    g.SetData(0, now, 4, 32);
+    const QRect plot = g.PlotRect();
+    auto greenInColumn = [&]() {
+        const QImage img = g.Frame().convertToFormat(QImage::Format_RGB32);
+        for (int y = plot.top(); y <= plot.bottom(); ++y)
+            if (qGreen(img.pixel(plot.center().x(), y)) > 20) return true;
+        return false;
+    };
+    g.Render(0.0f);
+    EXPECT_TRUE(greenInColumn());
+    g.Render(0.6f);
+    EXPECT_TRUE(greenInColumn());
+    g.Render(0.6f);
+    EXPECT_FALSE(greenInColumn()) << "1.2 s after the new trace";
+    g.Render(-5.0f);  // nonsense elapsed times change nothing
+    g.Render(std::nanf(""));
+    EXPECT_FALSE(greenInColumn());
+}
+
+}  // namespace
