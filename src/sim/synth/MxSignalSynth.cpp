@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdlib>
 #include <regex>
 
 #include "output/TestVectorCatalog.h"
@@ -76,9 +77,13 @@ bool IsAmName(std::string_view name)
     return std::regex_search(name.begin(), name.end(), am);
 }
 
+// strtod rather than stod: a name with absurdly many digits (a file renamed on
+// the instrument) must not throw.
+double Number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
 double KhzField(const std::string& field)
 {
-    return field[0] == 'm' ? -std::stod(field.substr(1)) * 1000.0 : std::stod(field) * 1000.0;
+    return field[0] == 'm' ? -Number(field.substr(1)) * 1000.0 : Number(field) * 1000.0;
 }
 
 } // namespace
@@ -111,17 +116,17 @@ MxSignalSpec MxDescribeSignal(std::string_view fileName, std::string_view descri
         const std::string f = m[1];
         double hz = 0.0;
         if (f != "dc" && f != "DC")
-            hz = (f[0] == 'm' || f[0] == 'M' ? -1.0 : 1.0) * std::stod(f.substr(1)) * 1000.0;
+            hz = (f[0] == 'm' || f[0] == 'M' ? -1.0 : 1.0) * Number(f.substr(1)) * 1000.0;
         else if (std::regex_search(desc, m, describedOffset))
-            hz = std::stod(m[1]) * (m[2].length() ? 1000.0 : 1.0);
+            hz = Number(m[1]) * (m[2].length() ? 1000.0 : 1.0);
         s.carrierOffsetsHz = {hz};
     } else if (name.find("awgn") != std::string::npos || desc.rfind("White Gaussian noise", 0) == 0) {
         s.kind = MxSignalKind::Noise;
         s.noiseLowHz = -s.sampleClock / 2;
         s.noiseHighHz = s.sampleClock / 2;
         if (std::regex_search(desc, m, band)) {
-            s.noiseLowHz = std::stod(m[1]) * 1000.0;
-            s.noiseHighHz = std::stod(m[2]) * 1000.0;
+            s.noiseLowHz = Number(m[1]) * 1000.0;
+            s.noiseHighHz = Number(m[2]) * 1000.0;
         }
     } else {
         s.kind = MxSignalKind::Hybrid;

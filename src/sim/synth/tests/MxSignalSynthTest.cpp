@@ -78,6 +78,7 @@ TEST(MxSignalSynth, DescribesFilesFromNameAndCatalog)
         {"mpl_vector_02_MP3_clean.bin", true, MxSignalKind::Hybrid, {}, "MP3", 0, 0},
         {"IB_FMr001_e1_cw_0_m900.bin", true, MxSignalKind::Carriers, {0.0, -372093.75}, "", 0, 0},  // kept in span
         {"unknown.bin", true, MxSignalKind::Hybrid, {}, "MP1", 0, 0},
+        {"", true, MxSignalKind::Hybrid, {}, "MP1", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,6 +95,16 @@ TEST(MxSignalSynth, DescribesFilesFromNameAndCatalog)
             EXPECT_EQ(s.noiseHighHz, c.noiseHigh);
         }
     }
+    // Names renamed to nonsense on the instrument: offsets stay in the span, no throw.
+    const std::string digits(400, '9');
+    const MxSignalSpec huge = MxDescribeSignal("IB_FMr001_e1_cw_" + digits + "_m" + digits + ".bin", "");
+    ASSERT_EQ(huge.carrierOffsetsHz.size(), 2u);
+    EXPECT_EQ(huge.carrierOffsetsHz[0], 744187.5 / 2);
+    EXPECT_EQ(huge.carrierOffsetsHz[1], -744187.5 / 2);
+    const MxSignalSpec band = MxDescribeSignal("x_awgn.bin", "White Gaussian noise; Flat spectrum from 900 kHz to -900 kHz");
+    EXPECT_EQ(band.noiseLowHz, -744187.5 / 2);
+    EXPECT_EQ(band.noiseHighHz, 744187.5 / 2);
+
     // A service mode of the other band is not taken.
     EXPECT_EQ(MxDescribeSignal("IB_AMr302_e1wfa600.bin", "MP3, audio mix").serviceMode, "MA1");
 
