@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #if !defined(_WIN32)
 #include <dlfcn.h>
@@ -42,6 +43,12 @@ void CopyUnit(char (&dst)[32], const std::string& s) {
 
 QString UnitText(const char (&src)[32]) {
     return QString::fromLatin1(src, qsizetype(strnlen(src, sizeof src)));
+}
+
+// Fixed decimals as a read-out wants, but no hundred-digit strings for absurd values.
+QString Number(double v, int decimals) {
+    if (std::isfinite(v) && std::abs(v) < 1e12) return QString::number(v, 'f', decimals);
+    return QString::number(v, 'g', 6);
 }
 
 bool SameDouble(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -398,11 +405,14 @@ bool CGraph::GetMarkData(int marker, int what, float& value) const {
     if (what == 0) {
         double scale = m_info.m_dXScale;
         if (!std::isfinite(scale) || scale == 0.0) scale = 1.0;
-        value = float(PointX(p) * scale);
-        return std::isfinite(value);
+        const double x = PointX(p) * scale;
+        if (!std::isfinite(x) || std::abs(x) > double(std::numeric_limits<float>::max())) return false;
+        value = float(x);
+        return true;
     }
-    if (std::isnan(d[std::size_t(p)])) return false;
-    value = float(d[std::size_t(p)]);
+    const double level = d[std::size_t(p)];
+    if (!std::isfinite(level) || std::abs(level) > double(std::numeric_limits<float>::max())) return false;
+    value = float(level);
     return true;
 }
 
@@ -749,13 +759,13 @@ QString CGraph::FormatX(double x) const {
     double scale = m_info.m_dXScale;
     if (!std::isfinite(scale) || scale == 0.0) scale = 1.0;
     double shown = x * scale / m_layout.xUnitDiv;
-    QString s = QString::number(shown, 'f', m_layout.xDecimals);
+    QString s = Number(shown, m_layout.xDecimals);
     if (!m_layout.xUnit.empty()) s += ' ' + QString::fromStdString(m_layout.xUnit);
     return s;
 }
 
 QString CGraph::FormatY(double y, bool rel) const {
-    QString s = QString::number(y, 'f', m_layout.yDecimals);
+    QString s = Number(y, m_layout.yDecimals);
     QString unit = rel ? RelUnit() : YUnit();
     if (!unit.isEmpty()) s += ' ' + unit;
     return s;

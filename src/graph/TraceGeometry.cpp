@@ -58,7 +58,7 @@ void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>&
     for (int c = std::max(0, colOf(i0)); c < m.cols && i <= i1; ++c) {
         // Points of this column: a run of indexes, found from the closed form and
         // nudged so that it agrees exactly with colOf at the edges.
-        int end = static_cast<int>(std::min<double>(i1, std::ceil((c + 0.5 - m.b) / m.a) - 1.0));
+        int end = static_cast<int>(std::clamp(std::ceil((c + 0.5 - m.b) / m.a) - 1.0, double(i - 1), double(i1)));
         while (end + 1 <= i1 && colOf(end + 1) <= c) ++end;
         while (end >= i && colOf(end) > c) --end;
         if (end < i) continue;

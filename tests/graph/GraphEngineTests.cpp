@@ -287,3 +287,64 @@ TEST(GraphFade, PreviousTraceGlowsForTheLayoutsFadeTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records the program may compute from bad device values (a zero sample clock
+// gives an infinite x scale): drawing, input and read-outs must stay sane.
+TEST(GraphRobustness, HostileRecordsDrawAndAnswerSafely) {
+    const double inf = INFINITY, nan = std::nan("");
+    struct Case {
+        int n;
+        double x0, x1, y0, y1, xscale, ystep;
+    };
+    const Case cases[] = {
+        {100, nan, nan, nan, nan, nan, nan},
+        {100, 5, 5, -10, -10, 1, 0},
+        {100, 10, -10, 10, -10, 0, -1},
+        {100, -inf, inf, -inf, inf, inf, inf},
+        {100, 0, 1e300, -1e300, 1e300, 1e-300, 1e-300},
+        {-5, 0, 10, 0, 10, 1, 1},
+        {1, 0, 10, 0, 10, 1, 1},
+        {2000000000, 0, 10, 0, 10, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.n);
+        vg::CGraph g(0, nullptr, 300, 200);
+        GraphDataInfo info{};
+        g.GetDataInfo(info);
+        info.m_nPointCount = c.n;
+        info.m_dXMin = c.x0;
+        info.m_dXMax = c.x1;
+        info.m_dYMin = c.y0;
+        info.m_dYMax = c.y1;
+        info.m_dXScale = c.xscale;
+        info.m_dYStep = c.ystep;
+        info.m_bMaxHold = -1;
+        g.SetDataInfo(info);
+        std::vector<double> v(100);
+        for (int i = 0; i < 100; ++i) v[std::size_t(i)] = (i % 7 == 0) ? nan : i * 1e6 - 5e7;
+        g.SetData(0, v.data(), 100, 800);
+        for (int mode : {VG_MODE_MARKER, VG_MODE_BAND_POWER, VG_MODE_ZOOM, VG_MODE_3D, VG_MODE_2D}) {
+            g.SetMode(mode);
+            g.Input(150, 100, 0, true, true, false);
+            g.Input(60, 40, 2, false, true, true);
+            g.Input(60, 40, 0, false, false, false);
+            g.Render(0.2f);
+        }
+        g.SetMarkPosition(0, 3);
+        float f = 0.0f;
+        if (g.GetMarkData(0, 0, f)) EXPECT_TRUE(std::isfinite(f));
+        int a = 0, b = 0;
+        if (g.GetBandPowerArea(a, b)) {
+            EXPECT_LE(0, a);
+            EXPECT_LE(a, b);
+        }
+        g.Undo();
+        g.IfOutThenToCenter(0);
+        g.Render(0.0f);
+        EXPECT_EQ(g.Frame().size(), QSize(300, 200));
+    }
+}
+
+}  // namespace
