@@ -334,7 +334,9 @@ TEST(GraphRobustness, HostileRecordsDrawAndAnswerSafely) {
         }
         g.SetMarkPosition(0, 3);
         float f = 0.0f;
-        if (g.GetMarkData(0, 0, f)) EXPECT_TRUE(std::isfinite(f));
+        if (g.GetMarkData(0, 0, f)) {
+            EXPECT_TRUE(std::isfinite(f));
+        }
         int a = 0, b = 0;
         if (g.GetBandPowerArea(a, b)) {
             EXPECT_LE(0, a);
