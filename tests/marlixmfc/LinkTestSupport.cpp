@@ -149,6 +149,20 @@ bool SimProcess::Start() {
 
 bool SimProcess::Signal(int sig) { return m_pid > 0 && ::kill(m_pid, sig) == 0; }
 
+bool SimProcess::Wait(int ms) {
+    if (m_pid <= 0) return true;
+    int status = 0;
+    for (int i = 0; i < ms / 10 + 1; ++i) {
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 bool SimProcess::Stop() {
     if (m_pid <= 0) return false;
     ::kill(m_pid, SIGTERM);

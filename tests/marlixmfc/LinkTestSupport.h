@@ -63,6 +63,8 @@ public:
     bool Start();     // waits until it is bound (its log exists)
     bool Stop();      // SIGTERM, waits; true when it exited 0
     bool Signal(int sig);
+    // Waits up to ms for it to end by itself; true when it ended.
+    bool Wait(int ms);
     bool Running() const { return m_pid > 0; }
     std::string LogPath() const { return m_log; }
     std::vector<std::string> LogLines() const;

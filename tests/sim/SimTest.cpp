@@ -1,0 +1,138 @@
+// marlix-sim on its own: clean stop, the exact log format, storage.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <regex>
+#include <thread>
+
+#include "../marlixmfc/LinkTestSupport.h"
+#include "marlixmfc/MxProtocol.h"
+#include "sim/SimStorage.h"
+
+namespace {
+
+// A bare UDP client standing for the library.
+class RawClient {
+public:
+    RawClient() {
+        fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = Addr("127.0.0.1");
+        ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    }
+    ~RawClient() { ::close(fd); }
+    void Send(const char* to, std::uint16_t id, std::uint16_t sel, const std::vector<std::uint8_t>& p) {
+        for (const auto& d : mxp::EncodeMessage(0, id, sel, seq++, 0, p.data(), p.size())) SendRaw(to, d);
+    }
+    void SendRaw(const char* to, const std::vector<std::uint8_t>& d) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = Addr(to);
+        a.sin_port = htons(TestPort());
+        ::sendto(fd, d.data(), d.size(), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    }
+    // Next datagram's header id, or -1 after ms.
+    int Receive(int ms, std::vector<std::uint8_t>* payload = nullptr) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, ms) <= 0) return -1;
+        std::vector<std::uint8_t> buf(2000);
+        const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
+        mxp::Datagram d;
+        if (n < 0 || mxp::DecodeDatagram(buf.data(), static_cast<std::size_t>(n), d) != mxp::DecodeError::None) return -2;
+        if (payload) payload->assign(d.payload, d.payload + d.size);
+        return d.h.id;
+    }
+    int fd;
+    std::uint32_t seq = 1;
+};
+
+TEST(SimTest, StopsCleanlyOnSigintAndSigterm) {
+    for (int sig : {SIGINT, SIGTERM}) {
+        SimProcess sim("127.0.0.2");
+        ASSERT_TRUE(sim.Start());
+        ASSERT_TRUE(sim.Signal(sig));
+        ASSERT_TRUE(sim.Wait(3000)) << sig;
+        EXPECT_EQ(sim.exitCode, 0) << sig;
+    }
+}
+
+TEST(SimTest, LogsEveryCommandInTheExactFormat) {
+    SimProcess sim("127.0.0.2");
+    ASSERT_TRUE(sim.Start());
+    RawClient c;
+    c.Send("127.0.0.2", MX_CMD_CONNECT, MX_RW_DEFAULT, {0, 0});
+    EXPECT_EQ(c.Receive(2000), mxp::EV_CONNECT_STATE);
+    c.Send("127.0.0.2", MX_CMD_STATUS, MX_RW_DEFAULT, {});
+    EXPECT_EQ(c.Receive(2000), mxp::EV_STATUS);
+    c.Send("127.0.0.2", MX_CMD_TEXT_COMMAND, MX_RW_DEFAULT, mxp::EncodeText(u"debugmarlix 1"));
+    c.Send("127.0.0.2", 0x03, MX_RW_DEFAULT, {0xAB});
+    c.Send("127.0.0.2", mxp::LINK_KEEPALIVE, MX_RW_DEFAULT, {});
+    EXPECT_EQ(c.Receive(2000), mxp::EV_KEEPALIVE);
+    c.SendRaw("127.0.0.2", {1, 2, 3});  // not a datagram of ours: not a command
+    c.Send("127.0.0.2", MX_CMD_MODULE_CAL, MX_RW_CAL_DOC_GET, {});
+    std::vector<std::uint8_t> p;
+    EXPECT_EQ(c.Receive(2000, &p), mxp::EV_CAL_VALUE);
+    EXPECT_EQ(p, mxp::EncodeU32s({2, 0}));
+    ASSERT_TRUE(sim.Stop());
+    const auto lines = sim.LogLines();
+    ASSERT_EQ(lines.size(), 5u);
+    const std::regex ms(R"(^\d+ )");
+    std::vector<std::string> rest;
+    for (const auto& l : lines) {
+        EXPECT_TRUE(std::regex_search(l, ms)) << l;
+        rest.push_back(l.substr(l.find(' ') + 1));
+    }
+    EXPECT_EQ(rest[0], "1 MX_CMD_CONNECT 1 2 0000");
+    EXPECT_EQ(rest[1], "23 MX_CMD_STATUS 1 0 -");
+    EXPECT_EQ(rest[2], "114 MX_CMD_TEXT_COMMAND 1 26 640065006200750067006d00610072006c006900780020003100");
+    EXPECT_EQ(rest[3], "3 MX_CMD_UNKNOWN 1 1 ab");
+    EXPECT_EQ(rest[4], "115 MX_CMD_MODULE_CAL 173 0 -");
+    // Times are in arrival order.
+    long long prev = -1;
+    for (const auto& l : lines) {
+        const long long t = std::stoll(l);
+        EXPECT_GE(t, prev);
+        prev = t;
+    }
+}
+
+TEST(SimTest, TwoSimulatorsShareAPortOnDifferentAddresses) {
+    SimProcess a("127.0.0.2"), b("127.0.0.3");
+    ASSERT_TRUE(a.Start());
+    ASSERT_TRUE(b.Start());
+    SimProcess clash("127.0.0.2");
+    EXPECT_FALSE(clash.Start());  // the address is taken: it fails instead of sharing
+}
+
+TEST(SimStorageTest, CatalogFilesWithClocksTimesAndSizes) {
+    SimStorage s(true);
+    EXPECT_EQ(s.Roots(false), (std::vector<std::u16string>{u"C:\\", u"D:\\"}));
+    EXPECT_EQ(s.Roots(true).size(), 4u);
+    EXPECT_EQ(s.Folders(u"D:\\"), (std::vector<std::u16string>{u"Vectors", u"Recordings"}));
+    EXPECT_EQ(s.Folders(u"D:\\Vectors"), (std::vector<std::u16string>{u"AM", u"FM", u"Other"}));
+    if (s.UsesCatalog()) {
+        EXPECT_EQ(s.FileCount(), 747u + 2u);
+    }
+    const SimFile* f = s.Find(u"D:\\Recordings\\rec_short_FM.bin");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->fm);
+    EXPECT_EQ(f->timeSec, 3u);
+    EXPECT_EQ(f->size, static_cast<std::uint64_t>(3 * 744187.5 + 0.5));
+    EXPECT_TRUE(s.Rename(u"D:\\Recordings\\rec_0001_AM.bin", u"D:\\Recordings\\x_AM.bin"));
+    EXPECT_FALSE(s.Rename(u"D:\\Recordings\\x_AM.bin", u"D:\\Recordings\\rec_short_FM.bin"));
+    EXPECT_TRUE(s.CopyToDrive(u"D:\\Recordings\\x_AM.bin", 4));
+    ASSERT_NE(s.Files(u"E:\\"), nullptr);
+    EXPECT_EQ(s.Files(u"E:\\")->size(), 1u);
+    EXPECT_FALSE(s.CopyToDrive(u"D:\\Recordings\\x_AM.bin", 7));
+    EXPECT_TRUE(s.Delete(u"D:\\Recordings\\x_AM.bin"));
+    EXPECT_EQ(s.Find(u"D:\\Recordings\\x_AM.bin"), nullptr);
+    EXPECT_FALSE(SimStorage(false).HasDrive(4));
+}
+
+}  // namespace
