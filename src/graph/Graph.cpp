@@ -1021,7 +1021,10 @@ void CGraph::DrawOverlays(QPainter& p) {
 
 void CGraph::Compose() {
     DrawStatic();
-    m_frame = m_static.copy();
+    // Reuse the frame's pixels: a fresh image per frame would cost an allocation and page faults.
+    if (m_frame.size() != m_static.size() || m_frame.format() != m_static.format())
+        m_frame = QImage(m_static.size(), m_static.format());
+    std::memcpy(m_frame.bits(), m_static.constBits(), std::size_t(m_static.sizeInBytes()));
     const QRect plot = PlotRect();
     QPainter p(&m_frame);
     // Band-power area under the traces.
