@@ -809,6 +809,7 @@ void CGraph::LayoutTexts(QPainter& p) {
         const auto& slot = m_layout.texts[std::size_t(n)];
         auto& t = m_texts[std::size_t(n)];
         t.rect = QRect();
+        t.shown.clear();
         if (!slot.defined || !t.visible) continue;
         QString s = TextContent(n);
         if (s.isEmpty()) continue;
@@ -836,6 +837,7 @@ void CGraph::LayoutTexts(QPainter& p) {
         at.setX(std::max(0, std::min(at.x(), m_width - w)));
         at.setY(std::max(0, std::min(at.y(), m_height - h)));
         t.rect = QRect(at, QSize(w, h));
+        t.shown = std::move(s);
     }
 }
 
@@ -853,7 +855,7 @@ void CGraph::DrawTexts(QPainter& p) {
         } else {
             p.setPen(Bgr(m_design.m_clrText));
         }
-        p.drawText(t.rect, Qt::AlignCenter, TextContent(n));
+        p.drawText(t.rect, Qt::AlignCenter, t.shown);
     }
 }
 

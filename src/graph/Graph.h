@@ -103,7 +103,8 @@ private:
         bool customSet = false;
         bool visible = true;
         bool checked = false;
-        QRect rect;
+        QRect rect;     // where the last frame drew it
+        QString shown;  // what it showed
     };
     enum class Drag { None, Zoom, Marker, Band };
 
