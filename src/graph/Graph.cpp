@@ -994,17 +994,16 @@ void CGraph::DrawOverlays(QPainter& p) {
         p.setPen(QPen(Argb(m_design.m_clrAxis), 0, Qt::DashLine));
         p.drawLine(x, plot.top(), x, plot.bottom());
     }
-    if (m_mode == VG_MODE_MARKER) {
+    TraceMap map;
+    if (m_mode == VG_MODE_MARKER && MakeMap(1, map)) {
         const auto& d = m_layers[0];
-        double y0, y1;
-        ViewY(y0, y1);
         p.setFont(m_font);
         for (int k = 0; k < m_markCount; ++k) {
             int mp = m_markPoint[std::size_t(k)];
             if (mp < 0 || !m_markVisible[std::size_t(k)] || mp >= PointCount()) continue;
             int x = PixelOfPoint(mp);
-            double yv = (std::size_t(mp) < d.size() && std::isfinite(d[std::size_t(mp)])) ? d[std::size_t(mp)] : y1;
-            int y = plot.top() + int(std::clamp((y1 - yv) / (y1 - y0) * (plot.height() - 1), 0.0, double(plot.height())));
+            double yv = (std::size_t(mp) < d.size() && std::isfinite(d[std::size_t(mp)])) ? d[std::size_t(mp)] : map.yMax;
+            int y = plot.top() + int(std::clamp((map.yMax - yv) * map.ky, 0.0, double(plot.height())));
             QColor c = Bgr(m_design.m_clrTextFo);
             QPolygonF tri;
             tri << QPointF(x, y) << QPointF(x - 5, y - 9) << QPointF(x + 5, y - 9);
