@@ -2,7 +2,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -52,12 +52,12 @@ bool ToInt(std::string_view s, int lo, int hi, int& v) {
 }
 
 bool ToDouble(std::string_view s, double& v) {
-    // from_chars for double is not in every standard library we build with.
-    if (s.empty() || s.size() > 40) return false;
-    std::string tmp(s);
-    char* end = nullptr;
-    double x = std::strtod(tmp.c_str(), &end);
-    if (end != tmp.c_str() + tmp.size() || !std::isfinite(x)) return false;
+    // from_chars, not strtod: the application's locale may use a decimal comma.
+    double x = 0.0;
+    const char* begin = s.data();
+    if (!s.empty() && s[0] == '+') ++begin;
+    auto [p, ec] = std::from_chars(begin, s.data() + s.size(), x);
+    if (s.empty() || ec != std::errc() || p != s.data() + s.size() || !std::isfinite(x)) return false;
     v = x;
     return true;
 }

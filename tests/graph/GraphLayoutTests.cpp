@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 
 #include "graph/Graph.h"
@@ -131,6 +133,41 @@ TEST(GraphLayout, MissingOrMalformedFileGivesTheBuiltInDefaults) {
     EXPECT_FALSE(g.LoadLayout(nullptr));
     // Found beside the library (here: beside the test program).
     EXPECT_TRUE(g.LoadLayout("Spectrum.lgd"));
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged copies of a shipped file: each is taken or refused, never a crash.
+TEST(GraphLayout, SurvivesDamagedFiles) {
+    std::ifstream f(BinDir() + "/Spectrum.lgd", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty());
+    std::uint32_t seed = 12345;
+    auto next = [&]() { return seed = seed * 1664525u + 1013904223u; };
+    int accepted = 0;
+    for (int round = 0; round < 2000; ++round) {
+        std::string t = text;
+        for (int k = 0, edits = 1 + int(next() % 4); k < edits; ++k) {
+            std::size_t at = next() % t.size();
+            switch (next() % 3) {
+            case 0: t[at] = char(next()); break;
+            case 1: t.erase(at, next() % 8); break;
+            default: t.insert(at, 1, char("0123456789-. \n#x"[next() % 17])); break;
+            }
+            if (t.empty()) t = "x";
+        }
+        vg::GraphLayout l;
+        std::string err;
+        if (vg::ParseLayout(t, vg::SpectrumDefaults(), l, &err)) {
+            ++accepted;
+            EXPECT_LT(l.xMin, l.xMax);
+            EXPECT_LT(l.yMin, l.yMax);
+            EXPECT_GT(l.yStep, 0.0);
+        }
+    }
+    EXPECT_GT(accepted, 0);
 }
 
 }  // namespace
