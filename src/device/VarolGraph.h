@@ -5,7 +5,7 @@
 // Return values: the calls that report something return -1 for "yes/done" and 0
 // for "no/not done" (the library's flags are 0 off, -1 on); GetFocusedTextIndex
 // returns a text number or -1. Every call on a graph that does not exist is
-// harmless and returns 0.
+// harmless and returns 0 (GetFocusedTextIndex -1). GUI thread only.
 #pragma once
 #include <bit>
 #include <cstddef>
@@ -125,9 +125,13 @@ enum VarolGraphMode : int {
 };
 
 // Function pointer types, one per entry point (arguments: graph number first).
+// Makes (or remakes) graph g drawing into the window; -1 when it draws there, 0 when
+// the handle names no window (the graph is made all the same and draws nowhere).
 using PFN_VarolGraph_Init = int(VG_CALL*)(int g, HWND hWnd, int width, int height);
 using PFN_VarolGraph_Free = int(VG_CALL*)(int g);
 using PFN_VarolGraph_Resize = int(VG_CALL*)(int g, int width, int height);
+// Layout file (docs/graph-layout.md); 0 when missing or malformed, which leaves the
+// built-in layout.
 using PFN_VarolGraph_LoadInfoFromFile = int(VG_CALL*)(int g, const char* fileName);
 using PFN_VarolGraph_GetDataInfo = int(VG_CALL*)(int g, GraphDataInfo* info);
 using PFN_VarolGraph_SetDataInfo = int(VG_CALL*)(int g, const GraphDataInfo* info);
