@@ -12,21 +12,14 @@
 #include "device/MarlixMFC.h"
 #include "marlixmfc/MxLinkConfig.h"
 #include "marlixmfc/MxProtocol.h"
+#include "marlixmfc/spectrum/MxSpectrumEngine.h"
 
-// The setters that the link thread's computations read; guarded by a mutex.
-struct MxSpectrumParams {
-    int resBW = 1;            // _MxResBWType_e
-    int averageType = 0;      // _MxAverageType_e
-    int averageCount = 10;
-    int powerUnit = 0;        // Power_Unit_dB_e
-    int markerCounts = 0;     // MarkerCountsType_t
-    int frequencyStep = 0;    // FrequencyStep_t
-    int spectralInv = 0;      // _MxSpectralInv_e
-};
-
-// Spectrum computation of one block on the link thread (MarlixSpectrum.cpp).
-// iq: points I samples then points Q samples; out: points bins in the unit of p.
-void MxComputeSpectrum(const MxSpectrumParams& p, const std::int16_t* iq, int points, double* out);
+// Spectrum computation of one block on the link thread (MarlixSpectrum.cpp), with
+// the block's own sample clock and full scale. iq: points I samples then points Q
+// samples; out: points bins in the current unit. False when the block cannot be
+// computed (an odd or tiny point count): it then goes on as I/Q only.
+bool MxComputeSpectrum(MxSpectrumEngine& engine, int wantInv, const mxp::MeasureHead& head,
+                       const std::int16_t* iq, double* out);
 
 struct MxCounters {
     std::atomic<std::uint64_t> txDatagrams{0}, rxDatagrams{0}, rxAccepted{0}, dropBadMagic{0},
@@ -48,9 +41,11 @@ struct CMarlixMFC::Impl {
     std::atomic<IMessagePostSink*> sink{nullptr};
     MxCounters counters;
 
-    // Guarded setters.
-    mutable std::mutex paramMutex;
-    MxSpectrumParams params;
+    // Spectrum computation; its setters are guarded inside. The inversion the
+    // program asked for is kept apart: a block mirrored by the instrument is not
+    // mirrored again.
+    MxSpectrumEngine engine;
+    std::atomic<int> spectralInv{0};
 
     // GUI-thread-only state.
     int excludeCnt = 0;

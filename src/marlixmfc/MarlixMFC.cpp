@@ -325,6 +325,7 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
     std::vector<ReplyEntry> table(1024);
     HWND connectReply = notify;
     mxp::Reassembler reasm;
+    std::uint32_t axesPoints = 0;  // points per block the program's graphs were last set up for
     std::uint64_t lastRx = 0, lastKeepAlive = 0;
     std::vector<std::uint8_t> buf(65536);
     CMarlixMFC* const g = owner;
@@ -373,6 +374,7 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
                 const std::u16string section = ProfileSectionFor(rec, peerAddr);
                 const std::int32_t catalog = rec.m_nProductCatalog;
                 const std::uint32_t points = rec.m_nSpectrumPoints;
+                if (points >= 1 && points <= MX_MAX_POINTS) axesPoints = points;
                 post(connectReply, WM_CONNECT_STATE, 2, 0, [g, section, catalog, points] {
                     g->DeviceState.m_strProfileSection = section;
                     g->DeviceState.m_nProductCatalog = catalog;
@@ -396,6 +398,7 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
         case mxp::EV_LIMITS: {
             mxp::Limits l;
             if (!mxp::DecodeLimits(p, n, l)) return false;
+            if (l.spectrumPoints >= 1 && l.spectrumPoints <= MX_MAX_POINTS) axesPoints = l.spectrumPoints;
             Impl* self = this;
             post(notify, WM_GRAPH_AXES_UPDATE, 0, 0, [g, self, l] {
                 self->limits = l;
@@ -486,20 +489,22 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
             }
             const int points = static_cast<int>(blk->head.points);
             if (blk->head.kind != 1) {
-                MxSpectrumParams sp;
-                {
-                    std::lock_guard<std::mutex> lock(paramMutex);
-                    sp = params;
-                }
                 blk->spectrum.resize(static_cast<std::size_t>(points));
-                MxComputeSpectrum(sp, blk->iq.data(), points, blk->spectrum.data());
+                if (!MxComputeSpectrum(engine, spectralInv.load(), blk->head, blk->iq.data(), blk->spectrum.data()))
+                    blk->spectrum.clear();
+            }
+            // A block of another size than the graphs were set up for: axes first.
+            if (blk->head.points != axesPoints) {
+                axesPoints = blk->head.points;
+                const auto pts = static_cast<std::int32_t>(axesPoints);
+                post(notify, WM_GRAPH_AXES_UPDATE, 0, 0, [g, pts] { g->DeviceState.m_nSpectrumPoints = pts; });
             }
             auto inFlight = measureInFlight;
             inFlight->fetch_add(1);
             MxDelivery d;
             d.hwnd = notify;
             d.msg = WM_MEASURE_DATA;
-            d.wParam = blk->head.kind == 1 ? 1 : 0;
+            d.wParam = blk->spectrum.empty() ? 1 : 0;
             d.apply = [g, blk] {
                 const auto n2 = static_cast<std::size_t>(blk->head.points);
                 std::memcpy(g->DeviceDataStore.m_asISamples, blk->iq.data(), n2 * sizeof(std::int16_t));

@@ -452,6 +452,9 @@ std::vector<std::uint8_t> EncodeMeasure(const MeasureHead& h, const std::int16_t
     w.U32(h.points);
     w.I32(h.playMode);
     w.U32(h.positionSec);
+    w.F64(h.sampleClock);
+    w.F64(h.fullScaleDbm);
+    w.U32(h.flags);
     for (std::uint32_t k = 0; k < h.points; ++k) w.U16(static_cast<std::uint16_t>(i[k]));
     for (std::uint32_t k = 0; k < h.points; ++k) w.U16(static_cast<std::uint16_t>(q[k]));
     return std::move(w.Data());
@@ -460,7 +463,13 @@ std::vector<std::uint8_t> EncodeMeasure(const MeasureHead& h, const std::int16_t
 bool DecodeMeasure(const std::uint8_t* p, std::size_t n, MeasureHead& h, std::vector<std::int16_t>& iq) {
     Reader r(p, n);
     MeasureHead t;
-    if (!(r.U32(t.kind) && r.U32(t.points) && r.I32(t.playMode) && r.U32(t.positionSec))) return false;
+    if (!(r.U32(t.kind) && r.U32(t.points) && r.I32(t.playMode) && r.U32(t.positionSec) && r.F64(t.sampleClock) &&
+          r.F64(t.fullScaleDbm) && r.U32(t.flags)))
+        return false;
+    // NaN fails every comparison, so it is refused here too.
+    if (!(t.sampleClock > 0.0 && t.sampleClock <= kMaxMeasureClock)) return false;
+    if (!(t.fullScaleDbm >= kMinFullScaleDbm && t.fullScaleDbm <= kMaxFullScaleDbm)) return false;
+    if ((t.flags & ~MEASURE_INVERTED) != 0) return false;
     if (t.points < 1 || t.points > MX_MAX_POINTS || r.Left() != std::size_t(t.points) * 4) return false;
     iq.resize(std::size_t(t.points) * 2);
     for (auto& s : iq) {

@@ -211,14 +211,24 @@ std::vector<std::uint8_t> EncodeFileList(const std::vector<FileInfoRecord>& v);
 bool DecodeFileList(const std::uint8_t* p, std::size_t n, std::vector<FileInfoRecord>& v);
 
 // Measurement block: u32 kind (1 I/Q only, 0 spectrum and I/Q), u32 points
-// (1..MX_MAX_POINTS), i32 play mode, u32 position s, then points x i16 I, points x i16 Q.
+// (1..MX_MAX_POINTS), i32 play mode, u32 position s, f64 sample clock (as
+// m_dSampleClockKHz holds it), f64 dBm of a full-scale complex tone, u32 flags,
+// then points x i16 I, points x i16 Q.
 struct MeasureHead {
     std::uint32_t kind = 0;
     std::uint32_t points = 0;
     std::int32_t playMode = 0;
     std::uint32_t positionSec = 0;
+    double sampleClock = 46511.71875;
+    double fullScaleDbm = 30.0;
+    std::uint32_t flags = 0;  // MEASURE_INVERTED
 };
-constexpr std::size_t kMeasureHeadSize = 16;
+constexpr std::size_t kMeasureHeadSize = 36;
+// The samples are already mirrored by the instrument's own spectral inversion.
+constexpr std::uint32_t MEASURE_INVERTED = 0x1;
+// Sample clocks and full scales a block may state.
+constexpr double kMaxMeasureClock = 1e9;
+constexpr double kMinFullScaleDbm = -200.0, kMaxFullScaleDbm = 100.0;
 std::vector<std::uint8_t> EncodeMeasure(const MeasureHead& h, const std::int16_t* i, const std::int16_t* q);
 // Checks the head and the exact size; iq receives 2 x points samples (I then Q).
 bool DecodeMeasure(const std::uint8_t* p, std::size_t n, MeasureHead& h, std::vector<std::int16_t>& iq);

@@ -457,7 +457,8 @@ bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t
     kiss_fft(w.plan, w.in.data(), w.out.data());
 
     // Bin b of the trace is FFT bin b - n/2: bin 0 at -span/2, n/2 at the centre.
-    const double norm = 1.0 / (w.windowSum * w.windowSum);
+    // In mW before averaging: blocks of one average may come at different full scales.
+    const double norm = std::pow(10.0, s.fullScaleDbm / 10.0) / (w.windowSum * w.windowSum);
     const int half = n / 2;
     for (int b = 0; b < n; ++b) {
         const kiss_fft_cpx& x = w.out[(b + half) % n];
@@ -492,7 +493,7 @@ bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t
     }
 
     const double offset = UnitOffsetDb(s.powerUnit);
-    const double toMw = w.filter.gain * std::pow(10.0, s.fullScaleDbm / 10.0);
+    const double toMw = w.filter.gain;
     for (int b = 0; b < n; ++b)
         out[b] = 10.0 * std::log10(std::max(w.average[b] * toMw, kFloorMw)) + offset;
 
