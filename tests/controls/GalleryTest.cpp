@@ -1,0 +1,115 @@
+// Grabs every control to a PNG under the build folder, for a person to look at.
+#include <QDir>
+#include <QHBoxLayout>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "controls/BitmapResource.h"
+#include "controls/CBitmapSlider.h"
+#include "controls/CFontCtrl.h"
+#include "controls/CKbcButton.h"
+#include "controls/CMyButtonColor.h"
+#include "controls/CRoundSliderCtrl.h"
+#include "controls/CSplitterControl.h"
+
+namespace {
+void Save(QWidget* w, const QString& name) {
+    const QString path = QDir(TestOutputFolder()).filePath(name + QStringLiteral(".png"));
+    ASSERT_TRUE(w->grab().save(path)) << path.toStdString();
+    EXPECT_GT(QFileInfo(path).size(), 0);
+}
+
+QWidget* DarkPanel(QWidget* w) {
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+    w->setPalette(pal);
+    return w;
+}
+}  // namespace
+
+TEST(Gallery, GrabsEveryControl) {
+    RecordingParent panel;
+    DarkPanel(&panel);
+    panel.resize(420, 420);
+
+    auto* seek = new CBitmapSlider(&panel, 1219);
+    seek->move(10, 10);
+    seek->LoadChannelBitmaps();
+    seek->LoadThumbBitmaps();
+    seek->m_nMax = 8192;
+    seek->m_nMarginLeft = seek->m_nMarginRight = 2;
+    seek->m_nMarginTop = 1;
+    seek->SetPos(3000);
+
+    // A frequency row: 0,097,900,000 with the third digit highlighted.
+    const int digits[] = {0, -1, 0, 9, 7, -1, 9, 0, 0, -1, 0, 0, 0};
+    int x = 10;
+    for (int i = 0; i < 13; ++i) {
+        auto* cell = new CBitmapSlider(&panel, 1526 + i);
+        cell->move(x, 40);
+        cell->m_bDigitMode = 1;
+        cell->m_nMax = digits[i] < 0 ? 0 : 9;
+        if (digits[i] < 0) {
+            cell->m_nDigitBmpNormal = 465;
+            cell->SetDigitBitmap(0, 0);
+        } else {
+            cell->m_nDigitBmpNormal = 480;
+            cell->m_nDigitBmpHighlight = 467;
+            cell->SetDigitBitmap(digits[i], i == 3 ? 1 : 0);
+        }
+        x += cell->width();
+    }
+
+    auto* knob = new CRoundSliderCtrl(&panel, 1550);
+    knob->move(10, 70);
+    knob->SetRange(0, 2399);
+    knob->SetZero(90);
+    knob->SetKnobInset(true);
+    knob->SetSliderBitmap(ctl::LoadBitmapResource(493), 0);
+    knob->SetSliderBitmap(ctl::LoadBitmapResource(494), 1);
+    knob->SetPos(400);
+
+    const char* names[] = {"PLAY-2.bmp", "STOP-2.bmp", "am530.bmp", "button_+5.bmp"};
+    int bx = 130;
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new CKbcButton(&panel, 1170 + i);
+        b->move(bx, 80);
+        b->LoadImageFile(ctl::ImageFolder() + QLatin1Char('/') + QLatin1String(names[i]), ctl::KEY_BUTTON);
+        b->m_bDisabled = i == 1;
+        b->m_bHover = i == 2;
+        bx += b->width() + 6;
+    }
+
+    auto* bar = new CSplitterControl(&panel);
+    bar->Create(QRect(400, 10, 3, 180), &panel, 1300);
+
+    auto* label = new CColorCtrl<CFontCtrlEx<CStatic, 1, 16>>(QStringLiteral("TV_ACME_01.tvf"), &panel);
+    label->move(130, 140);
+    label->m_crTextColor = 0x000E7AE8u;
+    label->m_crBkColor = 0x00202020u;
+    label->PreSubclassWindow();
+    label->adjustSize();
+
+    for (int i = 0; i < 4; ++i) {
+        auto* sw = new CMyButtonColor(&panel);
+        sw->setGeometry(130 + i * 26, 170, 22, 14);
+        sw->m_crColor = ctl::MakeColorRef(60 * i, 255 - 60 * i, 128);
+    }
+
+    panel.show();
+    QCoreApplication::processEvents();
+    Save(&panel, QStringLiteral("gallery"));
+    Save(seek, QStringLiteral("seek-slider"));
+    Save(knob, QStringLiteral("knob"));
+    Save(bar, QStringLiteral("splitter"));
+    Save(label, QStringLiteral("label"));
+
+    // Each picture of the program on its own, as the controls see it.
+    QImage bg(ctl::BitmapResourcePath(464));
+    ASSERT_FALSE(bg.isNull());
+    ASSERT_TRUE(bg.save(QDir(TestOutputFolder()).filePath(QStringLiteral("front-panel-background.png"))));
+    QImage bar414(ctl::BitmapResourcePath(414));
+    ASSERT_TRUE(bar414.save(QDir(TestOutputFolder()).filePath(QStringLiteral("play-bar-background.png"))));
+}

@@ -1,0 +1,54 @@
+// Shared helpers for the control tests: a parent window that records what its
+// controls post, and event pumping.
+#pragma once
+#include <QApplication>
+#include <QWidget>
+#include <vector>
+
+#include "platform/MsgTarget.h"
+
+struct PostedMsg {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+class RecordingParent : public QWidget, public CMsgTarget {
+public:
+    RecordingParent() : CMsgTarget(this) { resize(400, 300); }
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        msgs.push_back({msg, wParam, lParam});
+        if (onMessage)
+            onMessage(msg, wParam, lParam);
+        return 0;
+    }
+    std::vector<PostedMsg> Take() {
+        PumpPostedMessages();
+        auto out = std::move(msgs);
+        msgs.clear();
+        return out;
+    }
+    std::vector<PostedMsg> Of(UINT m) {
+        std::vector<PostedMsg> out;
+        for (const auto& p : Take())
+            if (p.msg == m)
+                out.push_back(p);
+        return out;
+    }
+    std::vector<PostedMsg> msgs;
+    std::function<void(UINT, WPARAM, LPARAM)> onMessage;
+};
+
+inline void ShowAndFocus(QWidget* top) {
+    top->show();
+    QApplication::setActiveWindow(top);
+    top->activateWindow();
+    QCoreApplication::processEvents();
+}
+
+// Folder the test binary writes pictures to (under the build folder).
+QString TestOutputFolder();
+
+class RecordingMessageBoxes;
+// The one recorder that answers every box of the test run.
+RecordingMessageBoxes& TestBoxes();
