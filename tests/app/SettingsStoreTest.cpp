@@ -164,6 +164,16 @@ TEST_F(SettingsStore, ApplyGraphColorsPutsTheRightSetIntoExistingGraphsOnly) {
     theApp.m_pfnVarolGraph_SetDesignInfo = keepSet;
 }
 
+TEST_F(SettingsStore, AnOutOfRangeStoredLevelDoesNotWrapAround) {
+    theApp.SaveZephyraPower(40000);  // cut to 16 bits it would read -25536
+    theApp.LoadDefaultSettings();
+    const DeviceState& s = g_Marlix.DeviceState;
+    EXPECT_EQ(s.m_sZephyraPower, std::max(s.m_nLevelMin, s.m_nLevelMax));
+    theApp.SaveZephyraPower(-40000);
+    theApp.LoadDefaultSettings();
+    EXPECT_EQ(s.m_sZephyraPower, std::min(s.m_nLevelMin, s.m_nLevelMax));
+}
+
 TEST(SettingsClamp, StoredFrequencyAndLevelStayInsideTheLimits) {
     DeviceState s;
     s.m_nFreqMinHz = 50000000u;
