@@ -196,7 +196,8 @@ void CBitmapSlider::mousePressEvent(QMouseEvent* e) {
         e->ignore();
         return;
     }
-    setFocus(Qt::MouseFocusReason);
+    if (focusPolicy() & Qt::ClickFocus)
+        setFocus(Qt::MouseFocusReason);
     m_bLButtonDown = 1;
     const QPoint pt = e->position().toPoint();
     const int d = (m_bVertical ? pt.y() : pt.x()) - PosToPixel(m_nPos);

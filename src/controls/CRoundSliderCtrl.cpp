@@ -162,7 +162,8 @@ void CRoundSliderCtrl::mousePressEvent(QMouseEvent* e) {
     if (!m_bDragging) {
         m_bDragging = true;
         m_bDragChanged = false;
-        setFocus(Qt::MouseFocusReason);
+        if (focusPolicy() & Qt::ClickFocus)
+            setFocus(Qt::MouseFocusReason);
         if (SetPosFromPoint(pt)) {
             m_bDragChanged = true;
             NotifyScroll(TB_THUMBTRACK);

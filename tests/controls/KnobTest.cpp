@@ -167,3 +167,19 @@ TEST_F(KnobFixture, KnobIsDrawnWhereThePositionSays) {
         EXPECT_LT(centre.green(), 80) << c.pos;
     }
 }
+
+TEST_F(KnobFixture, DragWithoutFocusScrollsButPostsNoChange) {
+    knob->clearFocus();
+    knob->setFocusPolicy(Qt::NoFocus);
+    QTest::mousePress(knob, Qt::LeftButton, {}, QPoint(51, 95));
+    QTest::mouseRelease(knob, Qt::LeftButton, {}, QPoint(51, 95));
+    EXPECT_EQ(knob->GetPos(), 600);
+    auto msgs = parent->Take();
+    int changes = 0, tracks = 0;
+    for (const auto& m : msgs) {
+        changes += m.msg == WM_KNOB_CHANGED;
+        tracks += m.msg == WM_HSCROLL && LOWORD(m.wParam) == TB_THUMBTRACK;
+    }
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(tracks, 1);
+}

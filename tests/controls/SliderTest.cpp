@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "controls/CBitmapSlider.h"
+#include "controls/CMyMemDC.h"
 #include "controls/SliderMath.h"
 
 using ctl::SliderAxis;
@@ -162,6 +163,11 @@ TEST_F(SliderFixture, WheelStepsEvenWhenDisabledButNotWithInputOff) {
     EXPECT_EQ(steps[0].lParam, 1);
     EXPECT_EQ(steps[1].lParam, 0);
     EXPECT_EQ(seek->m_nPos, 0);
+    // A sideways wheel is not a step down.
+    QWheelEvent side(QPointF(5, 5), seek->mapToGlobal(QPointF(5, 5)), {}, QPoint(120, 0), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(seek, &side);
+    EXPECT_TRUE(parent->Of(WM_SLIDER_STEP).empty());
     seek->m_bInputEnabled = 0;
     QCoreApplication::sendEvent(seek, &up);
     EXPECT_TRUE(parent->Of(WM_SLIDER_STEP).empty());
@@ -259,4 +265,43 @@ TEST_F(DigitFixture, DigitBitmapIdZeroRemovesPicture) {
         for (int x = 0; x < keyed.width(); ++x)
             opaque += qAlpha(keyed.pixel(x, y)) == 255;
     EXPECT_GT(opaque, 10);
+}
+
+TEST_F(DigitFixture, DragOnACellPostsNoMoving) {
+    QTest::mousePress(cells[0], Qt::LeftButton, {}, QPoint(1, 5));
+    QMouseEvent move(QEvent::MouseMove, QPointF(11, 5), cells[0]->mapToGlobal(QPointF(11, 5)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(cells[0], &move);
+    QTest::mouseRelease(cells[0], Qt::LeftButton, {}, QPoint(11, 5));
+    EXPECT_TRUE(parent->Of(WM_SLIDER_MOVING).empty());
+}
+
+TEST_F(SliderFixture, EmptyRangeSliderStillDrawsAndDrags) {
+    seek->m_nMin = seek->m_nMax = 0;
+    seek->SetPos(5);
+    EXPECT_EQ(seek->m_nPos, 0);
+    QTest::mousePress(seek, Qt::LeftButton, {}, AtPixel(200));
+    QTest::mouseRelease(seek, Qt::LeftButton, {}, AtPixel(200));
+    EXPECT_EQ(seek->m_nPos, 0);
+    EXPECT_FALSE(seek->grab().toImage().isNull());
+}
+
+TEST(MemDC, PutsTheOffScreenPictureOnTheTargetInOnePiece) {
+    QImage target(40, 30, QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::blue);
+    {
+        QPainter p(&target);
+        const QRect r(10, 5, 20, 10);
+        {
+            CMyMemDC dc(&p, &r, TRUE);  // starts from what is there: only drawn pixels change
+            dc.fillRect(QRect(10, 5, 5, 5), Qt::red);
+            EXPECT_EQ(target.pixelColor(10, 5), QColor(Qt::blue));  // nothing until it goes
+        }
+        p.setBackground(Qt::green);
+        const QRect r2(0, 20, 10, 10);
+        CMyMemDC fill(&p, &r2, FALSE);  // starts from the target's background colour
+    }
+    EXPECT_EQ(target.pixelColor(10, 5), QColor(Qt::red));
+    EXPECT_EQ(target.pixelColor(20, 10), QColor(Qt::blue));
+    EXPECT_EQ(target.pixelColor(5, 25), QColor(Qt::green));
 }
