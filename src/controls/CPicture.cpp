@@ -5,7 +5,10 @@
 
 #include "controls/PictureErrors.h"
 
-BOOL CPicture::LoadFile(const QString& path) {
+BOOL CPicture::LoadFile(const QString& pathIn) {
+    // Callers build paths the Windows way ("<folder>\\img\\name.bmp").
+    QString path = pathIn;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     m_pPicture = QImage();
     m_nHeight = m_nWidth = 0;
     m_nSize = 0;

@@ -185,3 +185,12 @@ TEST(ImageButtonLoad, CorruptPictureIsReportedNotTakenAsLoaded) {
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.rec.boxes.size(), 1u);
 }
+
+TEST(ImageButtonLoad, ReadsTheProgramsPicturesWithWindowsStylePaths) {
+    Boxes boxes;
+    CKbcButton b;
+    b.LoadImageFile(ctl::ImageFolder() + QStringLiteral("\\button_-05.bmp"), ctl::KEY_BUTTON);
+    EXPECT_EQ(b.size(), QSize(40, 20));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.rec.boxes.empty());
+}
