@@ -1,61 +1,273 @@
 // Connection commands and connection-state messages of the main frame.
+#include <QDockWidget>
+#include <QLineEdit>
+
 #include "app/MarlixExApp.h"
+#include "mainframe/ConnectLogic.h"
+#include "mainframe/DialogMarlixIP.h"
 #include "mainframe/IPComboBox.h"
 #include "mainframe/MainFrm.h"
+#include "platform/MsgBox.h"
+#include "platform/System.h"
+#include "res/resource.h"
 
 namespace {
-int ConnectState() {
-    return theApp.m_pDeviceState ? theApp.m_pDeviceState->m_nConnectState : 0;
+constexpr int kZephyraMode = 7;
+
+DeviceState& DS() { return g_Marlix.DeviceState; }
+
+int ConnectState() { return DS().m_nConnectState; }
+
+void QueueInt(MX_CMD_ID_e cmd, std::int32_t value, HWND hReply)
+{
+    theApp.AddCmd(cmd, MX_RW_DEFAULT, sizeof value, &value, hReply);
+}
+
+void EnablePane(QDockWidget* pane, bool on)
+{
+    if (pane && pane->widget())
+        pane->widget()->setEnabled(on);
 }
 }  // namespace
 
-void CMainFrame::OnConnect() {}
-
-void CMainFrame::OnConnectIP() {}
-
-BOOL CMainFrame::AddIPToHistory(CIPComboBox* pCombo, const QString& strAddress) {
-    return FALSE;
+void CMainFrame::OnConnect()
+{
+    // The search marks the state 1 while it runs; that is no link, so unless a
+    // connection was started meanwhile the state goes back to what it was.
+    const int stateBefore = ConnectState();
+    const unsigned linkBefore = m_connectSequence.Serial();
+    int chosenRow = -1;
+    QString chosenIP;
+    int result = 0;
+    {
+        CDialogMarlixIP dlg(this);
+        result = dlg.exec();
+        chosenRow = dlg.m_nChosenRow;
+        chosenIP = dlg.m_strChosenIP;
+    }
+    if (m_connectSequence.Serial() == linkBefore)
+        DS().m_nConnectState = stateBefore;
+    if (result == QDialog::Accepted && chosenRow != -1) {
+        m_strConnectIP = chosenIP;
+        PostMessage(WM_COMMAND, ID_IP_COMBO, 0);
+    }
+    ScheduleCommandUIUpdate();
 }
 
-void CMainFrame::MoveIPToTop(CIPComboBox* pCombo, const QString& strAddress) {}
+void CMainFrame::OnConnectIP()
+{
+    CIPComboBox* pCombo = GetIPCombo();
+    if (!pCombo)
+        return;
+    QString address;
+    if (!m_strConnectIP.isEmpty()) {
+        address = m_strConnectIP;
+        m_strConnectIP.clear();
+        pCombo->setEditText(address);
+    } else {
+        address = pCombo->currentText();
+    }
+    AddIPToHistory(pCombo, address);
+}
 
-void CMainFrame::ConnectDevice(const QString& strAddress) {}
+BOOL CMainFrame::AddIPToHistory(CIPComboBox* pCombo, const QString& strAddress)
+{
+    if (strAddress.isEmpty())
+        return FALSE;
+    // A text that is no address is refused here, before it can take a history
+    // place or be turned into the all-ones (broadcast) address.
+    if (!ConnectLogic::ParseDeviceAddress(strAddress, nullptr)) {
+        AfxMessageBox(ConnectLogic::InvalidAddressMessage(strAddress), MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
+    if (m_lstIPHistory.contains(strAddress)) {
+        MoveIPToTop(pCombo, strAddress);
+        ConnectDevice(strAddress);
+        return TRUE;
+    }
+    const ConnectLogic::HistoryEdit edit = ConnectLogic::AddToHistory(m_lstIPHistory, strAddress);
+    if (pCombo) {
+        const QString editText = pCombo->currentText();
+        if (edit.removedIndex >= 0 && edit.removedIndex < pCombo->count())
+            pCombo->removeItem(edit.removedIndex);
+        pCombo->insertItem(0, strAddress);
+        pCombo->setEditText(editText);  // the list changes, the typed text stays
+    }
+    ConnectDevice(strAddress);
+    return TRUE;
+}
 
-void CMainFrame::OnDisconnect() {
-    if (theApp.m_pDeviceState) theApp.m_pDeviceState->m_nConnectState = 0;
+void CMainFrame::MoveIPToTop(CIPComboBox* pCombo, const QString& strAddress)
+{
+    const ConnectLogic::HistoryEdit edit = ConnectLogic::AddToHistory(m_lstIPHistory, strAddress);
+    if (!pCombo || edit.kind != ConnectLogic::HistoryEdit::Moved)
+        return;
+    if (edit.removedIndex < pCombo->count())
+        pCombo->removeItem(edit.removedIndex);
+    pCombo->insertItem(0, strAddress);
+    pCombo->setCurrentIndex(0);
+}
+
+void CMainFrame::ConnectDevice(const QString& strAddress)
+{
+    // The steps of the road; the sequence runs them around its 500 ms pause.
+    CConnectSequence::Hooks hooks;
+    hooks.disconnect = [this] { OnDisconnect(); };
+    hooks.storeAddress = [](std::uint32_t ip) { DS().m_nDeviceIP = ip; };
+    hooks.beginLink = [] { g_Marlix.BeginConnectedUDPThread(); };
+    hooks.queueConnect = [this] {
+        const std::uint16_t param = g_Marlix.DeviceDataStore.m_wConnectParam;
+        DS().m_nConnectState = 1;
+        theApp.AddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, sizeof param, &param, GetSafeHwnd());
+        ScheduleCommandUIUpdate();
+    };
+    m_connectSequence.SetHooks(std::move(hooks));
+    if (!m_connectSequence.Start(strAddress))
+        AfxMessageBox(ConnectLogic::InvalidAddressMessage(strAddress), MB_OK | MB_ICONWARNING);
+    ScheduleCommandUIUpdate();
+}
+
+void CMainFrame::OnDisconnect()
+{
+    // Also drops a start still in its pause, and outdates the steps that wait
+    // behind "Connected!".
+    m_connectSequence.Cancel();
+    g_Marlix.CreateUDP_TxSocket();
+    const int state = ConnectState();
+    if (state == 1 || state == 2)
+        g_Marlix.SendCmdData(MX_CMD_DISCONNECT, MX_RW_DEFAULT, 0, nullptr);
+    DS().m_nConnectState = 0;
+    g_Marlix.CloseConnectedUDPThread();
     SetStatusPane(1, 0);
+    OnAfterDisconnect(0, 0);
+    PostMessage(WM_CONNECT_STATE, 0, 0);
 }
 
-void CMainFrame::OnUpdateConnect(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(ConnectState() == 0);
+// The 500 ms pause of a start counts as connecting: Disconnect can end it,
+// Connect waits.
+void CMainFrame::OnUpdateConnect(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(ConnectState() == 0 && !m_connectSequence.IsPausing());
 }
 
-void CMainFrame::OnUpdateDisconnect(CCmdUI* pCmdUI) {
+void CMainFrame::OnUpdateDisconnect(CCmdUI* pCmdUI)
+{
     const int s = ConnectState();
-    pCmdUI->Enable(s == 1 || s == 2 || s == 4);
+    pCmdUI->Enable(s == 1 || s == 2 || s == 4 || m_connectSequence.IsPausing());
 }
 
-void CMainFrame::OnUpdateModeZephyra(CCmdUI* pCmdUI) {
+void CMainFrame::OnUpdateModeZephyra(CCmdUI* pCmdUI)
+{
     if (ConnectState() == 2) {
         pCmdUI->Enable(TRUE);
-        pCmdUI->SetCheck(theApp.m_pDeviceState->m_nSystemMode == 7 ? 1 : 0);
+        pCmdUI->SetCheck(DS().m_nSystemMode == kZephyraMode ? 1 : 0);
     } else {
         pCmdUI->Enable(FALSE);
     }
 }
 
-LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM lParam) {
+LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM)
+{
+    switch (wParam) {
+    case 2: {
+        // Only a link being made can come up; a late answer to a link that was
+        // ended meanwhile is ignored.
+        if (ConnectState() != 1)
+            return 0;
+        DS().m_nConnectState = 2;
+        theApp.AddCmd(MX_CMD_STATUS, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd());
+        SetPriorityClass(HIGH_PRIORITY_CLASS);
+        theApp.LoadDefaultSettings();
+        PostMessage(WM_COMMAND, ID_WINDOW_SPECTRUM, 0);
+        PostMessage(WM_COMMAND, ID_WINDOW_IQ, 0);
+        ScheduleCommandUIUpdate();
+        const unsigned link = m_connectSequence.Serial();
+        AfxMessageBox(QStringLiteral("Connected!"), MB_OK | MB_ICONINFORMATION);
+        // The box ran a message loop: when the link went meanwhile, the rest
+        // would enable panels and send to an instrument that is gone.
+        if (m_connectSequence.Serial() != link || ConnectState() != 2)
+            return 0;
+        SetStatusPane(1, 2);
+        PostMessage(WM_AFTER_CONNECT, 0, 0);
+        return 0;
+    }
+    case 0:
+        SetStatusPane(1, 0);
+        PostMessage(WM_AFTER_DISCONNECT, 0, 0);
+        return 0;
+    case 4:
+        if (ConnectState() == 0)
+            return 0;  // no link to lose: a late report of one already ended
+        DS().m_nConnectState = 4;
+        PostMessage(WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
+        ScheduleCommandUIUpdate();
+        AfxMessageBox(QStringLiteral("Disconnected!"), MB_OK | MB_ICONINFORMATION);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM)
+{
+    if (ConnectState() != 2)
+        return 0;
+    // Seam: the Spectrum view takes a copy of the DeviceSettings record here once it exists.
+    EnablePane(m_wndPlayBarPane, true);
+    EnablePane(m_wndZephyraPane, true);
+    QueueInt(MX_CMD_SYSTEM_MODE, kZephyraMode, GetSafeHwnd());
+    EnterSystemMode(kZephyraMode);
     return 0;
 }
 
-LRESULT CMainFrame::OnAfterConnect(WPARAM wParam, LPARAM lParam) {
+LRESULT CMainFrame::OnAfterDisconnect(WPARAM, LPARAM)
+{
+    // Seam: the play bar's full reset and the file browser's clearing go here once they exist.
+    EnablePane(m_wndPlayBarPane, false);
+    EnablePane(m_wndZephyraPane, false);
     return 0;
 }
 
-LRESULT CMainFrame::OnAfterDisconnect(WPARAM wParam, LPARAM lParam) {
-    return 0;
+void CMainFrame::EnterSystemMode(int nMode)
+{
+    DeviceState& ds = DS();
+    g_Marlix.Mx2InitMinMaxValueForSystemMode(nMode, nullptr);
+    // Seam: the play-bar pane and the front-panel pane reload from the device state here.
+    ds.m_nPlayBusy = 0;
+    ds.m_nSystemMode = nMode;
+    QueueInt(MX_CMD_SYSTEM_MODE, nMode, GetSafeHwnd());
+    // Seam: the spectrum graph goes to 2D here (graph mode 0).
+
+    // The play bar's reset of its play settings. Until the play bar exists its
+    // commands go from here, in its order.
+    SendDeviceSettings();
+    if (g_Marlix.m_hNotifyWnd)
+        ::PostMessage(g_Marlix.m_hNotifyWnd, WM_SPECTRUM_SETUP, 0, 0);
+    QueueInt(MX_CMD_SPECTRAL_INV, ds.m_nSpectralInv, GetSafeHwnd());
+    ds.m_nStorage = 0;
+    QueueInt(MX_CMD_STORAGE, 0, GetSafeHwnd());
+    ds.m_nStorageDrive = 3;
+    QueueInt(MX_CMD_STORAGE_DRIVE, 3, GetSafeHwnd());
+    SetStatusPane(5, 3);
+    ds.m_awModeParamB[0] = 16384;
+    ds.m_awModeParamB[1] = 4400;
+    const std::uint32_t paramB = ds.m_nModeParamB;
+    theApp.AddCmd(MX_CMD_MODE_PARAM_B, MX_RW_DEFAULT, sizeof paramB, &paramB, GetSafeHwnd());
+    QueueInt(MX_CMD_MODE_PARAM_A, ds.m_nModeParamA, GetSafeHwnd());
+
+    g_Marlix.SetAverageType(static_cast<_MxAverageType_e>(ds.m_nAverageType), ds.m_nAverageCount);
+    RefreshSettingPages();
+    // Seam: the spectrum graph is set up for m_nZephyraFreqHz / m_nSpectrumPoints and the graphs cleared here.
+    g_Marlix.MxExtensionFullBandSpectrumFree();
+    ScheduleCommandUIUpdate();
 }
 
-void CMainFrame::EnterSystemMode(int nMode) {}
-
-void CMainFrame::SendDeviceSettings() {}
+void CMainFrame::SendDeviceSettings()
+{
+    const DeviceState& ds = DS();
+    QueueInt(MX_CMD_REF_10MHZ, ds.m_nRef10MHz, GetSafeHwnd());
+    QueueInt(MX_CMD_TRIGGER, ds.m_nTrigger, GetSafeHwnd());
+    QueueInt(MX_CMD_RES_BW, ds.m_nResBW, GetSafeHwnd());
+    QueueInt(MX_CMD_UPDATE_SPEED, ds.m_nUpdateSpeed, GetSafeHwnd());
+    g_Marlix.SetSpectralInv(static_cast<_MxSpectralInv_e>(ds.m_nSpectralInv));
+}
