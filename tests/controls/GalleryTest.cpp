@@ -72,6 +72,7 @@ TEST(Gallery, GrabsEveryControl) {
     knob->SetPos(400);
 
     const char* names[] = {"PLAY-2.bmp", "STOP-2.bmp", "am530.bmp", "button_+5.bmp"};
+    std::vector<CKbcButton*> buttons;
     int bx = 130;
     for (int i = 0; i < 4; ++i) {
         auto* b = new CKbcButton(&panel, 1170 + i);
@@ -80,6 +81,7 @@ TEST(Gallery, GrabsEveryControl) {
         b->m_bDisabled = i == 1;
         b->m_bHover = i == 2;
         bx += b->width() + 6;
+        buttons.push_back(b);
     }
 
     auto* bar = new CSplitterControl(&panel);
@@ -92,8 +94,9 @@ TEST(Gallery, GrabsEveryControl) {
     label->PreSubclassWindow();
     label->adjustSize();
 
+    CMyButtonColor* swatch = nullptr;
     for (int i = 0; i < 4; ++i) {
-        auto* sw = new CMyButtonColor(&panel);
+        auto* sw = swatch = new CMyButtonColor(&panel);
         sw->setGeometry(130 + i * 26, 170, 22, 14);
         sw->m_crColor = ctl::MakeColorRef(60 * i, 255 - 60 * i, 128);
     }
@@ -105,6 +108,9 @@ TEST(Gallery, GrabsEveryControl) {
     Save(knob, QStringLiteral("knob"));
     Save(bar, QStringLiteral("splitter"));
     Save(label, QStringLiteral("label"));
+    Save(swatch, QStringLiteral("swatch"));
+    for (size_t i = 0; i < buttons.size(); ++i)
+        Save(buttons[i], QStringLiteral("button-%1").arg(i));
 
     // Each picture of the program on its own, as the controls see it.
     QImage bg(ctl::BitmapResourcePath(464));
