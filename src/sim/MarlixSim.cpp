@@ -40,9 +40,13 @@ std::vector<std::uint8_t> Header(std::uint32_t magic, std::uint8_t version, std:
 
 CMarlixSim::CMarlixSim(SimOptions opt) : m_opt(std::move(opt)), m_storage(m_opt.externalDrives) {
     m_t0 = SteadyMs();
+    m_measure.SetIntervalOverrideMs(m_opt.measureIntervalMs);
 }
 
 CMarlixSim::~CMarlixSim() {
+    if (m_measure.BlocksMade() > 0)
+        std::fprintf(stderr, "marlix-sim %s: %llu measurement blocks sent\n", m_opt.bind.c_str(),
+                     static_cast<unsigned long long>(m_measure.BlocksMade()));
     if (m_fd >= 0) ::close(m_fd);
     if (m_log) std::fclose(m_log);
 }
@@ -83,6 +87,10 @@ void CMarlixSim::Poll(int timeoutMs) {
     static thread_local std::vector<std::uint8_t> buf(65536);
     {
         pollfd p{m_fd, POLLIN, 0};
+        if (m_bPlaying) {
+            const int due = m_measure.MsUntilDue(SteadyMs());
+            if (due >= 0) timeoutMs = std::min(timeoutMs, due);
+        }
         ::poll(&p, 1, timeoutMs);
         for (;;) {
             sockaddr_in from{};
@@ -260,6 +268,7 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         if (f) {
             m_playFile = *f;
             m_strPlayPath = text;
+            m_measure.Load(f->name);
             m_bFileLoaded = true;
             m_dPos = 0.0;
             m_dSampleClockKHz = f->sampleClockKHz;
@@ -282,6 +291,7 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         m_nPlayMode = 5;
         m_playRef = h.seq;
         m_lastPlayTick = m_lastPosReport = SteadyMs();
+        m_measure.Start(m_lastPlayTick, m_nUpdateSpeed);
         Reply(mxp::EV_PLAY_POSITION, h.seq,
               mxp::EncodeU32s({138, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
         break;
@@ -414,6 +424,16 @@ void CMarlixSim::StopPlay(bool report) {
     (void)was;
 }
 
+// While a file plays: one block per update interval, at the output level (the
+// level sent plus the file's own power, as the front panel shows it).
+void CMarlixSim::SendMeasureBlock(std::uint64_t nowMs) {
+    if (!m_bConnected) return;
+    const double levelDbm = m_sPower / 10.0 + m_playFile.power / 10.0;
+    const auto block = m_measure.NextBlock(nowMs, m_nUpdateSpeed, static_cast<int>(m_opt.spectrumPoints), m_nPlayMode,
+                                           m_dPos, m_dSampleClockKHz, levelDbm, m_nSpectralInv != 0);
+    if (!block.empty()) Reply(mxp::EV_MEASURE, 0, block);
+}
+
 void CMarlixSim::Tick() {
     const std::uint64_t now = SteadyMs();
     if (m_bConnected && m_opt.silentAfterMs && !m_bSilent && now - m_connectedAt >= m_opt.silentAfterMs) SetSilent(true);
@@ -432,6 +452,7 @@ void CMarlixSim::Tick() {
                   mxp::EncodeU32s({138, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
         }
     }
+    if (m_bPlaying) SendMeasureBlock(now);
     if (!m_copies.empty() && now - m_lastCopyTick >= 100) {
         m_lastCopyTick = now;
         CopyJob& job = m_copies.front();

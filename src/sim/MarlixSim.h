@@ -10,6 +10,7 @@
 
 #include "device/MxTypes.h"
 #include "marlixmfc/MxProtocol.h"
+#include "sim/SimMeasureStream.h"
 #include "sim/SimStorage.h"
 
 struct SimOptions {
@@ -24,6 +25,7 @@ struct SimOptions {
     bool externalDrives = true;     // --no-external
     double playSpeed = 1.0;         // --play-speed: play seconds per real second
     unsigned spectrumPoints = 8192; // --points
+    unsigned measureIntervalMs = 0; // --measure-ms: blocks this often instead of by update speed
 };
 
 class CMarlixSim {
@@ -59,6 +61,7 @@ private:
     mxp::Limits CurrentLimits() const;
     void Tick();
     void StopPlay(bool report);
+    void SendMeasureBlock(std::uint64_t nowMs);
 
     SimOptions m_opt;
     int m_fd = -1;
@@ -93,6 +96,7 @@ private:
     double m_dPos = 0.0;
     std::uint64_t m_lastPlayTick = 0, m_lastPosReport = 0;
     std::uint32_t m_playRef = 0;
+    SimMeasureStream m_measure;
 
     // Copies.
     struct CopyJob {

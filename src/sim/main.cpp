@@ -27,7 +27,8 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: marlix-sim [--bind ADDR] [--port N] [--name TEXT] [--serial TEXT] [--log FILE]\n"
                  "                  [--status CODE] [--silent-after MS] [--malformed-on-connect]\n"
-                 "                  [--no-external] [--play-speed X] [--points N] [--control-stdin]\n"
+                 "                  [--no-external] [--play-speed X] [--points N] [--measure-ms MS]\n"
+                 "                  [--control-stdin]\n"
                  "signals: SIGUSR1 toggles silence, SIGUSR2 sends malformed and foreign datagrams,\n"
                  "         SIGINT/SIGTERM stop. Control lines on stdin (with --control-stdin):\n"
                  "         silent | resume | malformed | foreign | status CODE\n");
@@ -68,6 +69,11 @@ int main(int argc, char** argv) {
             const long v = std::strtol(value(), nullptr, 10);
             if (v < 1 || v > MX_MAX_POINTS) { std::fprintf(stderr, "marlix-sim: bad --points\n"); return 2; }
             opt.spectrumPoints = static_cast<unsigned>(v);
+        }
+        else if (a == "--measure-ms") {
+            const long v = std::strtol(value(), nullptr, 10);
+            if (v < 1 || v > 60000) { std::fprintf(stderr, "marlix-sim: bad --measure-ms\n"); return 2; }
+            opt.measureIntervalMs = static_cast<unsigned>(v);
         }
         else if (a == "--control-stdin") controlStdin = true;
         else if (a == "--help" || a == "-h") { Usage(); return 0; }
