@@ -50,6 +50,15 @@ void CKbcButton::paintEvent(QPaintEvent*) {
     dc.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+bool CKbcButton::event(QEvent* e) {
+    // A mnemonic or shortcut is a click too.
+    if (m_bDisabled && e->type() == QEvent::Shortcut) {
+        e->accept();
+        return true;
+    }
+    return QAbstractButton::event(e);
+}
+
 bool CKbcButton::hitButton(const QPoint& p) const { return !m_bDisabled && QAbstractButton::hitButton(p); }
 
 void CKbcButton::mousePressEvent(QMouseEvent* e) {

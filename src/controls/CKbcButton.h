@@ -26,6 +26,7 @@ public:
     // cannot be loaded leaves the button its size and draws an empty outline.
     void LoadImageFile(const QString& path, COLORREF key);
     // The command path of a click (the equivalent of BM_CLICK): nothing while disabled.
+    // Use it rather than QAbstractButton::click(), which cannot be gated.
     void Click();
     int CurrentFrame() const;
 
@@ -44,6 +45,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void leaveEvent(QEvent* e) override;
     bool hitButton(const QPoint& pos) const override;
+    bool event(QEvent* e) override;
 
 private:
     UINT m_nID = 0;

@@ -125,10 +125,21 @@ TEST_F(ButtonFixture, DisabledLookGivesNoClickByMouseKeyOrCommand) {
     button->m_bDisabled = 1;
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 0);
+    // Nor by its shortcut.
+    button->setShortcut(QKeySequence(QStringLiteral("Alt+P")));
+    QTest::keyClick(parent.get(), Qt::Key_P, Qt::AltModifier);
+    QTest::qWait(300);
+    EXPECT_EQ(clicks.count(), 0);
     button->m_bDisabled = 0;
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     button->Click();
     EXPECT_EQ(clicks.count(), 2);
+    QTest::keyClick(parent.get(), Qt::Key_P, Qt::AltModifier);
+    QElapsedTimer t;
+    t.start();
+    while (clicks.count() < 3 && t.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_EQ(clicks.count(), 3);
 }
 
 TEST(ImageButtonLoad, OddWidthDropsTheLastColumn) {
