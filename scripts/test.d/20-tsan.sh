@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 jobs=$(nproc)
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "$jobs" --target test_marlixmfc test_measure marlix-sim
+cmake --build --preset tsan -j "$jobs" --target test_marlixmfc test_marlixsim test_measure marlix-sim
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
 export MARLIX_LOOPBACK_ONLY=1
 export MARLIX_DISCOVERY_TARGETS=127.0.0.2,127.0.0.3
