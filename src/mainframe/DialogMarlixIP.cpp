@@ -47,8 +47,9 @@ CDialogMarlixIP::CDialogMarlixIP(QWidget* parent) : QDialog(parent), CMsgTarget(
     // Enter is ours (see keyPressEvent), never a default button's.
     m_pBtnUpdate->setAutoDefault(false);
     m_pBtnConnect->setAutoDefault(false);
-    BindCommand(m_pBtnUpdate, IDC_BUTTON_IP_UPDATE);
-    BindCommand(m_pBtnConnect, IDC_BUTTON_CONNECT);
+    // Plain buttons, not bound commands: the dialog enables Connect itself.
+    connect(m_pBtnUpdate, &QPushButton::clicked, this, [this] { SendMessage(WM_COMMAND, IDC_BUTTON_IP_UPDATE, 0); });
+    connect(m_pBtnConnect, &QPushButton::clicked, this, [this] { SendMessage(WM_COMMAND, IDC_BUTTON_CONNECT, 0); });
 
     m_listIP.viewport()->installEventFilter(this);
     OnInitDialog();
