@@ -8,3 +8,9 @@ if [ ! -x "$bench" ]; then
   cmake --build --preset default --target mxbench_spectrum
 fi
 "$bench" --short
+# The whole measurement road on loopback (simulator -> link -> spectrum -> GUI-thread sink).
+road=build/default/bin/mxbench_road
+if [ ! -x "$road" ]; then
+  cmake --build --preset default --target mxbench_road
+fi
+"$road" --short
