@@ -134,15 +134,16 @@ protected:
 struct CwCase {
     const char16_t* folder;
     const char16_t* name;
-    double offsetHz;
+    std::vector<double> offsetsHz;  // equal carriers sharing the output level
     double clock;
     std::int16_t gainTenths;
 };
 
 TEST_F(MeasureTest, CarrierShowsAtItsBinAndLevelInEveryUnit) {
     const CwCase cases[] = {
-        {u"D:\\Vectors\\FM\\", u"IB_FM_e1_CW_p100.bin", 100000.0, kFmClock, -50},
-        {u"D:\\Vectors\\AM\\", u"IB_AM_e1_CW_m5.bin", -5000.0, kAmClock, -437},
+        {u"D:\\Vectors\\FM\\", u"IB_FM_e1_CW_p100.bin", {100000.0}, kFmClock, -50},
+        {u"D:\\Vectors\\FM\\", u"IB_FMr001_e1_cw_0_m200.bin", {0.0, -200000.0}, kFmClock, 100},
+        {u"D:\\Vectors\\AM\\", u"IB_AM_e1_CW_m5.bin", {-5000.0}, kAmClock, -437},
     };
     ASSERT_TRUE(Start());
     for (const CwCase& c : cases) {
@@ -159,12 +160,21 @@ TEST_F(MeasureTest, CarrierShowsAtItsBinAndLevelInEveryUnit) {
             SCOPED_TRACE(static_cast<int>(u.unit));
             lib->SetPowerUnitdBType(u.unit);
             SkipInFlight();
+            const double each = level - ToDb(static_cast<double>(c.offsetsHz.size()));
             for (const Block& b : Blocks(3)) {
                 ASSERT_EQ(b.wParam, 0u);
                 ASSERT_EQ(b.points, 8192);
                 EXPECT_EQ(b.playMode, 5);
-                EXPECT_NEAR(Peak(b), BinOf(c.offsetHz, c.clock, b.points), 1);
-                EXPECT_NEAR(b.spectrum[Peak(b)], level + u.offset, 0.5);
+                EXPECT_NEAR(b.spectrum[Peak(b)], each + u.offset, 0.5);
+                for (double f : c.offsetsHz) {
+                    // Each carrier is the highest bin of its neighbourhood, at its share of the level.
+                    const int want = BinOf(f, c.clock, b.points);
+                    const int near = static_cast<int>(
+                        std::max_element(b.spectrum.begin() + want - 20, b.spectrum.begin() + want + 21) -
+                        b.spectrum.begin());
+                    EXPECT_NEAR(near, want, 1) << f;
+                    EXPECT_NEAR(b.spectrum[near], each + u.offset, 0.5) << f;
+                }
             }
         }
     }
