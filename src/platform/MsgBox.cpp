@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "MsgTarget.h"
 
@@ -53,14 +54,17 @@ int MessageBox(HWND owner, const QString& text, const QString& caption, UINT typ
 
 int AfxMessageBox(const QString& text, UINT type) { return Handler().Show(nullptr, text, QString(), type); }
 
-RecordingMessageBoxes::RecordingMessageBoxes() { SetMessageBoxHandler(this); }
+IMessageBoxHandler* GetMessageBoxHandler() { return g_handler; }
+
+RecordingMessageBoxes::RecordingMessageBoxes() : m_pPrevious(g_handler) { SetMessageBoxHandler(this); }
 
 RecordingMessageBoxes::~RecordingMessageBoxes() {
-    if (g_handler == this) SetMessageBoxHandler(nullptr);
+    if (g_handler == this) SetMessageBoxHandler(m_pPrevious);
 }
 
 int RecordingMessageBoxes::Show(HWND, const QString& text, const QString& caption, UINT type) {
     boxes.push_back({text, caption, type});
+    if (echo) fprintf(stderr, "[message box] %s\n", qPrintable(text));
     Box box = boxes.back();
     if (pumpMs > 0) PumpPostedMessages(pumpMs);
     if (whileOpen) whileOpen(box);

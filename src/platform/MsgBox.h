@@ -36,6 +36,7 @@ int AfxMessageBox(const QString& text, UINT type = MB_OK);
 // Test handler: records each box and answers it. While a box is "open" it can let
 // posted messages run (as a real modal loop would) for `pumpMs` milliseconds, and
 // run a hook (to act while the box is up).
+// Installing one replaces the current handler; destroying it puts that one back.
 class RecordingMessageBoxes : public IMessageBoxHandler {
 public:
     struct Box {
@@ -51,6 +52,12 @@ public:
     int answer = IDOK;
     int pumpMs = 0;
     std::function<void(const Box&)> whileOpen;
+    bool echo = false;  // also print each box to stderr
     bool Contains(const QString& text) const;
     int Count(const QString& text) const;
+
+private:
+    IMessageBoxHandler* m_pPrevious = nullptr;
 };
+
+IMessageBoxHandler* GetMessageBoxHandler();
