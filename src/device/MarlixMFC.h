@@ -1,4 +1,4 @@
-// The device library as the program uses it (Parts 1.110, 1.111, 1.112): the class
+// The device library as the program uses it: the class
 // CMarlixMFC, its one object g_Marlix, and the public blocks DeviceState and
 // DeviceDataStore. Pure C++ (std + POSIX inside the library), no Qt.
 //
@@ -18,7 +18,7 @@
 #include "platform/MessagePost.h"
 #include "platform/WinTypes.h"
 
-// Eleven colours of one graph (Part 1.112); m_clrText and m_clrTextFo are
+// Eleven colours of one graph; m_clrText and m_clrTextFo are
 // 0x00BBGGRR, the others 0xAARRGGBB.
 struct GraphColorSet {
     std::uint32_t m_clrBG = 0xFF000000u;
@@ -41,7 +41,7 @@ struct DeviceStateHead {
 };
 
 // The fields m_nRecordFreqHz .. m_dSampleClockKHz of DeviceState as one record
-// (Part 1.112): the Spectrum view keeps a copy, e.g.
+//: the Spectrum view keeps a copy, e.g.
 //   DeviceSettings copy = *theApp.m_pDeviceState;   // or static_cast<const DeviceSettings&>
 struct DeviceSettings {
     std::uint32_t m_nRecordFreqHz = 474000000u;  // Hz
@@ -101,11 +101,11 @@ struct DeviceStateTail {
     BOOL m_bPlayJump = FALSE;
 };
 
-// The status and settings block, fields in the memory order of Part 1.112:
+// The status and settings block, fields in their memory order:
 // m_nConnectState, then the DeviceSettings record, then the rest.
 struct DeviceState : DeviceStateHead, DeviceSettings, DeviceStateTail {};
 
-// The data area (Part 1.112), filled by the library (on the GUI thread, in the
+// The data area, filled by the library (on the GUI thread, in the
 // delivery of the message that announces the data).
 struct DeviceDataStore {
     std::uint16_t m_wConnectParam = 0;               // payload of MX_CMD_CONNECT
@@ -155,7 +155,7 @@ public:
     // With no sink, deliveries are dropped (their release still runs).
     void SetPostSink(IMessagePostSink* sink);
 
-    // Commands (Part 1.110). Payload copied; fire and forget. Returns 1 when queued.
+    // Commands. Payload copied; fire and forget. Returns 1 when queued.
     int MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply);
     // One discovery datagram to every discovery target; replies WM_DEVICE_FOUND to
     // hReply while the broadcast receive thread runs.
@@ -179,7 +179,7 @@ public:
     BOOL AllocPlayPowerGPSLogBuffer(int nPlayTimeSec);
     void MxExtensionFullBandSpectrumFree();
 
-    // Spectrum computation entry points (Part 1.110); the link thread reads what
+    // Spectrum computation entry points; the link thread reads what
     // these set (guarded inside the library).
     void Zephyra_UI_MFC_ResBW(_MxResBWType_e type);
     // Leaves DeviceState m_nAverageType, m_nAverageCount equal to the arguments.

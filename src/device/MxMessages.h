@@ -1,9 +1,9 @@
-// Program messages of Part 1.111: window messages WM_USER + 1001 .. WM_USER + 1077,
+// Program messages: window messages WM_USER + 1001 .. WM_USER + 1077,
 // posted by the device library or by the program's own windows. Pure C++.
 #pragma once
 #include "platform/WinTypes.h"
 
-// Posted by the main frame to itself (Part 1.103).
+// Posted by the main frame to itself.
 constexpr UINT WM_AFTER_CONNECT = WM_USER + 1001;        // 0x7E9
 constexpr UINT WM_AFTER_DISCONNECT = WM_USER + 1002;     // 0x7EA
 // Library -> main frame: wParam 9 = end of file (play bar back to 0).

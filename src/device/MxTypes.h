@@ -1,4 +1,4 @@
-// Enumerations and records of the device library (Parts 1.110, 1.111, 1.115, 3.110)
+// Enumerations and records of the device library
 // as the program uses them. Pure C++: shared by the program, the library, its
 // protocol codec and the simulated instrument. Records are little-endian, with
 // their sizes and offsets checked at compile time.
@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Device command ids (Part 1.111), all 35.
+// Device command ids, all 35.
 enum MX_CMD_ID_e : std::uint16_t {
     MX_CMD_DISCOVER = 0x00,
     MX_CMD_CONNECT = 0x01,
@@ -99,7 +99,7 @@ constexpr const char* MxCmdName(unsigned id) {
     }
 }
 
-// Selector argument (Part 1.111).
+// Selector argument.
 enum MX_RW_ID_e : std::uint16_t {
     MX_RW_DEFAULT = 1,
     MX_RW_BROADCAST = 4,
@@ -158,7 +158,7 @@ static_assert(sizeof(_MxVer_u) == 4);
 constexpr std::uint32_t MX_TVI_ROOT = 0xFFFF0000u;
 
 // Request of MX_CMD_FOLDER_LIST / MX_CMD_FILE_LIST and entry of a folder-list
-// reply (Part 3.110), 524 bytes.
+// reply, 524 bytes.
 struct FolderItemRecord {
     std::uint32_t m_hItem;     // tree tag; MX_TVI_ROOT for the root
     char16_t m_szPath[260];    // UTF-16, NUL-terminated
@@ -167,7 +167,7 @@ static_assert(sizeof(FolderItemRecord) == 524);
 static_assert(offsetof(FolderItemRecord, m_hItem) == 0);
 static_assert(offsetof(FolderItemRecord, m_szPath) == 4);
 
-// Entry of a file-list reply (Part 3.110), 256 bytes.
+// Entry of a file-list reply, 256 bytes.
 struct FileInfoRecord {
     std::uint32_t m_nReserved0;
     char16_t m_szName[100];    // UTF-16, NUL-terminated
@@ -188,7 +188,7 @@ static_assert(offsetof(FileInfoRecord, m_dSampleClock) == 216);
 static_assert(offsetof(FileInfoRecord, m_nTimeSec) == 228);
 static_assert(offsetof(FileInfoRecord, m_nPower) == 244);
 
-// Discovery reply of one instrument (Part 1.115), 256 bytes. The offsets 0x64 ..
+// Discovery reply of one instrument, 256 bytes. The offsets 0x64 ..
 // 0xC0 are the ones the program reads; the others are this library's choice.
 struct DeviceInfoRecord {
     char m_szModel[32];            // 0x00 model name, NUL-terminated

@@ -1,4 +1,4 @@
-// The setters and getters of Part 1.110 that the program relies on.
+// The setters and getters whose behaviour the program relies on.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -36,7 +36,7 @@ protected:
         sink.PumpFor(0);
         lib.reset();
     }
-    // The program's connection road (Part 1.103), as far as the library sees it.
+    // The program's connection road, as far as the library sees it.
     bool Connect(const char* addr, HWND reply = kMain) {
         lib->DeviceState.m_nDeviceIP = Addr(addr);
         lib->BeginConnectedUDPThread();
@@ -364,7 +364,7 @@ TEST_F(LinkTest, DisconnectGoesToThePreviousInstrument) {
     ASSERT_TRUE(a.Start());
     ASSERT_TRUE(b.Start());
     ASSERT_TRUE(Connect("127.0.0.2"));
-    // Part 1.103: the new address is written first, then the old link is ended.
+    // The program writes the new address first, then ends the old link.
     lib->DeviceState.m_nDeviceIP = Addr("127.0.0.3");
     lib->CreateUDP_TxSocket();
     EXPECT_EQ(lib->SendCmdData(MX_CMD_DISCONNECT, MX_RW_DEFAULT, 0, nullptr), 1);
