@@ -30,9 +30,9 @@ public:
 
     // The file now loaded for play (its name as stored, without the folder).
     void Load(const std::u16string& fileName);
-    // Playback (re)started or stopped: the first block follows one interval after a start.
+    // Playback (re)started: the first block follows one interval later. The owner
+    // asks for blocks only while it plays.
     void Start(std::uint64_t nowMs, int updateSpeed);
-    void Stop() { m_running = false; }
     bool Running() const { return m_running; }
 
     // Milliseconds until the next block is due (0 when due now); -1 when stopped.
