@@ -192,11 +192,13 @@ public:
     void SetMarkerCounts(MarkerCountsType_t value);  // markers = value + 1
     MarkerCountsType_t GetMarkerCounts() const;
     void SetFrequencyStepHz(FrequencyStep_t step);
+    // Mirrors the spectrum of blocks the instrument has not mirrored itself.
     void SetSpectralInv(_MxSpectralInv_e inv);
     // Edge bins left out of the shown part: n * excluded / span, n = m_nSpectrumPoints.
     void CalcuExcludeCnt(double span, double excluded);
     int GetExcludeCnt() const;
-    // Power of bins first..last of m_adSpectrum, summed linearly, in the current unit.
+    // Channel power of bins first..last of m_adSpectrum (bins summed linearly over the
+    // resolution filter's noise bandwidth), in the current unit; see docs/spectrum.md.
     double CalcuBandPower(int first, int last);
     int CheckMaskData();   // 1: mask test failed (notice posted by the caller)
     int CheckBandPower();  // 1: band-power test failed
