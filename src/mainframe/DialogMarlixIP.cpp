@@ -55,7 +55,12 @@ CDialogMarlixIP::CDialogMarlixIP(QWidget* parent) : QDialog(parent), CMsgTarget(
     OnInitDialog();
 }
 
-CDialogMarlixIP::~CDialogMarlixIP() { StopListening(); }
+CDialogMarlixIP::~CDialogMarlixIP()
+{
+    // The list is a member and dies after this body: stop filtering its viewport first.
+    m_listIP.viewport()->removeEventFilter(this);
+    StopListening();
+}
 
 void CDialogMarlixIP::OnInitDialog()
 {
