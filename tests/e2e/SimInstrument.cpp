@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -100,6 +101,8 @@ bool SimInstrument::Start()
     env.insert(QStringLiteral("MARLIX_PORT"), QString::number(m_port));
     env.insert(QStringLiteral("MARLIX_LOOPBACK_ONLY"), QStringLiteral("1"));
     m_proc->setProcessEnvironment(env);
+    // A test that dies (crash, timeout) takes its instrument with it.
+    m_proc->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_proc->start(exe, {QStringLiteral("--bind"), m_address, QStringLiteral("--name"), m_name,
                         QStringLiteral("--log"), LogPath()});
     if (!m_proc->waitForStarted(10000))
