@@ -292,14 +292,16 @@ TEST_F(ConnectE2E, CommandOrderOfAConnectionThenStatusEvery3s)
             for (const SimLogLine& l : simA->Log())
                 if (l.name == QLatin1String("MX_CMD_STATUS") && l.ms > setupDone)
                     polls.push_back(l.ms);
-            return polls.size() >= 3;
+            return polls.size() >= 4;
         },
         30000));
-    for (std::size_t i = 1; i < polls.size(); ++i) {
-        const long long gap = polls[i] - polls[i - 1];
-        EXPECT_GT(gap, 2500) << i;
-        EXPECT_LT(gap, 9000) << i;
-    }
+    // A late tick shortens the next gap (the timer keeps its beat), so the mean
+    // is what shows the period; no gap comes near a faster timer's.
+    const double mean = double(polls.back() - polls.front()) / double(polls.size() - 1);
+    EXPECT_GT(mean, 2400.0);
+    EXPECT_LT(mean, 6000.0);
+    for (std::size_t i = 1; i < polls.size(); ++i)
+        EXPECT_GT(polls[i] - polls[i - 1], 1000) << i;
 }
 
 TEST_F(ConnectE2E, TypedAddressesFillTheHistoryOfTen)
@@ -330,6 +332,30 @@ TEST_F(ConnectE2E, TypedAddressesFillTheHistoryOfTen)
     EXPECT_EQ(combo->itemText(1), kSimA);
     // Leaving the instrument told it so.
     EXPECT_TRUE(WaitFor([&] { return FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCONNECT")) != nullptr; }));
+}
+
+TEST_F(ConnectE2E, EnterInTheComboAndAChoiceFromItsListConnect)
+{
+    StartSim(simA, kSimA, QStringLiteral("Bench A"));
+    StartSim(simB, kSimB, QStringLiteral("Bench B"));
+    CIPComboBox* combo = frame->GetIPCombo();
+    combo->setEditText(kSimA);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(WaitConnected(*simA));
+
+    combo->setEditText(kSimB);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+    ASSERT_TRUE(WaitConnected(*simB));
+    ASSERT_EQ(combo->itemText(1), kSimA);
+
+    // Picking the older address from the drop-down list.
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    ASSERT_TRUE(WaitFor([&] { return MxNames(simA->Log()).count(QStringLiteral("MX_CMD_CONNECT")) == 2; }));
+    ASSERT_TRUE(WaitConnected(*simA));
+    EXPECT_EQ(combo->itemText(0), kSimA);
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_EQ(boxes.Count(QStringLiteral("Connected!")), 3);
 }
 
 TEST_F(ConnectE2E, TypedTextThatIsNoAddressIsRefused)
