@@ -1,6 +1,5 @@
 // Connection commands and connection-state messages of the main frame.
 #include <QDockWidget>
-#include <QLineEdit>
 
 #include "app/MarlixExApp.h"
 #include "mainframe/ConnectLogic.h"

@@ -422,13 +422,22 @@ TEST_F(ConnectE2E, SilentInstrumentIsLostThenReconnectsAfterRestart)
     ASSERT_TRUE(WaitConnected(*simA));
 
     int stateInBox = -1;
+    bool connectEnabledInBox = true, disconnectEnabledInBox = false;
+    UINT boxType = 0;
     boxes.whileOpen = [&](const RecordingMessageBoxes::Box& b) {
-        if (b.text == QLatin1String("Disconnected!"))
-            stateInBox = State();
+        if (b.text != QLatin1String("Disconnected!"))
+            return;
+        stateInBox = State();
+        boxType = b.type;
+        connectEnabledInBox = frame->IsCommandEnabled(ID_CONTROL_CONNECT);
+        disconnectEnabledInBox = frame->IsCommandEnabled(ID_CONTROL_DISCONNECT);
     };
     ASSERT_TRUE(simA->Pause());
     ASSERT_TRUE(WaitFor([&] { return boxes.Contains(QStringLiteral("Disconnected!")); }, 30000));
     EXPECT_EQ(stateInBox, 4);
+    EXPECT_EQ(boxType, UINT(MB_OK | MB_ICONINFORMATION));
+    EXPECT_FALSE(connectEnabledInBox);
+    EXPECT_TRUE(disconnectEnabledInBox);
     ASSERT_TRUE(WaitFor([] { return State() == 0; }));
     PumpPostedMessages(200);
     EXPECT_EQ(Pane(1), QStringLiteral("Disconnected"));
