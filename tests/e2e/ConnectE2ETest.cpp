@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -200,6 +201,28 @@ TEST_F(ConnectE2E, DeviceListShowsBothInstrumentsAndDoubleClickConnects)
     EXPECT_EQ(a.value(0), QStringLiteral("MX_CMD_CONNECT"));
     EXPECT_FALSE(FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCONNECT")));
     EXPECT_FALSE(FindLine(simB->Log(), QStringLiteral("MX_CMD_CONNECT")));
+}
+
+TEST_F(ConnectE2E, IPUpdateSearchesAgain)
+{
+    StartSim(simA, kSimA, QStringLiteral("Bench A"));
+    CDialogMarlixIP dlg;
+    dlg.show();
+    ASSERT_TRUE(WaitFor([&] { return dlg.m_listIP.topLevelItemCount() == 1; }));
+    QTest::mouseClick(dlg.IPUpdateButton(), Qt::LeftButton);
+    EXPECT_EQ(dlg.m_listIP.topLevelItemCount(), 0);
+    // A second broadcast, the instrument listed again from it.
+    ASSERT_TRUE(WaitFor([&] {
+        return MxNames(simA->Log()).count(QStringLiteral("MX_CMD_DISCOVER")) == 2 &&
+               dlg.m_listIP.topLevelItemCount() == 1;
+    }));
+    EXPECT_EQ(dlg.m_listIP.topLevelItem(0)->text(0), kSimA);
+    const SimLogLine* second = FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCOVER"), 1);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->selector, 4);
+    EXPECT_EQ(second->length, 0);
+    dlg.reject();
+    g_Marlix.DeviceState.m_nConnectState = 0;  // the caller's part
 }
 
 TEST_F(ConnectE2E, DeviceListClosedWithoutChoiceLeavesStateAsItWas)
