@@ -217,7 +217,8 @@ TEST_F(ConnectE2E, IPUpdateSearchesAgain)
                dlg.m_listIP.topLevelItemCount() == 1;
     }));
     EXPECT_EQ(dlg.m_listIP.topLevelItem(0)->text(0), kSimA);
-    const SimLogLine* second = FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCOVER"), 1);
+    const std::vector<SimLogLine> log = simA->Log();  // FindLine points into it
+    const SimLogLine* second = FindLine(log, QStringLiteral("MX_CMD_DISCOVER"), 1);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->selector, 4);
     EXPECT_EQ(second->length, 0);
