@@ -190,24 +190,23 @@ bool CMsgTarget::IsTimerRunning(UINT_PTR nIDEvent) const {
 
 void CMsgTarget::BindCommand(QAction* action, UINT nID) {
     if (!action) return;
-    m_boundUi.emplace(nID, action);
     HWND h = m_hWnd;
     QObject::connect(action, &QAction::triggered, [h, nID] { ::SendMessage(h, WM_COMMAND, nID, 0); });
-    QObject::connect(action, &QObject::destroyed, m_pTimerOwner.get(), [this, action] {
-        for (auto it = m_boundUi.begin(); it != m_boundUi.end();)
-            it = (it->second == action) ? m_boundUi.erase(it) : std::next(it);
-    });
-    ScheduleCommandUIUpdate();
+    TrackBoundUi(action, nID);
 }
 
 void CMsgTarget::BindCommand(QAbstractButton* button, UINT nID) {
     if (!button) return;
-    m_boundUi.emplace(nID, button);
     HWND h = m_hWnd;
     QObject::connect(button, &QAbstractButton::clicked, [h, nID] { ::SendMessage(h, WM_COMMAND, nID, 0); });
-    QObject::connect(button, &QObject::destroyed, m_pTimerOwner.get(), [this, button] {
+    TrackBoundUi(button, nID);
+}
+
+void CMsgTarget::TrackBoundUi(QObject* ui, UINT nID) {
+    m_boundUi.emplace(nID, ui);
+    QObject::connect(ui, &QObject::destroyed, m_pTimerOwner.get(), [this, ui] {
         for (auto it = m_boundUi.begin(); it != m_boundUi.end();)
-            it = (it->second == button) ? m_boundUi.erase(it) : std::next(it);
+            it = (it->second == ui) ? m_boundUi.erase(it) : std::next(it);
     });
     ScheduleCommandUIUpdate();
 }

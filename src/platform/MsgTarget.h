@@ -97,6 +97,8 @@ protected:
     virtual const MessageMap& GetMessageMap() const;
 
 private:
+    void TrackBoundUi(QObject* ui, UINT nID);
+
     HWND m_hWnd = nullptr;
     QWidget* m_pWidget = nullptr;
     std::unique_ptr<QObject> m_pTimerOwner;
