@@ -17,7 +17,8 @@ QWidget* CMultiDocTemplate::OpenDocumentFile(BOOL bMakeVisible) {
         if (m_pFrame) {
             // The frame may be destroyed with the main frame; forget it then.
             QObject::connect(m_pFrame, &QObject::destroyed, [this] { m_pFrame = nullptr; });
-            if (bMakeVisible) m_pFrame->show();
+            if (bMakeVisible)
+                m_pFrame->show();
         }
     }
     return m_pFrame;

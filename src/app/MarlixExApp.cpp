@@ -27,7 +27,7 @@ namespace {
 
 struct EntryPointName {
     const char* symbol;
-    const char* missing;  // the message when the library lacks it
+    const char* missing; // the message when the library lacks it
 };
 
 constexpr EntryPointName kEntryPoints[] = {
@@ -68,17 +68,17 @@ constexpr EntryPointName kEntryPoints[] = {
 };
 static_assert(std::size(kEntryPoints) == 34);
 
-template <typename T>
-void Bind(void* module, const char* symbol, T& member) {
+template <typename T> void Bind(void* module, const char* symbol, T& member) {
     member = reinterpret_cast<T>(dlsym(module, symbol));
 }
 
 const QString kWorkspaceSection = QStringLiteral("Workspace");
 
-}  // namespace
+} // namespace
 
 CMarlixExApp::CMarlixExApp() {
-    for (RECT& rc : m_rcWindowPos) rc = RECT{};
+    for (RECT& rc : m_rcWindowPos)
+        rc = RECT{};
     LoadVarolGraphLibrary();
     m_pMarlix = &g_Marlix;
     m_pSettingKeys = SettingKeyTable;
@@ -93,7 +93,8 @@ CMarlixExApp::~CMarlixExApp() {
 QString CMarlixExApp::ExecutableFolder() {
     char buf[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
-    if (n <= 0) return QDir::currentPath();
+    if (n <= 0)
+        return QDir::currentPath();
     return QFileInfo(QString::fromLocal8Bit(buf, int(n))).absolutePath();
 }
 
@@ -119,7 +120,8 @@ void CMarlixExApp::ReportLoadMessage(const QString& text) {
 
 void CMarlixExApp::ShowPendingMessages() {
     const QStringList pending = std::exchange(m_pendingMessages, {});
-    for (const QString& text : pending) MessageBox(nullptr, text, AppTitle(), MB_OK);
+    for (const QString& text : pending)
+        MessageBox(nullptr, text, AppTitle(), MB_OK);
 }
 
 void CMarlixExApp::LoadVarolGraphLibrary() {
@@ -134,9 +136,10 @@ void CMarlixExApp::LoadVarolGraphLibrary(const QString& path) {
         return;
     }
     int i = 0;
-#define ZX_BIND(name)                                         \
-    Bind(mh_Module, kEntryPoints[i].symbol, m_pfn##name);       \
-    if (!m_pfn##name) ReportLoadMessage(QString::fromLatin1(kEntryPoints[i].missing)); \
+#define ZX_BIND(name)                                                                                        \
+    Bind(mh_Module, kEntryPoints[i].symbol, m_pfn##name);                                                    \
+    if (!m_pfn##name)                                                                                        \
+        ReportLoadMessage(QString::fromLatin1(kEntryPoints[i].missing));                                     \
     ++i;
     VAROLGRAPH_ENTRY_POINTS(ZX_BIND)
 #undef ZX_BIND
@@ -169,8 +172,8 @@ BOOL CMarlixExApp::InitInstance() {
     m_templates.clear();
     AddDocTemplate(std::make_unique<CMultiDocTemplate>(
         IDR_SPECTRUM_TYPE, QStringLiteral("\nSpectrum\nSpectrum\n\n\nSpectrum.Document\nSpectrum Document")));
-    AddDocTemplate(std::make_unique<CMultiDocTemplate>(IDR_IQ_TYPE,
-                                                       QStringLiteral("\nIQ\nIQ\n\n\nIQ.Document\nIQ Document")));
+    AddDocTemplate(std::make_unique<CMultiDocTemplate>(
+        IDR_IQ_TYPE, QStringLiteral("\nIQ\nIQ\n\n\nIQ.Document\nIQ Document")));
 
     auto* pFrame = new CMainFrame;
     if (!pFrame->LoadFrame(IDR_MAINFRAME)) {
@@ -202,26 +205,32 @@ void CMarlixExApp::InitAfterMainFrame() {
         m_bScreenSaverRead = true;
         SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
     }
-    if (m_pMainWnd) m_pMainWnd->RefreshSettingPages();
+    if (m_pMainWnd)
+        m_pMainWnd->RefreshSettingPages();
     // Answered from the system's own reachability state: nothing is sent, nothing waits.
     m_pDeviceState->m_bInternetAvailable = InternetCheckConnection(MapServiceUrl());
 }
 
 void CMarlixExApp::ExitInstance() {
-    if (m_bExited) return;
+    if (m_bExited)
+        return;
     m_bExited = true;
     if (m_pMainWnd) {
-        if (!m_pMainWnd->isHidden()) m_pMainWnd->close();
-        else m_pMainWnd->OnClose();
+        if (!m_pMainWnd->isHidden())
+            m_pMainWnd->close();
+        else
+            m_pMainWnd->OnClose();
         delete m_pMainWnd;
         m_pMainWnd = nullptr;
     }
     m_pSpectrumFrame = nullptr;
     m_pIQFrame = nullptr;
     m_templates.clear();
-    if (m_pMarlix && m_pMarlix->m_hNotifyWnd) m_pMarlix->m_hNotifyWnd = nullptr;
+    if (m_pMarlix && m_pMarlix->m_hNotifyWnd)
+        m_pMarlix->m_hNotifyWnd = nullptr;
     // Before the GUI is up (or after a failed start) there is nothing to save.
-    if (QCoreApplication::instance()) SaveWindowPositions();
+    if (QCoreApplication::instance())
+        SaveWindowPositions();
     // Only a setting read at start-up is written back.
     if (m_bScreenSaverRead) {
         SystemParametersInfo(SPI_SETSCREENSAVEACTIVE, m_bScreenSaverWasActive, nullptr, 0);
@@ -244,12 +253,14 @@ void CMarlixExApp::AddDocTemplate(std::unique_ptr<CMultiDocTemplate> pTemplate) 
 
 CMultiDocTemplate* CMarlixExApp::FindTemplate(const QString& docName) const {
     for (const auto& t : m_templates)
-        if (t->GetDocName() == docName) return t.get();
+        if (t->GetDocName() == docName)
+            return t.get();
     return nullptr;
 }
 
 void CMarlixExApp::OnWindowSpectrum() {
-    if (!m_pDeviceState || m_pDeviceState->m_nConnectState != 2) return;
+    if (!m_pDeviceState || m_pDeviceState->m_nConnectState != 2)
+        return;
     CMultiDocTemplate* t = FindTemplate(QStringLiteral("Spectrum"));
     if (!t) {
         AfxMessageBox(LoadResString(IDS_SPECTRUM_TEMPLATE_NOT_FOUND));
@@ -257,11 +268,13 @@ void CMarlixExApp::OnWindowSpectrum() {
     }
     m_bGraphShown[0] = 1;
     m_pSpectrumFrame = OpenTemplateFrame(t, TRUE);
-    if (m_pMainWnd) m_pMainWnd->PostMessage(WM_SPECTRUM_SETUP, 0, 0);
+    if (m_pMainWnd)
+        m_pMainWnd->PostMessage(WM_SPECTRUM_SETUP, 0, 0);
 }
 
 void CMarlixExApp::OnWindowIQ() {
-    if (!m_pDeviceState || m_pDeviceState->m_nConnectState != 2) return;
+    if (!m_pDeviceState || m_pDeviceState->m_nConnectState != 2)
+        return;
     CMultiDocTemplate* t = FindTemplate(QStringLiteral("IQ"));
     if (!t) {
         AfxMessageBox(LoadResString(IDS_IQ_TEMPLATE_NOT_FOUND));
@@ -273,12 +286,16 @@ void CMarlixExApp::OnWindowIQ() {
 }
 
 QWidget* CMarlixExApp::OpenTemplateFrame(CMultiDocTemplate* pTemplate, BOOL bMakeVisible) {
-    if (!pTemplate) return nullptr;
-    QWidget* frame = pTemplate->HasDocument() ? pTemplate->GetFrame() : pTemplate->OpenDocumentFile(bMakeVisible);
-    if (!frame) return nullptr;
+    if (!pTemplate)
+        return nullptr;
+    QWidget* frame =
+        pTemplate->HasDocument() ? pTemplate->GetFrame() : pTemplate->OpenDocumentFile(bMakeVisible);
+    if (!frame)
+        return nullptr;
     frame->showNormal();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) {
-        if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
+        if (QMdiArea* area = sub->mdiArea())
+            area->setActiveSubWindow(sub);
     } else {
         frame->activateWindow();
     }
@@ -298,38 +315,42 @@ void CMarlixExApp::SaveWindowPositions() {
 // --- settings store ---
 
 QString CMarlixExApp::ProfileSection() const {
-    if (!m_pDeviceState) return QString();
+    if (!m_pDeviceState)
+        return QString();
     return QString::fromStdU16String(m_pDeviceState->m_strProfileSection);
 }
 
 namespace {
 
 std::uint32_t* ColorSlot(GraphColorSet& set, int index) {
-    std::uint32_t* fields[11] = {&set.m_clrBG,   &set.m_clrAxis,  &set.m_clrGrid,     &set.m_clrText,
-                                &set.m_clrTextFo, &set.m_clrTextSe, &set.m_clrData,  &set.m_clrFade,
-                                &set.m_clrDrag, &set.m_clrMaxHold, &set.m_clrMinHold};
+    std::uint32_t* fields[11] = {&set.m_clrBG,     &set.m_clrAxis,    &set.m_clrGrid,   &set.m_clrText,
+                                 &set.m_clrTextFo, &set.m_clrTextSe,  &set.m_clrData,   &set.m_clrFade,
+                                 &set.m_clrDrag,   &set.m_clrMaxHold, &set.m_clrMinHold};
     return (index >= 0 && index < 11) ? fields[index] : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 std::uint32_t CMarlixExApp::ClampStoredFrequency(std::uint32_t nFreqHz, const DeviceState& s) {
     // A hand-edited or foreign profile must not send the instrument outside its range.
-    if (s.m_nFreqMaxHz == 0 || s.m_nFreqMinHz > s.m_nFreqMaxHz) return nFreqHz;
+    if (s.m_nFreqMaxHz == 0 || s.m_nFreqMinHz > s.m_nFreqMaxHz)
+        return nFreqHz;
     return std::clamp(nFreqHz, s.m_nFreqMinHz, s.m_nFreqMaxHz);
 }
 
 std::int16_t CMarlixExApp::ClampStoredLevel(int nLevelTenths, const DeviceState& s) {
     // Clamped before the cut to 16 bits, which would otherwise wrap 40000 to -25536.
     int lo = s.m_nLevelMin, hi = s.m_nLevelMax;
-    if (lo > hi) std::swap(lo, hi);
+    if (lo > hi)
+        std::swap(lo, hi);
     lo = std::max(lo, int(INT16_MIN));
     hi = std::min(hi, int(INT16_MAX));
     return std::int16_t(std::clamp(nLevelTenths, lo, hi));
 }
 
 void CMarlixExApp::SaveGraphColor(int key) {
-    if (!m_pDeviceState) return;
+    if (!m_pDeviceState)
+        return;
     int set = -1, index = -1;
     if (key >= KEY_SPEC_BG_COLOR && key <= KEY_SPEC_MINHOLD_COLOR) {
         set = 0;
@@ -353,10 +374,12 @@ void CMarlixExApp::SaveZephyraPower(int nPowerTenths) {
 }
 
 void CMarlixExApp::ApplyGraphColors(int nGraph) {
-    if (nGraph < 0 || nGraph > 4 || m_bGraphCreated[nGraph] != 1 || !m_pDeviceState) return;
+    if (nGraph < 0 || nGraph > 4 || m_bGraphCreated[nGraph] != 1 || !m_pDeviceState)
+        return;
     GraphDesignInfo info{};
     GraphCall(m_pfnVarolGraph_GetDesignInfo, nGraph, &info);
-    if (nGraph != 0 && nGraph != 3 && nGraph != 4) return;
+    if (nGraph != 0 && nGraph != 3 && nGraph != 4)
+        return;
     const GraphColorSet& c = m_pDeviceState->m_aGraphColors[nGraph == 0 ? 0 : 3];
     info.m_clrBG = c.m_clrBG;
     info.m_clrAxis = c.m_clrAxis;
@@ -373,7 +396,8 @@ void CMarlixExApp::ApplyGraphColors(int nGraph) {
 }
 
 void CMarlixExApp::LoadDefaultSettings() {
-    if (!m_pDeviceState || !m_pMarlix) return;
+    if (!m_pDeviceState || !m_pMarlix)
+        return;
     DeviceState& s = *m_pDeviceState;
     CMarlixMFC& mx = *m_pMarlix;
 
@@ -381,11 +405,15 @@ void CMarlixExApp::LoadDefaultSettings() {
     mx.Mx2InitMinMaxValueForSystemMode(7, nullptr);
     s.m_nOptionC = 0;
     s.m_nRecordFreqHz = 474000000u;
-    if (s.m_nRecordFreqHz > s.m_nFreqMaxHz) s.m_nRecordFreqHz = s.m_nFreqMaxHz;
-    if (s.m_nRecordFreqHz < s.m_nFreqMinHz) s.m_nRecordFreqHz = s.m_nFreqMinHz;
+    if (s.m_nRecordFreqHz > s.m_nFreqMaxHz)
+        s.m_nRecordFreqHz = s.m_nFreqMaxHz;
+    if (s.m_nRecordFreqHz < s.m_nFreqMinHz)
+        s.m_nRecordFreqHz = s.m_nFreqMinHz;
     std::int32_t range = 100;
-    if (range > s.m_nRangeMax) range = s.m_nRangeMax;
-    if (range < s.m_nRangeMin) range = s.m_nRangeMin;
+    if (range > s.m_nRangeMax)
+        range = s.m_nRangeMax;
+    if (range < s.m_nRangeMin)
+        range = s.m_nRangeMin;
     s.m_sRecordRange = std::int16_t(range);
     s.m_nIQRateHz = 60000000u;
     s.m_nIQRateHz = mx.Mx2IQRateConfirm(s.m_nProductCatalog, 60000000u);
@@ -402,8 +430,10 @@ void CMarlixExApp::LoadDefaultSettings() {
         ClampStoredLevel(Profile::GetProfileInt(section, SettingKeyName(KEY_ZEPHYRA_POWER), -200), s);
     s.m_nPlaySource = 2;
     s.m_nPlayRateHz = 10000000u;
-    if (s.m_nPlayRateHz < s.m_nRateMinHz) s.m_nPlayRateHz = s.m_nRateMinHz;
-    if (s.m_nPlayRateHz > s.m_nRateMaxHz) s.m_nPlayRateHz = s.m_nRateMaxHz;
+    if (s.m_nPlayRateHz < s.m_nRateMinHz)
+        s.m_nPlayRateHz = s.m_nRateMinHz;
+    if (s.m_nPlayRateHz > s.m_nRateMaxHz)
+        s.m_nPlayRateHz = s.m_nRateMaxHz;
     s.m_nSpectralInv = 0;
     s.m_nResBW = 1;
     mx.Zephyra_UI_MFC_ResBW(MX_RESBW_300HZ);
@@ -437,7 +467,9 @@ void CMarlixExApp::LoadDefaultSettings() {
     }
 }
 
-int CMarlixExApp::AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply) {
-    if (m_fnCommandTap) m_fnCommandTap(cmd, rw, size, payload, hReply);
+int CMarlixExApp::AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload,
+                         HWND hReply) {
+    if (m_fnCommandTap)
+        m_fnCommandTap(cmd, rw, size, payload, hReply);
     return m_pMarlix ? m_pMarlix->MxAddCmd(cmd, rw, size, payload, hReply) : 0;
 }

@@ -33,14 +33,14 @@ public:
     VAROLGRAPH_ENTRY_POINTS(ZX_GRAPH_MEMBER)
 #undef ZX_GRAPH_MEMBER
 
-    DeviceState* m_pDeviceState = nullptr;     // set once the main frame is shown
+    DeviceState* m_pDeviceState = nullptr; // set once the main frame is shown
     DeviceDataStore* m_pDeviceData = nullptr;
     CMarlixMFC* m_pMarlix = nullptr;
-    int m_bGraphCreated[5] = {};               // by graph number: 0 spectrum, 3 I, 4 Q
+    int m_bGraphCreated[5] = {}; // by graph number: 0 spectrum, 3 I, 4 Q
     int m_bGraphShown[5] = {};
     BOOL m_bScreenSaverWasActive = FALSE;
     BOOL m_bDrawEnabled = FALSE;
-    void* mh_Module = nullptr;                 // the loaded graph library
+    void* mh_Module = nullptr; // the loaded graph library
     const SettingKeyEntry* m_pSettingKeys = nullptr;
     RECT m_rcWindowPos[WINDOW_POS_COUNT];
     QWidget* m_pSpectrumFrame = nullptr;
@@ -49,8 +49,7 @@ public:
     CMainFrame* m_pMainWnd = nullptr;
 
     // Calls a graph entry point, or returns 0 when it was not bound.
-    template <typename... P, typename... A>
-    int GraphCall(int(VG_CALL* pfn)(P...), A&&... args) const {
+    template <typename... P, typename... A> int GraphCall(int(VG_CALL* pfn)(P...), A&&... args) const {
         return pfn ? pfn(std::forward<A>(args)...) : 0;
     }
 
@@ -78,7 +77,9 @@ public:
     void OnWindowIQ();
     QWidget* OpenTemplateFrame(CMultiDocTemplate* pTemplate, BOOL bMakeVisible);
     void AddDocTemplate(std::unique_ptr<CMultiDocTemplate> pTemplate);
-    const std::vector<std::unique_ptr<CMultiDocTemplate>>& GetDocTemplates() const { return m_templates; }
+    const std::vector<std::unique_ptr<CMultiDocTemplate>>& GetDocTemplates() const {
+        return m_templates;
+    }
     CMultiDocTemplate* FindTemplate(const QString& docName) const;
 
     // --- window rectangles ---
@@ -120,4 +121,6 @@ private:
 
 extern CMarlixExApp theApp;
 // The framework's current-application accessor.
-inline CMarlixExApp* AfxGetApp() { return &theApp; }
+inline CMarlixExApp* AfxGetApp() {
+    return &theApp;
+}

@@ -12,15 +12,12 @@ struct PosDef {
     RECT rc;
 };
 constexpr PosDef kDefs[WINDOW_POS_COUNT] = {
-    {"MxMainPos", {66, 87, 1026, 832}},
-    {"MxSpectrumPos", {0, 0, 474, 270}},
-    {"MxMPowerPos", {474, 270, 948, 540}},
-    {"MxGpsPos", {474, 0, 948, 270}},
-    {"MxIQPos", {0, 270, 474, 540}},
-    {"MxGoogleMapPos", {474, 0, 948, 270}},
+    {"MxMainPos", {66, 87, 1026, 832}},    {"MxSpectrumPos", {0, 0, 474, 270}},
+    {"MxMPowerPos", {474, 270, 948, 540}}, {"MxGpsPos", {474, 0, 948, 270}},
+    {"MxIQPos", {0, 270, 474, 540}},       {"MxGoogleMapPos", {474, 0, 948, 270}},
 };
 constexpr int kMinVisible = 50;
-}  // namespace
+} // namespace
 
 QString SectionName(int id) {
     if (id < 0 || id >= WINDOW_POS_COUNT)
@@ -94,4 +91,4 @@ QRect BringOnScreen(const QRect& rect, const std::vector<QRect>& screens) {
     return QRect(x, y, w, h);
 }
 
-}  // namespace WindowPositions
+} // namespace WindowPositions

@@ -35,4 +35,4 @@ RECT FromQRect(const QRect& r);
 // window can be reached; one that shows keeps its place.
 QRect BringOnScreen(const QRect& rect, const std::vector<QRect>& screens);
 
-}  // namespace WindowPositions
+} // namespace WindowPositions

@@ -11,7 +11,7 @@ QString& ResourceFolderOverride() {
     static QString s;
     return s;
 }
-}  // namespace
+} // namespace
 
 QString ResourceFolder() {
     if (!ResourceFolderOverride().isEmpty())
@@ -19,9 +19,13 @@ QString ResourceFolder() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/res");
 }
 
-void SetResourceFolder(const QString& folder) { ResourceFolderOverride() = folder; }
+void SetResourceFolder(const QString& folder) {
+    ResourceFolderOverride() = folder;
+}
 
-QString ImageFolder() { return QCoreApplication::applicationDirPath() + QStringLiteral("/img"); }
+QString ImageFolder() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/img");
+}
 
 QString BitmapResourcePath(UINT id) {
     return QDir(ResourceFolder()).filePath(QString::number(id) + QStringLiteral(".bmp"));
@@ -67,4 +71,4 @@ QImage ApplyColorKey(const QImage& image, QRgb key) {
     return out;
 }
 
-}  // namespace ctl
+} // namespace ctl

@@ -10,7 +10,7 @@ namespace ctl {
 
 // Folder holding <id>.bmp; defaults to <executable folder>/res.
 QString ResourceFolder();
-void SetResourceFolder(const QString& folder);  // empty restores the default
+void SetResourceFolder(const QString& folder); // empty restores the default
 // The folder the front panel and the play bar read their button pictures from.
 QString ImageFolder();
 
@@ -32,4 +32,4 @@ QRgb ResolveKeyColor(const QImage& image, COLORREF key);
 // every other pixel opaque (a one-bit mask, as the controls want).
 QImage ApplyColorKey(const QImage& image, QRgb key);
 
-}  // namespace ctl
+} // namespace ctl

@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QWheelEvent>
 #include <cstdlib>
 
@@ -36,8 +36,12 @@ ctl::SliderAxis CBitmapSlider::Axis() const {
     return a;
 }
 
-int CBitmapSlider::PosToPixel(int nPos) const { return ctl::SliderPosToPixel(Axis(), nPos); }
-int CBitmapSlider::PixelToPos(int nPixel) const { return ctl::SliderPixelToPos(Axis(), nPixel); }
+int CBitmapSlider::PosToPixel(int nPos) const {
+    return ctl::SliderPosToPixel(Axis(), nPos);
+}
+int CBitmapSlider::PixelToPos(int nPixel) const {
+    return ctl::SliderPixelToPos(Axis(), nPixel);
+}
 
 void CBitmapSlider::SetPos(int nPos) {
     m_nPos = ctl::SliderNormalisePos(nPos, m_nMin, m_nMax, m_bDigitMode == 1);
@@ -130,14 +134,16 @@ void CBitmapSlider::Notify(UINT msg, LPARAM lParam) {
     ::PostMessage(GetParentHwnd(), msg, static_cast<WPARAM>(m_nID), lParam);
 }
 
-QRect CBitmapSlider::DrawRect() const { return m_rect.isEmpty() ? rect() : m_rect; }
+QRect CBitmapSlider::DrawRect() const {
+    return m_rect.isEmpty() ? rect() : m_rect;
+}
 
 void CBitmapSlider::paintEvent(QPaintEvent*) {
     QPainter pdc(this);
     const QRect area = DrawRect();
     CMyMemDC dc(&pdc, &area, m_bTransparentChannel || !m_bChannel);
     if (m_bFocusRectDrawn && (m_bTransparentChannel || !m_bChannel))
-        m_bFocusRectDrawn = 0;  // the picture is rebuilt whole, nothing to rub out
+        m_bFocusRectDrawn = 0; // the picture is rebuilt whole, nothing to rub out
 
     if (m_bChannel) {
         if (!m_bChannelActive || !m_bEnable) {
@@ -232,7 +238,7 @@ void CBitmapSlider::wheelEvent(QWheelEvent* e) {
         return;
     const int delta = e->angleDelta().y();
     if (delta == 0)
-        return;  // a sideways wheel is not a step
+        return; // a sideways wheel is not a step
     Notify(WM_SLIDER_STEP, delta >= 1 ? 1 : 0);
 }
 
@@ -256,13 +262,27 @@ void CBitmapSlider::keyPressEvent(QKeyEvent* e) {
         }
     } else {
         switch (key) {
-        case Qt::Key_PageUp: SetPos(m_nPos - m_nPage); break;
-        case Qt::Key_PageDown: SetPos(m_nPos + m_nPage); break;
-        case Qt::Key_End: SetPos(m_nMax); break;
-        case Qt::Key_Home: SetPos(m_nMin); break;
-        case Qt::Key_Up: SetPos(m_nPos - 1); break;
-        case Qt::Key_Down: SetPos(m_nPos + 1); break;
-        default: QWidget::keyPressEvent(e); return;
+        case Qt::Key_PageUp:
+            SetPos(m_nPos - m_nPage);
+            break;
+        case Qt::Key_PageDown:
+            SetPos(m_nPos + m_nPage);
+            break;
+        case Qt::Key_End:
+            SetPos(m_nMax);
+            break;
+        case Qt::Key_Home:
+            SetPos(m_nMin);
+            break;
+        case Qt::Key_Up:
+            SetPos(m_nPos - 1);
+            break;
+        case Qt::Key_Down:
+            SetPos(m_nPos + 1);
+            break;
+        default:
+            QWidget::keyPressEvent(e);
+            return;
         }
     }
     e->accept();

@@ -20,8 +20,8 @@ public:
     void SetDlgCtrlID(UINT nID) { m_nID = nID; }
 
     void SetPos(int nPos);
-    BOOL LoadChannelBitmaps();  // 428 normal, 429 active
-    BOOL LoadThumbBitmaps();    // 430 normal, 431 while pressed
+    BOOL LoadChannelBitmaps(); // 428 normal, 429 active
+    BOOL LoadThumbBitmaps();   // 430 normal, 431 while pressed
     BOOL SetDigitBitmap(int nValue, int bHighlight);
     int PosToPixel(int nPos) const;
     int PixelToPos(int nPixel) const;
@@ -46,7 +46,7 @@ public:
     int m_nMarginRight = 0;
     int m_nMarginTop = 0;
     int m_nMarginBottom = 0;
-    int m_nThumbBgX = -1;  // kept for owners; Qt composes the thumb, nothing is saved
+    int m_nThumbBgX = -1; // kept for owners; Qt composes the thumb, nothing is saved
     int m_nThumbBgY = -1;
     int m_nMouseOffset = 0;
     BOOL m_bVertical = 0;

@@ -39,10 +39,9 @@ inline QFont BuildLabelFont(QFont f, DWORD add, DWORD remove, int height) {
         f.setPixelSize(height < 0 ? -height : height);
     return f;
 }
-}  // namespace ctl
+} // namespace ctl
 
-template <class Base>
-class CFontCtrl : public Base {
+template <class Base> class CFontCtrl : public Base {
 public:
     using Base::Base;
 
@@ -79,22 +78,18 @@ protected:
     bool m_bPolished = false;
 };
 
-template <class Base, DWORD Add, int Height>
-class CFontCtrlEx : public CFontCtrl<Base> {
+template <class Base, DWORD Add, int Height> class CFontCtrlEx : public CFontCtrl<Base> {
 public:
-    template <class... A>
-    explicit CFontCtrlEx(A&&... a) : CFontCtrl<Base>(std::forward<A>(a)...) {
+    template <class... A> explicit CFontCtrlEx(A&&... a) : CFontCtrl<Base>(std::forward<A>(a)...) {
         this->m_dwAddStyle = Add;
         this->m_dwRemoveStyle = 0;
         this->m_nFontHeight = Height;
     }
 };
 
-template <class Base>
-class CColorCtrl : public Base {
+template <class Base> class CColorCtrl : public Base {
 public:
-    template <class... A>
-    explicit CColorCtrl(A&&... a) : Base(std::forward<A>(a)...) {}
+    template <class... A> explicit CColorCtrl(A&&... a) : Base(std::forward<A>(a)...) {}
     ~CColorCtrl() override {
         if (m_nTimerId)
             this->killTimer(m_nTimerId);

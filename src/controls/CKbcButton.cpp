@@ -14,7 +14,7 @@ int KbcFrameFor(bool disabled, bool pressed, bool hover) {
         return 1;
     return 0;
 }
-}  // namespace ctl
+} // namespace ctl
 
 CKbcButton::CKbcButton(QWidget* parent, UINT nID) : QAbstractButton(parent), CMsgTarget(this), m_nID(nID) {
     setMouseTracking(true);
@@ -36,7 +36,9 @@ void CKbcButton::Click() {
         click();
 }
 
-int CKbcButton::CurrentFrame() const { return ctl::KbcFrameFor(m_bDisabled == 1, isDown(), m_bHover != 0); }
+int CKbcButton::CurrentFrame() const {
+    return ctl::KbcFrameFor(m_bDisabled == 1, isDown(), m_bHover != 0);
+}
 
 void CKbcButton::paintEvent(QPaintEvent*) {
     QPainter dc(this);
@@ -59,11 +61,13 @@ bool CKbcButton::event(QEvent* e) {
     return QAbstractButton::event(e);
 }
 
-bool CKbcButton::hitButton(const QPoint& p) const { return !m_bDisabled && QAbstractButton::hitButton(p); }
+bool CKbcButton::hitButton(const QPoint& p) const {
+    return !m_bDisabled && QAbstractButton::hitButton(p);
+}
 
 void CKbcButton::mousePressEvent(QMouseEvent* e) {
     if (m_bDisabled) {
-        e->accept();  // swallowed: no click
+        e->accept(); // swallowed: no click
         return;
     }
     QAbstractButton::mousePressEvent(e);
@@ -95,8 +99,8 @@ void CKbcButton::leaveEvent(QEvent* e) {
 }
 
 void CKbcButton::keyPressEvent(QKeyEvent* e) {
-    if (m_bDisabled && (e->key() == Qt::Key_Space || e->key() == Qt::Key_Select || e->key() == Qt::Key_Return ||
-                        e->key() == Qt::Key_Enter)) {
+    if (m_bDisabled && (e->key() == Qt::Key_Space || e->key() == Qt::Key_Select ||
+                        e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
         e->accept();
         return;
     }

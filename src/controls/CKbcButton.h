@@ -11,7 +11,7 @@
 namespace ctl {
 // Frame shown: disabled over pressed over hover over normal.
 int KbcFrameFor(bool disabled, bool pressed, bool hover);
-}  // namespace ctl
+} // namespace ctl
 
 class CKbcButton : public QAbstractButton, public CMsgTarget {
     Q_OBJECT

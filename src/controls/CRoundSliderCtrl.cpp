@@ -63,7 +63,9 @@ void CRoundSliderCtrl::SetFontName(const QString& name) {
     m_lf.setFamily(name);
     ReconstructFont();
 }
-void CRoundSliderCtrl::ReconstructFont() { m_font = m_lf; }
+void CRoundSliderCtrl::ReconstructFont() {
+    m_font = m_lf;
+}
 
 QString CRoundSliderCtrl::GetText() const {
     // Only the integer conversions are honoured; the format is never handed to printf.
@@ -96,11 +98,13 @@ void CRoundSliderCtrl::SetSliderBitmap(const QImage& bmp, int index) {
     int w = 0, h = 0;
     b.GetSize(w, h);
     if (index == 0 && w > 0 && h > 0)
-        resize(w, h);  // the resize makes the new region
+        resize(w, h); // the resize makes the new region
     RedrawNow();
 }
 
-void CRoundSliderCtrl::RedrawNow() { repaint(); }
+void CRoundSliderCtrl::RedrawNow() {
+    repaint();
+}
 
 QPoint CRoundSliderCtrl::KnobCentre() const {
     const int a = ctl::KnobAngle(m_nTrackPos, m_nRangeMin, m_nRangeMax, m_nZero, m_bInverted);
@@ -249,8 +253,12 @@ void CRoundSliderCtrl::keyReleaseEvent(QKeyEvent* e) {
         e->accept();
         return;
     case Qt::Key_Home:
-    case Qt::Key_End: e->accept(); return;
-    default: QWidget::keyReleaseEvent(e); return;
+    case Qt::Key_End:
+        e->accept();
+        return;
+    default:
+        QWidget::keyReleaseEvent(e);
+        return;
     }
 }
 

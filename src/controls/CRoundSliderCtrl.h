@@ -26,7 +26,7 @@ public:
     void SetRange(int nMin, int nMax, BOOL bRedraw = FALSE);
     int GetRangeMin() const { return m_nRangeMin; }
     int GetRangeMax() const { return m_nRangeMax; }
-    void SetPos(int nPos);  // clamped into the range, redraws
+    void SetPos(int nPos); // clamped into the range, redraws
     int GetPos() const { return m_nTrackPos; }
     void SetLineSize(int n) { m_nLineSize = n; }
     int GetLineSize() const { return m_nLineSize; }

@@ -16,7 +16,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.setPen(QColor(0x37, 0x37, 0x37));  // the inverse of 0xC8C8C8 on white
+        p.setPen(QColor(0x37, 0x37, 0x37)); // the inverse of 0xC8C8C8 on white
         if (m_vertical) {
             p.drawLine(0, 0, 0, height() - 1);
             p.drawLine(2, 0, 2, height() - 1);
@@ -29,13 +29,15 @@ protected:
 private:
     bool m_vertical;
 };
-}  // namespace
+} // namespace
 
 CSplitterControl::CSplitterControl(QWidget* parent) : QWidget(parent), CMsgTarget(this) {}
 
 CSplitterControl::~CSplitterControl() = default;
 
-QWidget* CSplitterControl::GetOwner() const { return m_pOwner ? m_pOwner.data() : parentWidget(); }
+QWidget* CSplitterControl::GetOwner() const {
+    return m_pOwner ? m_pOwner.data() : parentWidget();
+}
 
 int CSplitterControl::CentreOnAxis() const {
     const QRect g = geometry();

@@ -31,7 +31,7 @@ public:
     virtual void DrawLine(int x, int y);
 
     BOOL m_bIsPressed = 0;
-    int m_nType = 1;  // 1 vertical bar (moves on x), 2 horizontal bar (moves on y)
+    int m_nType = 1; // 1 vertical bar (moves on x), 2 horizontal bar (moves on y)
     // Centre line during a drag, its start and the limits: all in the parent's
     // client coordinates, so the limits compare with what they were set in.
     int m_nX = 0;
@@ -52,5 +52,5 @@ private:
 
     UINT m_nID = 0;
     QPointer<QWidget> m_pOwner;
-    QWidget* m_pLine = nullptr;  // the guide line, a child of the parent
+    QWidget* m_pLine = nullptr; // the guide line, a child of the parent
 };

@@ -18,7 +18,7 @@ public:
 
     int m_nWidth = 0;
     int m_nHeight = 0;
-    QImage m_hMask;  // the keyed picture, built once
+    QImage m_hMask; // the keyed picture, built once
     COLORREF m_clrTransparent = 0x00FF00FF;
 
 private:

@@ -19,20 +19,25 @@ std::optional<CtlColorChoice> ChooseCtlColor(DWORD text, DWORD background, bool 
         return std::nullopt;
     if (!b) {
         switch (ctlType) {
-        case CTLCOLOR_SCROLLBAR: return std::nullopt;
+        case CTLCOLOR_SCROLLBAR:
+            return std::nullopt;
         case CTLCOLOR_EDIT:
-        case CTLCOLOR_LISTBOX: b = GetSysColor(COLOR_WINDOW); break;
-        default: b = GetSysColor(COLOR_BTNFACE); break;
+        case CTLCOLOR_LISTBOX:
+            b = GetSysColor(COLOR_WINDOW);
+            break;
+        default:
+            b = GetSysColor(COLOR_BTNFACE);
+            break;
         }
     }
     if (!t)
         t = GetSysColor(ctlType == CTLCOLOR_BTN ? COLOR_BTNTEXT : COLOR_WINDOWTEXT);
     CtlColorChoice c;
     c.text = *t;
-    c.background = *b;  // a true-colour surface shows every colour: nearest is itself
+    c.background = *b; // a true-colour surface shows every colour: nearest is itself
     c.transparent = !opaque && (!nearestColor || hasBitmap);
     c.patternBrush = hasBitmap;
     return c;
 }
 
-}  // namespace ctl
+} // namespace ctl

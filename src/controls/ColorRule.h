@@ -22,12 +22,12 @@ std::optional<COLORREF> DecodeLabelColor(DWORD value);
 struct CtlColorChoice {
     COLORREF text = 0;
     COLORREF background = 0;
-    bool transparent = true;  // background mode of the text
-    bool patternBrush = false;  // the brush is the bitmap, not the background colour
+    bool transparent = true;   // background mode of the text
+    bool patternBrush = false; // the brush is the bitmap, not the background colour
 };
 
 // Empty: no brush (the parent's colours apply).
 std::optional<CtlColorChoice> ChooseCtlColor(DWORD text, DWORD background, bool hasBitmap, int ctlType,
                                              bool nearestColor, bool opaque);
 
-}  // namespace ctl
+} // namespace ctl

@@ -4,13 +4,13 @@
 #include "platform/WinTypes.h"
 
 // Bitmap slider and digit cell; wParam = control id.
-constexpr UINT WM_SLIDER_MOVING = WM_USER + 9425;       // 0x28D1, lParam = new position
-constexpr UINT WM_SLIDER_MOVED = WM_USER + 9426;        // 0x28D2, lParam = position
-constexpr UINT WM_SLIDER_STEP = WM_USER + 9427;         // 0x28D3, lParam = 1 up, 0 down, '0'..'9'
-constexpr UINT WM_SLIDER_DIGIT_LEAVE = WM_USER + 9428;  // 0x28D4, lParam = position
+constexpr UINT WM_SLIDER_MOVING = WM_USER + 9425;      // 0x28D1, lParam = new position
+constexpr UINT WM_SLIDER_MOVED = WM_USER + 9426;       // 0x28D2, lParam = position
+constexpr UINT WM_SLIDER_STEP = WM_USER + 9427;        // 0x28D3, lParam = 1 up, 0 down, '0'..'9'
+constexpr UINT WM_SLIDER_DIGIT_LEAVE = WM_USER + 9428; // 0x28D4, lParam = position
 
 // Rotary knob; wParam = control id, lParam = position 0..1200.
-constexpr UINT WM_KNOB_CHANGED = WM_USER + 9500;  // 0x291C
+constexpr UINT WM_KNOB_CHANGED = WM_USER + 9500; // 0x291C
 
 // Standard scroll notification the knob also posts: wParam = MAKEWPARAM(code, pos),
 // lParam = the knob's handle.
@@ -40,9 +40,9 @@ struct NMHDR {
     UINT code;
 };
 #endif
-constexpr UINT SPLITTER_MOVED = WM_USER + 1;  // 0x401
+constexpr UINT SPLITTER_MOVED = WM_USER + 1; // 0x401
 
 struct SplitterNotifyRecord {
     NMHDR hdr;
-    int delta;  // pixels, positive to the right or downwards
+    int delta; // pixels, positive to the right or downwards
 };

@@ -79,4 +79,4 @@ int KnobKeyStep(int pos, int step, int min, int max) {
     return static_cast<int>(p);
 }
 
-}  // namespace ctl
+} // namespace ctl

@@ -23,4 +23,4 @@ int KnobDragPos(int raw);
 // outside 0..1200). A range with no room leaves `pos` as it is.
 int KnobKeyStep(int pos, int step, int min, int max);
 
-}  // namespace ctl
+} // namespace ctl

@@ -17,7 +17,7 @@ State& S() {
     static State s;
     return s;
 }
-}  // namespace
+} // namespace
 
 void ReportPictureError(const QString& path, const QString& text) {
     State& s = S();
@@ -47,4 +47,4 @@ void ResetPictureErrors() {
     s.pending.clear();
 }
 
-}  // namespace ctl
+} // namespace ctl

@@ -12,4 +12,4 @@ void FlushPictureErrors();
 // Tests: forget which paths were reported and drop anything pending.
 void ResetPictureErrors();
 
-}  // namespace ctl
+} // namespace ctl

@@ -14,7 +14,7 @@ int Trunc(double v) {
         return INT_MIN;
     return static_cast<int>(v);
 }
-}  // namespace
+} // namespace
 
 int SliderPosToPixel(const SliderAxis& a, int pos) {
     const int half = a.thumb / 2;
@@ -31,8 +31,8 @@ int SliderPixelToPos(const SliderAxis& a, int pixel) {
     const double span = static_cast<double>(a.max) - static_cast<double>(a.min);
     if (travel == 0.0 || span == 0.0)
         return a.min;
-    const double v = static_cast<double>(pixel - a.thumb / 2 - a.marginLow) / travel * span +
-                     static_cast<double>(a.min);
+    const double v =
+        static_cast<double>(pixel - a.thumb / 2 - a.marginLow) / travel * span + static_cast<double>(a.min);
     return Trunc(v);
 }
 
@@ -69,4 +69,4 @@ int SliderNormalisePos(int pos, int min, int max, bool digitMode) {
     return pos;
 }
 
-}  // namespace ctl
+} // namespace ctl

@@ -24,4 +24,4 @@ int SliderClampDragPixel(const SliderAxis& a, int pixel, bool vertical);
 // SetPos rule: digit mode wraps once, slider mode clamps.
 int SliderNormalisePos(int pos, int min, int max, bool digitMode);
 
-}  // namespace ctl
+} // namespace ctl

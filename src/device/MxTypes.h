@@ -47,55 +47,117 @@ enum MX_CMD_ID_e : std::uint16_t {
 constexpr int MX_CMD_COUNT = 35;
 // All ids in table order.
 inline constexpr MX_CMD_ID_e g_aMxCmdIds[MX_CMD_COUNT] = {
-    MX_CMD_DISCOVER, MX_CMD_CONNECT, MX_CMD_DISCONNECT, MX_CMD_FILE_DELETE, MX_CMD_COPY_DRIVE,
-    MX_CMD_COPY_FILE, MX_CMD_COPY_CANCEL, MX_CMD_FILE_RENAME_FROM, MX_CMD_FILE_RENAME_TO,
-    MX_CMD_STATUS, MX_CMD_STORAGE, MX_CMD_STORAGE_DRIVE, MX_CMD_FOLDER_LIST, MX_CMD_RES_BW,
-    MX_CMD_UPDATE_SPEED, MX_CMD_RESCAN_DISK, MX_CMD_SYSTEM_MODE, MX_CMD_ZEPHYRA_FREQ,
-    MX_CMD_SPECTRAL_INV, MX_CMD_REF_10MHZ, MX_CMD_TRIGGER, MX_CMD_TRIGGER_OUT,
-    MX_CMD_MODE_PARAM_A, MX_CMD_MODE_PARAM_B, MX_CMD_TEXT_COMMAND, MX_CMD_MODULE_CAL,
-    MX_CMD_ZEPHYRA_POWER, MX_CMD_PLAY_START, MX_CMD_PLAY_STOP, MX_CMD_PLAY_START_STATE8,
-    MX_CMD_PLAY_START_STATE10, MX_CMD_FILE_LIST, MX_CMD_PLAY_FILE, MX_CMD_SAMPLE_CLOCK,
+    MX_CMD_DISCOVER,
+    MX_CMD_CONNECT,
+    MX_CMD_DISCONNECT,
+    MX_CMD_FILE_DELETE,
+    MX_CMD_COPY_DRIVE,
+    MX_CMD_COPY_FILE,
+    MX_CMD_COPY_CANCEL,
+    MX_CMD_FILE_RENAME_FROM,
+    MX_CMD_FILE_RENAME_TO,
+    MX_CMD_STATUS,
+    MX_CMD_STORAGE,
+    MX_CMD_STORAGE_DRIVE,
+    MX_CMD_FOLDER_LIST,
+    MX_CMD_RES_BW,
+    MX_CMD_UPDATE_SPEED,
+    MX_CMD_RESCAN_DISK,
+    MX_CMD_SYSTEM_MODE,
+    MX_CMD_ZEPHYRA_FREQ,
+    MX_CMD_SPECTRAL_INV,
+    MX_CMD_REF_10MHZ,
+    MX_CMD_TRIGGER,
+    MX_CMD_TRIGGER_OUT,
+    MX_CMD_MODE_PARAM_A,
+    MX_CMD_MODE_PARAM_B,
+    MX_CMD_TEXT_COMMAND,
+    MX_CMD_MODULE_CAL,
+    MX_CMD_ZEPHYRA_POWER,
+    MX_CMD_PLAY_START,
+    MX_CMD_PLAY_STOP,
+    MX_CMD_PLAY_START_STATE8,
+    MX_CMD_PLAY_START_STATE10,
+    MX_CMD_FILE_LIST,
+    MX_CMD_PLAY_FILE,
+    MX_CMD_SAMPLE_CLOCK,
     MX_CMD_PLAY_SEEK,
 };
 // "MX_CMD_..." of an id; nullptr for an id that is not one of the 35.
 constexpr const char* MxCmdName(unsigned id) {
     switch (id) {
-    case MX_CMD_DISCOVER: return "MX_CMD_DISCOVER";
-    case MX_CMD_CONNECT: return "MX_CMD_CONNECT";
-    case MX_CMD_DISCONNECT: return "MX_CMD_DISCONNECT";
-    case MX_CMD_FILE_DELETE: return "MX_CMD_FILE_DELETE";
-    case MX_CMD_COPY_DRIVE: return "MX_CMD_COPY_DRIVE";
-    case MX_CMD_COPY_FILE: return "MX_CMD_COPY_FILE";
-    case MX_CMD_COPY_CANCEL: return "MX_CMD_COPY_CANCEL";
-    case MX_CMD_FILE_RENAME_FROM: return "MX_CMD_FILE_RENAME_FROM";
-    case MX_CMD_FILE_RENAME_TO: return "MX_CMD_FILE_RENAME_TO";
-    case MX_CMD_STATUS: return "MX_CMD_STATUS";
-    case MX_CMD_STORAGE: return "MX_CMD_STORAGE";
-    case MX_CMD_STORAGE_DRIVE: return "MX_CMD_STORAGE_DRIVE";
-    case MX_CMD_FOLDER_LIST: return "MX_CMD_FOLDER_LIST";
-    case MX_CMD_RES_BW: return "MX_CMD_RES_BW";
-    case MX_CMD_UPDATE_SPEED: return "MX_CMD_UPDATE_SPEED";
-    case MX_CMD_RESCAN_DISK: return "MX_CMD_RESCAN_DISK";
-    case MX_CMD_SYSTEM_MODE: return "MX_CMD_SYSTEM_MODE";
-    case MX_CMD_ZEPHYRA_FREQ: return "MX_CMD_ZEPHYRA_FREQ";
-    case MX_CMD_SPECTRAL_INV: return "MX_CMD_SPECTRAL_INV";
-    case MX_CMD_REF_10MHZ: return "MX_CMD_REF_10MHZ";
-    case MX_CMD_TRIGGER: return "MX_CMD_TRIGGER";
-    case MX_CMD_TRIGGER_OUT: return "MX_CMD_TRIGGER_OUT";
-    case MX_CMD_MODE_PARAM_A: return "MX_CMD_MODE_PARAM_A";
-    case MX_CMD_MODE_PARAM_B: return "MX_CMD_MODE_PARAM_B";
-    case MX_CMD_TEXT_COMMAND: return "MX_CMD_TEXT_COMMAND";
-    case MX_CMD_MODULE_CAL: return "MX_CMD_MODULE_CAL";
-    case MX_CMD_ZEPHYRA_POWER: return "MX_CMD_ZEPHYRA_POWER";
-    case MX_CMD_PLAY_START: return "MX_CMD_PLAY_START";
-    case MX_CMD_PLAY_STOP: return "MX_CMD_PLAY_STOP";
-    case MX_CMD_PLAY_START_STATE8: return "MX_CMD_PLAY_START_STATE8";
-    case MX_CMD_PLAY_START_STATE10: return "MX_CMD_PLAY_START_STATE10";
-    case MX_CMD_FILE_LIST: return "MX_CMD_FILE_LIST";
-    case MX_CMD_PLAY_FILE: return "MX_CMD_PLAY_FILE";
-    case MX_CMD_SAMPLE_CLOCK: return "MX_CMD_SAMPLE_CLOCK";
-    case MX_CMD_PLAY_SEEK: return "MX_CMD_PLAY_SEEK";
-    default: return nullptr;
+    case MX_CMD_DISCOVER:
+        return "MX_CMD_DISCOVER";
+    case MX_CMD_CONNECT:
+        return "MX_CMD_CONNECT";
+    case MX_CMD_DISCONNECT:
+        return "MX_CMD_DISCONNECT";
+    case MX_CMD_FILE_DELETE:
+        return "MX_CMD_FILE_DELETE";
+    case MX_CMD_COPY_DRIVE:
+        return "MX_CMD_COPY_DRIVE";
+    case MX_CMD_COPY_FILE:
+        return "MX_CMD_COPY_FILE";
+    case MX_CMD_COPY_CANCEL:
+        return "MX_CMD_COPY_CANCEL";
+    case MX_CMD_FILE_RENAME_FROM:
+        return "MX_CMD_FILE_RENAME_FROM";
+    case MX_CMD_FILE_RENAME_TO:
+        return "MX_CMD_FILE_RENAME_TO";
+    case MX_CMD_STATUS:
+        return "MX_CMD_STATUS";
+    case MX_CMD_STORAGE:
+        return "MX_CMD_STORAGE";
+    case MX_CMD_STORAGE_DRIVE:
+        return "MX_CMD_STORAGE_DRIVE";
+    case MX_CMD_FOLDER_LIST:
+        return "MX_CMD_FOLDER_LIST";
+    case MX_CMD_RES_BW:
+        return "MX_CMD_RES_BW";
+    case MX_CMD_UPDATE_SPEED:
+        return "MX_CMD_UPDATE_SPEED";
+    case MX_CMD_RESCAN_DISK:
+        return "MX_CMD_RESCAN_DISK";
+    case MX_CMD_SYSTEM_MODE:
+        return "MX_CMD_SYSTEM_MODE";
+    case MX_CMD_ZEPHYRA_FREQ:
+        return "MX_CMD_ZEPHYRA_FREQ";
+    case MX_CMD_SPECTRAL_INV:
+        return "MX_CMD_SPECTRAL_INV";
+    case MX_CMD_REF_10MHZ:
+        return "MX_CMD_REF_10MHZ";
+    case MX_CMD_TRIGGER:
+        return "MX_CMD_TRIGGER";
+    case MX_CMD_TRIGGER_OUT:
+        return "MX_CMD_TRIGGER_OUT";
+    case MX_CMD_MODE_PARAM_A:
+        return "MX_CMD_MODE_PARAM_A";
+    case MX_CMD_MODE_PARAM_B:
+        return "MX_CMD_MODE_PARAM_B";
+    case MX_CMD_TEXT_COMMAND:
+        return "MX_CMD_TEXT_COMMAND";
+    case MX_CMD_MODULE_CAL:
+        return "MX_CMD_MODULE_CAL";
+    case MX_CMD_ZEPHYRA_POWER:
+        return "MX_CMD_ZEPHYRA_POWER";
+    case MX_CMD_PLAY_START:
+        return "MX_CMD_PLAY_START";
+    case MX_CMD_PLAY_STOP:
+        return "MX_CMD_PLAY_STOP";
+    case MX_CMD_PLAY_START_STATE8:
+        return "MX_CMD_PLAY_START_STATE8";
+    case MX_CMD_PLAY_START_STATE10:
+        return "MX_CMD_PLAY_START_STATE10";
+    case MX_CMD_FILE_LIST:
+        return "MX_CMD_FILE_LIST";
+    case MX_CMD_PLAY_FILE:
+        return "MX_CMD_PLAY_FILE";
+    case MX_CMD_SAMPLE_CLOCK:
+        return "MX_CMD_SAMPLE_CLOCK";
+    case MX_CMD_PLAY_SEEK:
+        return "MX_CMD_PLAY_SEEK";
+    default:
+        return nullptr;
     }
 }
 
@@ -160,8 +222,8 @@ constexpr std::uint32_t MX_TVI_ROOT = 0xFFFF0000u;
 // Request of MX_CMD_FOLDER_LIST / MX_CMD_FILE_LIST and entry of a folder-list
 // reply, 524 bytes.
 struct FolderItemRecord {
-    std::uint32_t m_hItem;     // tree tag; MX_TVI_ROOT for the root
-    char16_t m_szPath[260];    // UTF-16, NUL-terminated
+    std::uint32_t m_hItem;  // tree tag; MX_TVI_ROOT for the root
+    char16_t m_szPath[260]; // UTF-16, NUL-terminated
 };
 static_assert(sizeof(FolderItemRecord) == 524);
 static_assert(offsetof(FolderItemRecord, m_hItem) == 0);
@@ -170,14 +232,14 @@ static_assert(offsetof(FolderItemRecord, m_szPath) == 4);
 // Entry of a file-list reply, 256 bytes.
 struct FileInfoRecord {
     std::uint32_t m_nReserved0;
-    char16_t m_szName[100];    // UTF-16, NUL-terminated
-    std::int32_t m_bFM;        // 0 AM, other FM
-    std::uint64_t m_llSize;    // bytes
-    double m_dSampleClock;     // kHz
+    char16_t m_szName[100]; // UTF-16, NUL-terminated
+    std::int32_t m_bFM;     // 0 AM, other FM
+    std::uint64_t m_llSize; // bytes
+    double m_dSampleClock;  // kHz
     std::uint32_t m_nReserved1;
-    std::uint32_t m_nTimeSec;  // play time, s
+    std::uint32_t m_nTimeSec; // play time, s
     std::uint8_t m_abReserved2[12];
-    std::int32_t m_nPower;     // tenths of dBm
+    std::int32_t m_nPower; // tenths of dBm
     std::uint8_t m_abReserved3[8];
 };
 static_assert(sizeof(FileInfoRecord) == 256);
@@ -191,28 +253,28 @@ static_assert(offsetof(FileInfoRecord, m_nPower) == 244);
 // Discovery reply of one instrument, 256 bytes. The offsets 0x64 ..
 // 0xC0 are the ones the program reads; the others are this library's choice.
 struct DeviceInfoRecord {
-    char m_szModel[32];            // 0x00 model name, NUL-terminated
-    char m_szSerial[32];           // 0x20 serial number, NUL-terminated
-    std::uint8_t m_abMAC[6];       // 0x40
-    std::uint8_t m_abPad0[2];      // 0x46
+    char m_szModel[32];              // 0x00 model name, NUL-terminated
+    char m_szSerial[32];             // 0x20 serial number, NUL-terminated
+    std::uint8_t m_abMAC[6];         // 0x40
+    std::uint8_t m_abPad0[2];        // 0x46
     std::int32_t m_nProductCatalog;  // 0x48 _MxProductCatalog_e
-    std::uint32_t m_nSubnetMask;   // 0x4C network byte order
-    std::uint32_t m_nGateway;      // 0x50 network byte order
-    std::uint16_t m_wUdpPort;      // 0x54 the instrument's UDP port
-    std::uint8_t m_abPad1[2];      // 0x56
-    std::uint32_t m_nSpectrumPoints;  // 0x58 points per measurement block
-    std::uint8_t m_abPad2[8];      // 0x5C
-    std::uint32_t m_nIPAddress;    // 0x64 network byte order
-    std::uint8_t m_abHWVer[4];     // 0x68
-    std::uint8_t m_abPad3[4];      // 0x6C
-    char m_szDescription[32];      // 0x70 ANSI, NUL-terminated
-    std::uint8_t m_abSWVer[4];     // 0x90
-    std::uint8_t m_abPad4[16];     // 0x94
-    std::uint32_t m_nBoardRev;     // 0xA4
-    std::uint8_t m_abPad5[20];     // 0xA8
-    std::uint8_t m_abPumpVer[4];   // 0xBC
-    std::uint8_t m_abDSPVer[4];    // 0xC0
-    std::uint8_t m_abPad6[60];     // 0xC4
+    std::uint32_t m_nSubnetMask;     // 0x4C network byte order
+    std::uint32_t m_nGateway;        // 0x50 network byte order
+    std::uint16_t m_wUdpPort;        // 0x54 the instrument's UDP port
+    std::uint8_t m_abPad1[2];        // 0x56
+    std::uint32_t m_nSpectrumPoints; // 0x58 points per measurement block
+    std::uint8_t m_abPad2[8];        // 0x5C
+    std::uint32_t m_nIPAddress;      // 0x64 network byte order
+    std::uint8_t m_abHWVer[4];       // 0x68
+    std::uint8_t m_abPad3[4];        // 0x6C
+    char m_szDescription[32];        // 0x70 ANSI, NUL-terminated
+    std::uint8_t m_abSWVer[4];       // 0x90
+    std::uint8_t m_abPad4[16];       // 0x94
+    std::uint32_t m_nBoardRev;       // 0xA4
+    std::uint8_t m_abPad5[20];       // 0xA8
+    std::uint8_t m_abPumpVer[4];     // 0xBC
+    std::uint8_t m_abDSPVer[4];      // 0xC0
+    std::uint8_t m_abPad6[60];       // 0xC4
 };
 static_assert(sizeof(DeviceInfoRecord) == 256);
 static_assert(offsetof(DeviceInfoRecord, m_nIPAddress) == 0x64);

@@ -40,19 +40,19 @@ static_assert(std::endian::native == std::endian::little, "graph records are lit
 // Ranges and point count of one graph. Bytes not named here belong to the library:
 // the program passes them back as it got them.
 struct GraphDataInfo {
-    std::int32_t m_nPointCount;   // points spread from x min to x max
-    std::int32_t m_nLayoutWord1;  // spectrum 8, I/Q 2 (element size of the samples)
-    std::int32_t m_nLayoutWord2;  // spectrum -1, I/Q 0
+    std::int32_t m_nPointCount;  // points spread from x min to x max
+    std::int32_t m_nLayoutWord1; // spectrum 8, I/Q 2 (element size of the samples)
+    std::int32_t m_nLayoutWord2; // spectrum -1, I/Q 0
     std::uint8_t m_reserved12[8];
-    double m_dXMin;    // x of the first point, in x units (physical x / x scale)
-    double m_dXMax;    // x of the last point
-    double m_dYMin;    // bottom of the level range
-    double m_dYMax;    // top of the level range
-    double m_dXScale;  // physical x = x * x scale (Hz for the spectrum, ns for I/Q)
-    double m_dYStep;   // one y division
+    double m_dXMin;   // x of the first point, in x units (physical x / x scale)
+    double m_dXMax;   // x of the last point
+    double m_dYMin;   // bottom of the level range
+    double m_dYMax;   // top of the level range
+    double m_dXScale; // physical x = x * x scale (Hz for the spectrum, ns for I/Q)
+    double m_dYStep;  // one y division
     std::uint8_t m_reserved68[4];
-    std::int32_t m_bMinHold;  // 0 off, -1 on
-    std::int32_t m_bMaxHold;  // 0 off, -1 on
+    std::int32_t m_bMinHold; // 0 off, -1 on
+    std::int32_t m_bMaxHold; // 0 off, -1 on
     std::uint8_t m_reserved80[64];
 };
 
@@ -60,21 +60,21 @@ struct GraphDataInfo {
 // TextFo, which are 0x00BBGGRR.
 struct GraphDesignInfo {
     std::int32_t m_nDesignWord;
-    std::int32_t m_nLastPoint;  // index of the last point the program feeds
+    std::int32_t m_nLastPoint; // index of the last point the program feeds
     std::uint8_t m_reserved8[28];
     std::uint32_t m_clrBG;
     std::uint32_t m_clrAxis;
     std::uint32_t m_clrGrid;
-    std::uint32_t m_clrText;    // 0x00BBGGRR
-    std::uint32_t m_clrTextFo;  // 0x00BBGGRR, the focused text
-    std::uint32_t m_clrTextSe;  // box behind the focused text
+    std::uint32_t m_clrText;   // 0x00BBGGRR
+    std::uint32_t m_clrTextFo; // 0x00BBGGRR, the focused text
+    std::uint32_t m_clrTextSe; // box behind the focused text
     std::uint32_t m_clrData;
-    std::uint32_t m_clrFade;    // afterglow of the previous trace
-    std::uint32_t m_clrDrag;    // zoom rectangle, band-power area
+    std::uint32_t m_clrFade; // afterglow of the previous trace
+    std::uint32_t m_clrDrag; // zoom rectangle, band-power area
     std::uint8_t m_reserved72[36];
-    char m_szYUnit[32];    // "dBm", "dBmV", "dBuV"; NUL-terminated
+    char m_szYUnit[32]; // "dBm", "dBmV", "dBuV"; NUL-terminated
     std::uint8_t m_reserved140[32];
-    char m_szRelUnit[32];  // "dB"
+    char m_szRelUnit[32]; // "dB"
     std::uint8_t m_reserved204[28];
     float m_fScale;
     std::uint8_t m_reserved236[56];
@@ -138,7 +138,8 @@ using PFN_VarolGraph_SetDataInfo = int(VG_CALL*)(int g, const GraphDataInfo* inf
 // Returns the new layer's number (1..3), 0 when none is free.
 using PFN_VarolGraph_AddNewLayer = int(VG_CALL*)(int g);
 // Element size = bytes / count: 8 double, 4 float, 2 int16. The samples are copied.
-using PFN_VarolGraph_SetData = int(VG_CALL*)(int g, int layer, const void* data, int count, int bytes, int flags);
+using PFN_VarolGraph_SetData = int(VG_CALL*)(int g, int layer, const void* data, int count, int bytes,
+                                             int flags);
 using PFN_VarolGraph_ClearData = int(VG_CALL*)(int g, int layer);
 // Moves the level range, keeping its height, to centre the layer's data when the
 // data lie outside it; -1 when it moved.
@@ -152,7 +153,8 @@ using PFN_VarolGraph_SetMode = int(VG_CALL*)(int g, int mode);
 using PFN_VarolGraph_SetMarkCount = int(VG_CALL*)(int g, int markers);
 // Mouse: position in the window's client coordinates, wheel notches, then the
 // flags down (a button went down), left (the left button is held) and move.
-using PFN_VarolGraph_InputUpdate = int(VG_CALL*)(int g, int x, int y, int wheel, int down, int left, int move);
+using PFN_VarolGraph_InputUpdate = int(VG_CALL*)(int g, int x, int y, int wheel, int down, int left,
+                                                 int move);
 using PFN_VarolGraph_SetMarkVisible = int(VG_CALL*)(int g, int marker, int visible);
 // Places a marker on a point index; a negative index removes it.
 using PFN_VarolGraph_SetMarkPosition = int(VG_CALL*)(int g, int layer, int marker, int point);
@@ -180,20 +182,44 @@ using PFN_VarolGraph_Render = int(VG_CALL*)(int g, float seconds);
 // Restarts both hold traces.
 using PFN_VarolGraph_MinMaxHoldInit = int(VG_CALL*)(int g, int layer);
 
+// clang-format off
 // The 34 entry points in binding order: X(name).
-#define VAROLGRAPH_ENTRY_POINTS(X)                                                              \
-    X(VarolGraph_Init) X(VarolGraph_Free) X(VarolGraph_Resize) X(VarolGraph_LoadInfoFromFile)   \
-    X(VarolGraph_GetDataInfo) X(VarolGraph_SetDataInfo) X(VarolGraph_AddNewLayer)               \
-    X(VarolGraph_SetData) X(VarolGraph_ClearData) X(VarolGraph_IfOutThenToCenter)               \
-    X(VarolGraph_TimeMark) X(VarolGraph_GetDesignInfo) X(VarolGraph_SetDesignInfo)              \
-    X(VarolGraph_SetMode) X(VarolGraph_SetMarkCount) X(VarolGraph_InputUpdate)                  \
-    X(VarolGraph_SetMarkVisible) X(VarolGraph_SetMarkPosition) X(VarolGraph_GetMarkData)        \
-    X(VarolGraph_GetFocusedTextIndex) X(VarolGraph_SetCustomText)                               \
-    X(VarolGraph_GetCustomTextChecked) X(VarolGraph_SetCustomTextChecked)                       \
-    X(VarolGraph_GetCustomTextVisible) X(VarolGraph_SetCustomTextVisible)                       \
-    X(VarolGraph_SetTextFont) X(VarolGraph_GetBandPowerArea) X(VarolGraph_SetBandPowerArea)     \
-    X(VarolGraph_SetBandPowerText) X(VarolGraph_SetMaskLayer) X(VarolGraph_SetMaskLayerVisible) \
-    X(VarolGraph_Undo) X(VarolGraph_Render) X(VarolGraph_MinMaxHoldInit)
+#define VAROLGRAPH_ENTRY_POINTS(X) \
+    X(VarolGraph_Init) \
+    X(VarolGraph_Free) \
+    X(VarolGraph_Resize) \
+    X(VarolGraph_LoadInfoFromFile) \
+    X(VarolGraph_GetDataInfo) \
+    X(VarolGraph_SetDataInfo) \
+    X(VarolGraph_AddNewLayer) \
+    X(VarolGraph_SetData) \
+    X(VarolGraph_ClearData) \
+    X(VarolGraph_IfOutThenToCenter) \
+    X(VarolGraph_TimeMark) \
+    X(VarolGraph_GetDesignInfo) \
+    X(VarolGraph_SetDesignInfo) \
+    X(VarolGraph_SetMode) \
+    X(VarolGraph_SetMarkCount) \
+    X(VarolGraph_InputUpdate) \
+    X(VarolGraph_SetMarkVisible) \
+    X(VarolGraph_SetMarkPosition) \
+    X(VarolGraph_GetMarkData) \
+    X(VarolGraph_GetFocusedTextIndex) \
+    X(VarolGraph_SetCustomText) \
+    X(VarolGraph_GetCustomTextChecked) \
+    X(VarolGraph_SetCustomTextChecked) \
+    X(VarolGraph_GetCustomTextVisible) \
+    X(VarolGraph_SetCustomTextVisible) \
+    X(VarolGraph_SetTextFont) \
+    X(VarolGraph_GetBandPowerArea) \
+    X(VarolGraph_SetBandPowerArea) \
+    X(VarolGraph_SetBandPowerText) \
+    X(VarolGraph_SetMaskLayer) \
+    X(VarolGraph_SetMaskLayerVisible) \
+    X(VarolGraph_Undo) \
+    X(VarolGraph_Render) \
+    X(VarolGraph_MinMaxHoldInit)
+// clang-format on
 
 // The library's own definitions are checked against these declarations; the
 // program never links them, it resolves them by name.

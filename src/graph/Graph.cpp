@@ -23,13 +23,17 @@ namespace {
 
 constexpr int kMaxPoints = 1 << 22;
 constexpr int kMaxHistory = 24;
-constexpr int kMarkerGrab = 6;   // pixels around a marker that pick it up
-constexpr int kMinDrag = 4;      // a smaller zoom rectangle is a click
+constexpr int kMarkerGrab = 6; // pixels around a marker that pick it up
+constexpr int kMinDrag = 4;    // a smaller zoom rectangle is a click
 constexpr int kMinBandDrag = 3;
 
-QColor Argb(std::uint32_t v) { return QColor::fromRgba(v); }
+QColor Argb(std::uint32_t v) {
+    return QColor::fromRgba(v);
+}
 // Text colours come as 0x00BBGGRR and are opaque.
-QColor Bgr(std::uint32_t v) { return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)); }
+QColor Bgr(std::uint32_t v) {
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
 
 std::uint32_t WithAlpha(std::uint32_t argb, double factor) {
     double a = double(argb >> 24) * std::clamp(factor, 0.0, 1.0);
@@ -47,14 +51,18 @@ QString UnitText(const char (&src)[32]) {
 
 // Fixed decimals as a read-out wants, but no hundred-digit strings for absurd values.
 QString Number(double v, int decimals) {
-    if (std::isfinite(v) && std::abs(v) < 1e12) return QString::number(v, 'f', decimals);
+    if (std::isfinite(v) && std::abs(v) < 1e12)
+        return QString::number(v, 'f', decimals);
     return QString::number(v, 'g', 6);
 }
 
-bool SameDouble(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameDouble(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 QString FromText(const char* s) {
-    if (!s) return {};
+    if (!s)
+        return {};
     return QString::fromUtf8(s, qsizetype(strnlen(s, 1024)));
 }
 
@@ -86,7 +94,7 @@ private:
     CGraph* m_graph;
 };
 
-}  // namespace
+} // namespace
 
 CGraph::CGraph(int number, QWidget* widget, int width, int height) : m_number(number), m_widget(widget) {
     if ((width <= 0 || height <= 0) && widget) {
@@ -182,14 +190,16 @@ bool CGraph::LoadLayout(const char* fileName) {
         bool bare = name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
         if (bare) {
             std::string libDir = LibraryDir();
-            if (!libDir.empty()) candidates.push_back(libDir + "/" + name);
+            if (!libDir.empty())
+                candidates.push_back(libDir + "/" + name);
             if (QCoreApplication::instance())
                 candidates.push_back(QCoreApplication::applicationDirPath().toStdString() + "/" + name);
         }
         candidates.push_back(name);
     }
     for (const auto& path : candidates) {
-        if (!QFileInfo::exists(QString::fromStdString(path))) continue;
+        if (!QFileInfo::exists(QString::fromStdString(path)))
+            continue;
         GraphLayout loaded;
         std::string error;
         if (LoadLayoutFile(path, defaults, loaded, &error)) {
@@ -217,31 +227,41 @@ void CGraph::SetDataInfo(const GraphDataInfo& in) {
         // Point indexes handed out before must stay inside the points now shown.
         const int n = PointCount();
         for (int& p : m_markPoint)
-            if (p >= n) p = -1;
-        if (m_bandLast >= n) m_bandFirst = m_bandLast = -1;
-        if (m_timeMark >= n) m_timeMark = -1;
+            if (p >= n)
+                p = -1;
+        if (m_bandLast >= n)
+            m_bandFirst = m_bandLast = -1;
+        if (m_timeMark >= n)
+            m_timeMark = -1;
     }
     bool maxOn = in.m_bMaxHold != 0, minOn = in.m_bMinHold != 0;
-    if (maxOn != m_maxOn) m_maxHold = maxOn ? m_layers[0] : std::vector<double>{};
-    if (minOn != m_minOn) m_minHold = minOn ? m_layers[0] : std::vector<double>{};
+    if (maxOn != m_maxOn)
+        m_maxHold = maxOn ? m_layers[0] : std::vector<double>{};
+    if (minOn != m_minOn)
+        m_minHold = minOn ? m_layers[0] : std::vector<double>{};
     m_maxOn = maxOn;
     m_minOn = minOn;
 }
 
-void CGraph::SetDesignInfo(const GraphDesignInfo& in) { m_design = in; }
+void CGraph::SetDesignInfo(const GraphDesignInfo& in) {
+    m_design = in;
+}
 
 void CGraph::ResetZoomHistory() {
     m_undo.clear();
-    if (m_drag == Drag::Zoom) m_drag = Drag::None;
+    if (m_drag == Drag::Zoom)
+        m_drag = Drag::None;
 }
 
 int CGraph::AddNewLayer() {
-    if (m_layerCount >= kMaxLayers) return 0;
+    if (m_layerCount >= kMaxLayers)
+        return 0;
     return m_layerCount++;
 }
 
 bool CGraph::ToValues(const void* data, int count, int bytes, std::vector<double>& out) const {
-    if (!data || count <= 0 || bytes <= 0 || count > kMaxPoints || bytes % count != 0) return false;
+    if (!data || count <= 0 || bytes <= 0 || count > kMaxPoints || bytes % count != 0)
+        return false;
     const int elem = bytes / count;
     const auto* p = static_cast<const unsigned char*>(data);
     out.resize(std::size_t(count));
@@ -270,10 +290,12 @@ bool CGraph::ToValues(const void* data, int count, int bytes, std::vector<double
 }
 
 bool CGraph::SetData(int layer, const void* data, int count, int bytes) {
-    if (layer < 0 || layer >= m_layerCount) return false;
+    if (layer < 0 || layer >= m_layerCount)
+        return false;
     if (layer != 0) {
         std::vector<double> v;
-        if (!ToValues(data, count, bytes, v)) return false;
+        if (!ToValues(data, count, bytes, v))
+            return false;
         m_layers[std::size_t(layer)] = std::move(v);
         return true;
     }
@@ -293,12 +315,15 @@ bool CGraph::SetData(int layer, const void* data, int count, int bytes) {
             std::vector<double> cols(std::size_t(m.cols), std::nan(""));
             for (int i = i0; i <= i1; ++i) {
                 int c = int(std::floor(m.a * i + m.b + 0.5));
-                if (c < 0 || c >= m.cols || std::isnan(d[std::size_t(i)])) continue;
+                if (c < 0 || c >= m.cols || std::isnan(d[std::size_t(i)]))
+                    continue;
                 double& slot = cols[std::size_t(c)];
-                if (std::isnan(slot) || d[std::size_t(i)] > slot) slot = d[std::size_t(i)];
+                if (std::isnan(slot) || d[std::size_t(i)] > slot)
+                    slot = d[std::size_t(i)];
             }
             m_history.push_front(std::move(cols));
-            if (int(m_history.size()) > kMaxHistory) m_history.pop_back();
+            if (int(m_history.size()) > kMaxHistory)
+                m_history.pop_back();
         }
     }
     return true;
@@ -307,15 +332,18 @@ bool CGraph::SetData(int layer, const void* data, int count, int bytes) {
 void CGraph::UpdateHolds() {
     const auto& d = m_layers[0];
     auto follow = [&](std::vector<double>& h, bool on, bool isMax) {
-        if (!on) return;
+        if (!on)
+            return;
         if (h.size() != d.size()) {
             h = d;
             return;
         }
         for (std::size_t i = 0; i < d.size(); ++i) {
             double v = d[i];
-            if (std::isnan(v)) continue;
-            if (std::isnan(h[i]) || (isMax ? v > h[i] : v < h[i])) h[i] = v;
+            if (std::isnan(v))
+                continue;
+            if (std::isnan(h[i]) || (isMax ? v > h[i] : v < h[i]))
+                h[i] = v;
         }
     };
     follow(m_maxHold, m_maxOn, true);
@@ -323,7 +351,8 @@ void CGraph::UpdateHolds() {
 }
 
 bool CGraph::ClearData(int layer) {
-    if (layer < 0 || layer >= m_layerCount) return false;
+    if (layer < 0 || layer >= m_layerCount)
+        return false;
     m_layers[std::size_t(layer)].clear();
     if (layer == 0) {
         // Holds, afterglow and history belong to the data that were cleared.
@@ -336,7 +365,8 @@ bool CGraph::ClearData(int layer) {
 }
 
 bool CGraph::IfOutThenToCenter(int layer) {
-    if (layer < 0 || layer >= m_layerCount) return false;
+    if (layer < 0 || layer >= m_layerCount)
+        return false;
     double lo = INFINITY, hi = -INFINITY;
     for (double v : m_layers[std::size_t(layer)])
         if (std::isfinite(v)) {
@@ -344,8 +374,10 @@ bool CGraph::IfOutThenToCenter(int layer) {
             hi = std::max(hi, v);
         }
     double y0 = m_info.m_dYMin, y1 = m_info.m_dYMax;
-    if (!(lo <= hi) || !std::isfinite(y0) || !std::isfinite(y1) || !(y1 > y0)) return false;
-    if (lo >= y0 && hi <= y1) return false;
+    if (!(lo <= hi) || !std::isfinite(y0) || !std::isfinite(y1) || !(y1 > y0))
+        return false;
+    if (lo >= y0 && hi <= y1)
+        return false;
     double h = y1 - y0, c = (lo + hi) / 2.0;
     m_info.m_dYMin = c - h / 2.0;
     m_info.m_dYMax = c + h / 2.0;
@@ -357,67 +389,83 @@ bool CGraph::SetTimeMark(int point) {
         m_timeMark = -1;
         return true;
     }
-    if (point >= PointCount()) return false;
+    if (point >= PointCount())
+        return false;
     m_timeMark = point;
     return true;
 }
 
 bool CGraph::SetMode(int mode) {
-    if (mode < VG_MODE_2D || mode > VG_MODE_3D) return false;
-    if (mode == m_mode) return true;
+    if (mode < VG_MODE_2D || mode > VG_MODE_3D)
+        return false;
+    if (mode == m_mode)
+        return true;
     m_drag = Drag::None;
-    if (mode == VG_MODE_3D || m_mode == VG_MODE_3D) m_history.clear();
+    if (mode == VG_MODE_3D || m_mode == VG_MODE_3D)
+        m_history.clear();
     m_mode = mode;
     return true;
 }
 
 bool CGraph::SetMarkCount(int count) {
-    if (count < 1 || count > kMaxMarkers) return false;
+    if (count < 1 || count > kMaxMarkers)
+        return false;
     m_markCount = count;
-    for (int k = count; k < kMaxMarkers; ++k) m_markPoint[std::size_t(k)] = -1;
-    if (m_activeMarker >= count) m_activeMarker = -1;
+    for (int k = count; k < kMaxMarkers; ++k)
+        m_markPoint[std::size_t(k)] = -1;
+    if (m_activeMarker >= count)
+        m_activeMarker = -1;
     return true;
 }
 
 bool CGraph::SetMarkVisible(int marker, bool visible) {
-    if (marker < 0 || marker >= kMaxMarkers) return false;
+    if (marker < 0 || marker >= kMaxMarkers)
+        return false;
     m_markVisible[std::size_t(marker)] = visible;
     return true;
 }
 
 bool CGraph::SetMarkPosition(int marker, int point) {
-    if (marker < 0 || marker >= m_markCount) return false;
+    if (marker < 0 || marker >= m_markCount)
+        return false;
     if (point < 0) {
         m_markPoint[std::size_t(marker)] = -1;
         return true;
     }
-    if (point >= PointCount()) return false;
+    if (point >= PointCount())
+        return false;
     m_markPoint[std::size_t(marker)] = point;
     m_activeMarker = marker;
     return true;
 }
 
 bool CGraph::GetMarkData(int marker, int what, float& value) const {
-    if (marker < 0 || marker >= m_markCount || (what != 0 && what != 1)) return false;
+    if (marker < 0 || marker >= m_markCount || (what != 0 && what != 1))
+        return false;
     int p = m_markPoint[std::size_t(marker)];
     const auto& d = m_layers[0];
-    if (p < 0 || p >= PointCount() || std::size_t(p) >= d.size()) return false;
+    if (p < 0 || p >= PointCount() || std::size_t(p) >= d.size())
+        return false;
     if (what == 0) {
         double scale = m_info.m_dXScale;
-        if (!std::isfinite(scale) || scale == 0.0) scale = 1.0;
+        if (!std::isfinite(scale) || scale == 0.0)
+            scale = 1.0;
         const double x = PointX(p) * scale;
-        if (!std::isfinite(x) || std::abs(x) > double(std::numeric_limits<float>::max())) return false;
+        if (!std::isfinite(x) || std::abs(x) > double(std::numeric_limits<float>::max()))
+            return false;
         value = float(x);
         return true;
     }
     const double level = d[std::size_t(p)];
-    if (!std::isfinite(level) || std::abs(level) > double(std::numeric_limits<float>::max())) return false;
+    if (!std::isfinite(level) || std::abs(level) > double(std::numeric_limits<float>::max()))
+        return false;
     value = float(level);
     return true;
 }
 
 bool CGraph::GetBandPowerArea(int& first, int& last) const {
-    if (m_bandFirst < 0) return false;
+    if (m_bandFirst < 0)
+        return false;
     first = m_bandFirst;
     last = m_bandLast;
     return true;
@@ -428,14 +476,18 @@ bool CGraph::SetBandPowerArea(int first, int last) {
         m_bandFirst = m_bandLast = -1;
         return true;
     }
-    if (last < first) std::swap(first, last);
-    if (first < 0 || last >= PointCount()) return false;
+    if (last < first)
+        std::swap(first, last);
+    if (first < 0 || last >= PointCount())
+        return false;
     m_bandFirst = first;
     m_bandLast = last;
     return true;
 }
 
-void CGraph::SetBandPowerText(const char* text) { m_bandText = FromText(text); }
+void CGraph::SetBandPowerText(const char* text) {
+    m_bandText = FromText(text);
+}
 
 bool CGraph::SetMaskLayer(const void* data, int count, int bytes) {
     if (!data || count == 0) {
@@ -443,13 +495,15 @@ bool CGraph::SetMaskLayer(const void* data, int count, int bytes) {
         return true;
     }
     std::vector<double> v;
-    if (!ToValues(data, count, bytes, v)) return false;
+    if (!ToValues(data, count, bytes, v))
+        return false;
     m_mask = std::move(v);
     return true;
 }
 
 bool CGraph::SetCustomText(int n, const char* text) {
-    if (n < 0 || n >= kMaxTexts) return false;
+    if (n < 0 || n >= kMaxTexts)
+        return false;
     auto& t = m_texts[std::size_t(n)];
     t.custom = FromText(text);
     t.customSet = true;
@@ -457,39 +511,48 @@ bool CGraph::SetCustomText(int n, const char* text) {
 }
 
 int CGraph::CustomTextChecked(int n) const {
-    if (n < 0 || n >= kMaxTexts) return 0;
+    if (n < 0 || n >= kMaxTexts)
+        return 0;
     return m_texts[std::size_t(n)].checked ? -1 : 0;
 }
 
 bool CGraph::SetCustomTextChecked(int n, bool checked) {
-    if (n < 0 || n >= kMaxTexts) return false;
+    if (n < 0 || n >= kMaxTexts)
+        return false;
     m_texts[std::size_t(n)].checked = checked;
     return true;
 }
 
 int CGraph::CustomTextVisible(int n) const {
-    if (n < 0 || n >= kMaxTexts) return 0;
+    if (n < 0 || n >= kMaxTexts)
+        return 0;
     return m_texts[std::size_t(n)].visible ? -1 : 0;
 }
 
 bool CGraph::SetCustomTextVisible(int n, bool visible) {
-    if (n < 0 || n >= kMaxTexts) return false;
+    if (n < 0 || n >= kMaxTexts)
+        return false;
     m_texts[std::size_t(n)].visible = visible;
-    if (!visible && m_focus == n) m_focus = -1;
-    if (!visible && m_hover == n) m_hover = -1;
+    if (!visible && m_focus == n)
+        m_focus = -1;
+    if (!visible && m_hover == n)
+        m_hover = -1;
     return true;
 }
 
 bool CGraph::SetTextFont(const char* face, int pointSize) {
-    if (pointSize < 4 || pointSize > 72) return false;
+    if (pointSize < 4 || pointSize > 72)
+        return false;
     QString f = FromText(face);
-    if (f.isEmpty()) f = m_font.family();
+    if (f.isEmpty())
+        f = m_font.family();
     m_font = QFont(f, pointSize);
     return true;
 }
 
 bool CGraph::Undo() {
-    if (m_undo.empty()) return false;
+    if (m_undo.empty())
+        return false;
     const UndoEntry e = m_undo.back();
     m_undo.pop_back();
     m_info = e.info;
@@ -505,51 +568,62 @@ void CGraph::MinMaxHoldInit() {
 }
 
 bool CGraph::Resize(int width, int height) {
-    if (width <= 0 || height <= 0) return false;
+    if (width <= 0 || height <= 0)
+        return false;
     width = std::min(width, kMaxSize);
     height = std::min(height, kMaxSize);
-    if (width == m_width && height == m_height) return true;
+    if (width == m_width && height == m_height)
+        return true;
     m_width = width;
     m_height = height;
     m_history.clear();
     m_drag = Drag::None;
     Compose();
-    if (m_widget) m_widget->update();
+    if (m_widget)
+        m_widget->update();
     return true;
 }
 
-void CGraph::OnWidgetResized(int width, int height) { Resize(width, height); }
+void CGraph::OnWidgetResized(int width, int height) {
+    Resize(width, height);
+}
 
 void CGraph::Render(float seconds) {
-    if (std::isfinite(seconds) && seconds > 0.0f) m_ghostAge = std::min(m_ghostAge + double(seconds), 3600.0);
+    if (std::isfinite(seconds) && seconds > 0.0f)
+        m_ghostAge = std::min(m_ghostAge + double(seconds), 3600.0);
     Compose();
-    if (m_widget) m_widget->update();
+    if (m_widget)
+        m_widget->update();
 }
 
 void CGraph::NeedRedraw() {
     Compose();
-    if (m_widget) m_widget->update();
+    if (m_widget)
+        m_widget->update();
 }
 
 // ---- geometry ------------------------------------------------------------
 
 int CGraph::PointCount() const {
     int n = m_info.m_nPointCount;
-    if (n <= 0) n = int(m_layers[0].size());
+    if (n <= 0)
+        n = int(m_layers[0].size());
     return std::clamp(n, 0, kMaxPoints);
 }
 
 QRect CGraph::PlotRect() const {
     QRect r(m_layout.marginLeft, m_layout.marginTop, m_width - m_layout.marginLeft - m_layout.marginRight,
             m_height - m_layout.marginTop - m_layout.marginBottom);
-    if (r.width() < 2 || r.height() < 2) return QRect();
+    if (r.width() < 2 || r.height() < 2)
+        return QRect();
     return r;
 }
 
 void CGraph::ViewX(double& x0, double& x1) const {
     x0 = m_info.m_dXMin;
     x1 = m_info.m_dXMax;
-    if (std::isfinite(x0) && std::isfinite(x1) && x1 > x0) return;
+    if (std::isfinite(x0) && std::isfinite(x1) && x1 > x0)
+        return;
     x0 = 0.0;
     x1 = std::max(1.0, double(PointCount() - 1));
 }
@@ -557,7 +631,8 @@ void CGraph::ViewX(double& x0, double& x1) const {
 void CGraph::ViewY(double& y0, double& y1) const {
     y0 = m_info.m_dYMin;
     y1 = m_info.m_dYMax;
-    if (std::isfinite(y0) && std::isfinite(y1) && y1 > y0) return;
+    if (std::isfinite(y0) && std::isfinite(y1) && y1 > y0)
+        return;
     y0 = std::isfinite(y0) ? y0 - 1.0 : -1.0;
     y1 = y0 + 2.0;
 }
@@ -569,14 +644,16 @@ double CGraph::PointX(int i) const {
         b0 = 0.0;
         b1 = std::max(1.0, double(n - 1));
     }
-    if (n < 2) return b0;
+    if (n < 2)
+        return b0;
     return b0 + double(i) * (b1 - b0) / double(n - 1);
 }
 
 bool CGraph::MakeMap(int n, TraceMap& m) const {
     QRect plot = PlotRect();
     int N = PointCount();
-    if (plot.isEmpty() || N < 2 || n <= 0) return false;
+    if (plot.isEmpty() || N < 2 || n <= 0)
+        return false;
     double x0, x1, y0, y1;
     ViewX(x0, x1);
     ViewY(y0, y1);
@@ -596,14 +673,16 @@ bool CGraph::MakeMap(int n, TraceMap& m) const {
 
 int CGraph::PixelOfPoint(int i) const {
     TraceMap m;
-    if (!MakeMap(1, m)) return PlotRect().left();
+    if (!MakeMap(1, m))
+        return PlotRect().left();
     double c = std::clamp(m.a * i + m.b, -1.0e6, 1.0e6);
     return m.left + int(std::floor(c + 0.5));
 }
 
 int CGraph::PointAtPixel(int px) const {
     TraceMap m;
-    if (!MakeMap(1, m)) return -1;
+    if (!MakeMap(1, m))
+        return -1;
     double i = (double(px - m.left) - m.b) / m.a;
     int N = PointCount();
     return int(std::clamp(std::floor(i + 0.5), 0.0, double(N - 1)));
@@ -629,7 +708,8 @@ int CGraph::HitText(int x, int y) const {
     for (int n = 0; n < kMaxTexts; ++n) {
         const auto& slot = m_layout.texts[std::size_t(n)];
         const auto& t = m_texts[std::size_t(n)];
-        if (slot.defined && slot.focusable && t.visible && t.rect.contains(x, y)) return n;
+        if (slot.defined && slot.focusable && t.visible && t.rect.contains(x, y))
+            return n;
     }
     return -1;
 }
@@ -637,7 +717,8 @@ int CGraph::HitText(int x, int y) const {
 int CGraph::FocusedText() const {
     // The text under the mouse, else the one last clicked.
     int f = m_hover >= 0 ? m_hover : m_focus;
-    if (f < 0 || !m_texts[std::size_t(f)].visible) return -1;
+    if (f < 0 || !m_texts[std::size_t(f)].visible)
+        return -1;
     return f;
 }
 
@@ -651,7 +732,8 @@ void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
             QRect r = QRect(m_dragStart, pt).normalized().intersected(plot);
             if (r.width() >= kMinDrag && r.height() >= kMinDrag) {
                 m_undo.push_back({m_info, m_base0, m_base1});
-                if (int(m_undo.size()) > kMaxUndo) m_undo.pop_front();
+                if (int(m_undo.size()) > kMaxUndo)
+                    m_undo.pop_front();
                 double nx0 = XAtPixel(r.left()), nx1 = XAtPixel(r.right());
                 double ny1 = YAtPixel(r.top()), ny0 = YAtPixel(r.bottom());
                 m_info.m_dXMin = nx0;
@@ -679,7 +761,8 @@ void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
     };
 
     if (down) {
-        if (m_drag != Drag::None) finishDrag();
+        if (m_drag != Drag::None)
+            finishDrag();
         int t = HitText(x, y);
         changed = t != m_focus;
         m_focus = t;
@@ -694,17 +777,21 @@ void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
                     int best = -1, bestDist = kMarkerGrab + 1;
                     for (int k = 0; k < m_markCount; ++k) {
                         int mp = m_markPoint[std::size_t(k)];
-                        if (mp < 0) continue;
+                        if (mp < 0)
+                            continue;
                         int d = std::abs(PixelOfPoint(mp) - x);
-                        if (d < bestDist) best = k, bestDist = d;
+                        if (d < bestDist)
+                            best = k, bestDist = d;
                     }
                     for (int k = 0; best < 0 && k < m_markCount; ++k)
-                        if (m_markPoint[std::size_t(k)] < 0) best = k;
+                        if (m_markPoint[std::size_t(k)] < 0)
+                            best = k;
                     if (best < 0) {
                         bestDist = INT32_MAX;
                         for (int k = 0; k < m_markCount; ++k) {
                             int d = std::abs(PixelOfPoint(m_markPoint[std::size_t(k)]) - x);
-                            if (d < bestDist) best = k, bestDist = d;
+                            if (d < bestDist)
+                                best = k, bestDist = d;
                         }
                     }
                     if (best >= 0) {
@@ -726,10 +813,12 @@ void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
         if (m_drag != Drag::None && !left) {
             finishDrag();
         } else if (m_drag != Drag::None) {
-            m_dragNow = QPoint(std::clamp(x, plot.left(), plot.right()), std::clamp(y, plot.top(), plot.bottom()));
+            m_dragNow =
+                QPoint(std::clamp(x, plot.left(), plot.right()), std::clamp(y, plot.top(), plot.bottom()));
             if (m_drag == Drag::Marker && m_activeMarker >= 0) {
                 int p = PointAtPixel(m_dragNow.x());
-                if (p >= 0) m_markPoint[std::size_t(m_activeMarker)] = p;
+                if (p >= 0)
+                    m_markPoint[std::size_t(m_activeMarker)] = p;
             }
             changed = true;
         } else {
@@ -747,57 +836,77 @@ void CGraph::Input(int x, int y, int wheel, bool down, bool left, bool move) {
     } else if (m_drag != Drag::None) {
         finishDrag();
     }
-    if (changed) NeedRedraw();
+    if (changed)
+        NeedRedraw();
 }
 
 // ---- texts ----------------------------------------------------------------
 
-QString CGraph::YUnit() const { return UnitText(m_design.m_szYUnit); }
-QString CGraph::RelUnit() const { return UnitText(m_design.m_szRelUnit); }
+QString CGraph::YUnit() const {
+    return UnitText(m_design.m_szYUnit);
+}
+QString CGraph::RelUnit() const {
+    return UnitText(m_design.m_szRelUnit);
+}
 
 QString CGraph::FormatX(double x) const {
     double scale = m_info.m_dXScale;
-    if (!std::isfinite(scale) || scale == 0.0) scale = 1.0;
+    if (!std::isfinite(scale) || scale == 0.0)
+        scale = 1.0;
     double shown = x * scale / m_layout.xUnitDiv;
     QString s = Number(shown, m_layout.xDecimals);
-    if (!m_layout.xUnit.empty()) s += ' ' + QString::fromStdString(m_layout.xUnit);
+    if (!m_layout.xUnit.empty())
+        s += ' ' + QString::fromStdString(m_layout.xUnit);
     return s;
 }
 
 QString CGraph::FormatY(double y, bool rel) const {
     QString s = Number(y, m_layout.yDecimals);
     QString unit = rel ? RelUnit() : YUnit();
-    if (!unit.isEmpty()) s += ' ' + unit;
+    if (!unit.isEmpty())
+        s += ' ' + unit;
     return s;
 }
 
 QString CGraph::TextContent(int n) const {
     const auto& slot = m_layout.texts[std::size_t(n)];
     const auto& t = m_texts[std::size_t(n)];
-    if (slot.kind == TextKind::Custom || (t.customSet && !t.custom.isEmpty())) return t.custom;
+    if (slot.kind == TextKind::Custom || (t.customSet && !t.custom.isEmpty()))
+        return t.custom;
     double x0, x1, y0, y1;
     ViewX(x0, x1);
     ViewY(y0, y1);
     switch (slot.kind) {
-    case TextKind::XMin: return FormatX(x0);
-    case TextKind::XMax: return FormatX(x1);
-    case TextKind::XCenter: return FormatX((x0 + x1) / 2.0);
-    case TextKind::XSpan: return FormatX(x1 - x0);
-    case TextKind::XGap: return FormatX((x1 - x0) / m_layout.xDivisions) + "/div";
-    case TextKind::YMin: return FormatY(y0, false);
-    case TextKind::YMax: return FormatY(y1, false);
-    case TextKind::YCenter: return FormatY((y0 + y1) / 2.0, false);
+    case TextKind::XMin:
+        return FormatX(x0);
+    case TextKind::XMax:
+        return FormatX(x1);
+    case TextKind::XCenter:
+        return FormatX((x0 + x1) / 2.0);
+    case TextKind::XSpan:
+        return FormatX(x1 - x0);
+    case TextKind::XGap:
+        return FormatX((x1 - x0) / m_layout.xDivisions) + "/div";
+    case TextKind::YMin:
+        return FormatY(y0, false);
+    case TextKind::YMax:
+        return FormatY(y1, false);
+    case TextKind::YCenter:
+        return FormatY((y0 + y1) / 2.0, false);
     case TextKind::YGap: {
         double step = m_info.m_dYStep;
-        if (!std::isfinite(step) || step <= 0.0) step = (y1 - y0) / m_layout.yDivisions;
+        if (!std::isfinite(step) || step <= 0.0)
+            step = (y1 - y0) / m_layout.yDivisions;
         return FormatY(step, true) + "/div";
     }
-    default: return t.custom;
+    default:
+        return t.custom;
     }
 }
 
 QRect CGraph::TextRect(int n) const {
-    if (n < 0 || n >= kMaxTexts) return {};
+    if (n < 0 || n >= kMaxTexts)
+        return {};
     return m_texts[std::size_t(n)].rect;
 }
 
@@ -810,9 +919,11 @@ void CGraph::LayoutTexts(QPainter& p) {
         auto& t = m_texts[std::size_t(n)];
         t.rect = QRect();
         t.shown.clear();
-        if (!slot.defined || !t.visible) continue;
+        if (!slot.defined || !t.visible)
+            continue;
         QString s = TextContent(n);
-        if (s.isEmpty()) continue;
+        if (s.isEmpty())
+            continue;
         const int w = fm.horizontalAdvance(s) + 4;
         const int r = slot.row;
         const int cx = plot.left() + plot.width() / 2 - w / 2;
@@ -821,17 +932,39 @@ void CGraph::LayoutTexts(QPainter& p) {
         const int leftX = plot.left() - 4 - w;
         QPoint at;
         switch (slot.anchor) {
-        case TextAnchor::BottomLeft: at = {plot.left(), below}; break;
-        case TextAnchor::BottomCenter: at = {cx, below}; break;
-        case TextAnchor::BottomRight: at = {plot.right() - w + 1, below}; break;
-        case TextAnchor::LeftTop: at = {leftX, plot.top() + r * h}; break;
-        case TextAnchor::LeftCenter: at = {leftX, plot.top() + plot.height() / 2 - h / 2 + r * h}; break;
-        case TextAnchor::LeftBottom: at = {leftX, plot.bottom() - h + 1 - r * h}; break;
-        case TextAnchor::TopLeft: at = {plot.left(), above}; break;
-        case TextAnchor::TopCenter: at = {cx, above}; break;
-        case TextAnchor::TopRight: at = {plot.right() - w + 1, above}; break;
-        case TextAnchor::InsideTopLeft: at = {plot.left() + 4, plot.top() + 2 + r * h}; break;
-        case TextAnchor::InsideTopRight: at = {plot.right() - 4 - w, plot.top() + 2 + r * h}; break;
+        case TextAnchor::BottomLeft:
+            at = {plot.left(), below};
+            break;
+        case TextAnchor::BottomCenter:
+            at = {cx, below};
+            break;
+        case TextAnchor::BottomRight:
+            at = {plot.right() - w + 1, below};
+            break;
+        case TextAnchor::LeftTop:
+            at = {leftX, plot.top() + r * h};
+            break;
+        case TextAnchor::LeftCenter:
+            at = {leftX, plot.top() + plot.height() / 2 - h / 2 + r * h};
+            break;
+        case TextAnchor::LeftBottom:
+            at = {leftX, plot.bottom() - h + 1 - r * h};
+            break;
+        case TextAnchor::TopLeft:
+            at = {plot.left(), above};
+            break;
+        case TextAnchor::TopCenter:
+            at = {cx, above};
+            break;
+        case TextAnchor::TopRight:
+            at = {plot.right() - w + 1, above};
+            break;
+        case TextAnchor::InsideTopLeft:
+            at = {plot.left() + 4, plot.top() + 2 + r * h};
+            break;
+        case TextAnchor::InsideTopRight:
+            at = {plot.right() - 4 - w, plot.top() + 2 + r * h};
+            break;
         }
         // Never off the window's edge, whatever the margins.
         at.setX(std::max(0, std::min(at.x(), m_width - w)));
@@ -848,7 +981,8 @@ void CGraph::DrawTexts(QPainter& p) {
     const int focus = FocusedText();
     for (int n = 0; n < kMaxTexts; ++n) {
         const auto& t = m_texts[std::size_t(n)];
-        if (t.rect.isEmpty()) continue;
+        if (t.rect.isEmpty())
+            continue;
         if (n == focus) {
             p.fillRect(t.rect, Argb(m_design.m_clrTextSe));
             p.setPen(Bgr(m_design.m_clrTextFo));
@@ -873,21 +1007,25 @@ void CGraph::DrawStatic() {
     key.bg = m_design.m_clrBG;
     key.grid = m_design.m_clrGrid;
     key.axis = m_design.m_clrAxis;
-    if (!m_static.isNull() && key == m_staticKey) return;
+    if (!m_static.isNull() && key == m_staticKey)
+        return;
     m_staticKey = key;
     m_static = QImage(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
     m_static.fill(Qt::black);
     QPainter p(&m_static);
     p.fillRect(m_static.rect(), Argb(key.bg));
     const QRect plot = key.plot;
-    if (plot.isEmpty()) return;
+    if (plot.isEmpty())
+        return;
     p.setPen(QPen(Argb(key.grid), 0));
     for (int k = 1; k < key.xdiv; ++k) {
         int x = plot.left() + int(std::lround(double(k) * (plot.width() - 1) / key.xdiv));
         p.drawLine(x, plot.top(), x, plot.bottom());
     }
     const double span = key.y1 - key.y0;
-    auto yPix = [&](double v) { return plot.top() + int(std::lround((key.y1 - v) / span * (plot.height() - 1))); };
+    auto yPix = [&](double v) {
+        return plot.top() + int(std::lround((key.y1 - v) / span * (plot.height() - 1)));
+    };
     if (std::isfinite(key.step) && key.step > 0.0 && span / key.step <= 200.0) {
         // Lines every y step down from the top, as the level is read from the top.
         for (int k = 1; key.y1 - k * key.step > key.y0; ++k) {
@@ -905,10 +1043,12 @@ void CGraph::DrawStatic() {
 }
 
 void CGraph::DrawTrace(QPainter& p, const std::vector<double>& v, std::uint32_t argb, bool& painterActive) {
-    if (v.empty() || (argb >> 24) == 0) return;
+    if (v.empty() || (argb >> 24) == 0)
+        return;
     TraceMap m;
     int n = std::min<int>(int(v.size()), PointCount());
-    if (!MakeMap(n, m)) return;
+    if (!MakeMap(n, m))
+        return;
     if (IsDense(m, n)) {
         ReduceToSpans(m, v.data(), n, m_spans, m_scratch);
         if (painterActive) {
@@ -919,7 +1059,8 @@ void CGraph::DrawTrace(QPainter& p, const std::vector<double>& v, std::uint32_t 
         return;
     }
     BuildSegments(m, v.data(), n, m_segments);
-    if (m_segments.empty()) return;
+    if (m_segments.empty())
+        return;
     if (!painterActive) {
         p.begin(&m_frame);
         painterActive = true;
@@ -928,7 +1069,8 @@ void CGraph::DrawTrace(QPainter& p, const std::vector<double>& v, std::uint32_t 
     p.setPen(QPen(Argb(argb), 0));
     std::vector<QLineF> lines;
     lines.reserve(m_segments.size());
-    for (const auto& s : m_segments) lines.emplace_back(s.x0, s.y0, s.x1, s.y1);
+    for (const auto& s : m_segments)
+        lines.emplace_back(s.x0, s.y0, s.x1, s.y1);
     p.drawLines(lines.data(), int(lines.size()));
 }
 
@@ -941,20 +1083,28 @@ void CGraph::DrawTraces() {
         Draw3D(p);
     } else {
         if (m_layout.fadeSeconds > 0.0 && m_ghostAge < m_layout.fadeSeconds && !m_ghost.empty())
-            DrawTrace(p, m_ghost, WithAlpha(m_design.m_clrFade, 0.35 * (1.0 - m_ghostAge / m_layout.fadeSeconds)),
+            DrawTrace(p, m_ghost,
+                      WithAlpha(m_design.m_clrFade, 0.35 * (1.0 - m_ghostAge / m_layout.fadeSeconds)),
                       active);
-        if (m_minOn) DrawTrace(p, m_minHold, m_design.m_clrMinHold, active);
-        if (m_maxOn) DrawTrace(p, m_maxHold, m_design.m_clrMaxHold, active);
-        for (int l = m_layerCount - 1; l >= 0; --l) DrawTrace(p, m_layers[std::size_t(l)], m_design.m_clrData, active);
+        if (m_minOn)
+            DrawTrace(p, m_minHold, m_design.m_clrMinHold, active);
+        if (m_maxOn)
+            DrawTrace(p, m_maxHold, m_design.m_clrMaxHold, active);
+        for (int l = m_layerCount - 1; l >= 0; --l)
+            DrawTrace(p, m_layers[std::size_t(l)], m_design.m_clrData, active);
     }
-    if (m_maskVisible) DrawTrace(p, m_mask, m_design.m_clrDrag | 0xFF000000u, active);
-    if (active) p.end();
+    if (m_maskVisible)
+        DrawTrace(p, m_mask, m_design.m_clrDrag | 0xFF000000u, active);
+    if (active)
+        p.end();
 }
 
 void CGraph::Draw3D(QPainter& p) {
     const QRect plot = PlotRect();
-    if (plot.isEmpty()) return;
-    if (m_history.empty()) return;
+    if (plot.isEmpty())
+        return;
+    if (m_history.empty())
+        return;
     double y0, y1;
     ViewY(y0, y1);
     const double ky = double(plot.height() - 1) / (y1 - y0);
@@ -969,7 +1119,8 @@ void CGraph::Draw3D(QPainter& p) {
         QPolygonF line;
         line.reserve(qsizetype(cols.size()));
         auto flush = [&]() {
-            if (line.size() > 1) p.drawPolyline(line);
+            if (line.size() > 1)
+                p.drawPolyline(line);
             line.clear();
         };
         for (std::size_t i = 0; i < cols.size(); ++i) {
@@ -987,7 +1138,8 @@ void CGraph::Draw3D(QPainter& p) {
 
 void CGraph::DrawOverlays(QPainter& p) {
     const QRect plot = PlotRect();
-    if (plot.isEmpty()) return;
+    if (plot.isEmpty())
+        return;
     p.setClipRect(plot);
     if (m_timeMark >= 0 && m_timeMark < PointCount()) {
         int x = PixelOfPoint(m_timeMark);
@@ -1000,9 +1152,11 @@ void CGraph::DrawOverlays(QPainter& p) {
         p.setFont(m_font);
         for (int k = 0; k < m_markCount; ++k) {
             int mp = m_markPoint[std::size_t(k)];
-            if (mp < 0 || !m_markVisible[std::size_t(k)] || mp >= PointCount()) continue;
+            if (mp < 0 || !m_markVisible[std::size_t(k)] || mp >= PointCount())
+                continue;
             int x = PixelOfPoint(mp);
-            double yv = (std::size_t(mp) < d.size() && std::isfinite(d[std::size_t(mp)])) ? d[std::size_t(mp)] : map.yMax;
+            double yv = (std::size_t(mp) < d.size() && std::isfinite(d[std::size_t(mp)])) ? d[std::size_t(mp)]
+                                                                                          : map.yMax;
             int y = plot.top() + int(std::clamp((map.yMax - yv) * map.ky, 0.0, double(plot.height())));
             QColor c = Bgr(m_design.m_clrTextFo);
             QPolygonF tri;
@@ -1062,8 +1216,12 @@ void CGraph::PaintOn(QWidget* w) {
     QPainter p(w);
     p.drawImage(0, 0, m_frame);
     const QRect all = w->rect();
-    if (all.width() > m_frame.width()) p.fillRect(QRect(m_frame.width(), 0, all.width() - m_frame.width(), all.height()), Argb(m_design.m_clrBG));
-    if (all.height() > m_frame.height()) p.fillRect(QRect(0, m_frame.height(), all.width(), all.height() - m_frame.height()), Argb(m_design.m_clrBG));
+    if (all.width() > m_frame.width())
+        p.fillRect(QRect(m_frame.width(), 0, all.width() - m_frame.width(), all.height()),
+                   Argb(m_design.m_clrBG));
+    if (all.height() > m_frame.height())
+        p.fillRect(QRect(0, m_frame.height(), all.width(), all.height() - m_frame.height()),
+                   Argb(m_design.m_clrBG));
 }
 
-}  // namespace vg
+} // namespace vg

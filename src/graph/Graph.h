@@ -24,7 +24,7 @@ namespace vg {
 
 constexpr int kMaxLayers = 4;
 constexpr int kMaxUndo = 32;
-constexpr int kMaxSize = 8192;  // pixels each way
+constexpr int kMaxSize = 8192; // pixels each way
 
 class CGraph {
 public:
@@ -83,7 +83,9 @@ public:
     QRect PlotRect() const;
     // Text slot rectangles of the last frame (empty when not drawn).
     QRect TextRect(int n) const;
-    const std::vector<double>& LayerData(int layer) const { return m_layers[static_cast<std::size_t>(layer)]; }
+    const std::vector<double>& LayerData(int layer) const {
+        return m_layers[static_cast<std::size_t>(layer)];
+    }
     const std::vector<double>& MaxHold() const { return m_maxHold; }
     const std::vector<double>& MinHold() const { return m_minHold; }
     int UndoDepth() const { return static_cast<int>(m_undo.size()); }
@@ -103,8 +105,8 @@ private:
         bool customSet = false;
         bool visible = true;
         bool checked = false;
-        QRect rect;     // where the last frame drew it
-        QString shown;  // what it showed
+        QRect rect;    // where the last frame drew it
+        QString shown; // what it showed
     };
     enum class Drag { None, Zoom, Marker, Band };
 
@@ -144,12 +146,12 @@ private:
     GraphLayout m_layout;
     GraphDataInfo m_info{};
     GraphDesignInfo m_design{};
-    double m_base0 = 0.0, m_base1 = 1.0;  // x of the first and last point, unzoomed
+    double m_base0 = 0.0, m_base1 = 1.0; // x of the first and last point, unzoomed
     std::deque<UndoEntry> m_undo;
 
     std::array<std::vector<double>, kMaxLayers> m_layers;
     int m_layerCount = 1;
-    std::vector<double> m_ghost;  // previous trace, drawn in the fade colour
+    std::vector<double> m_ghost; // previous trace, drawn in the fade colour
     double m_ghostAge = 0.0;
     std::vector<double> m_maxHold, m_minHold;
     bool m_maxOn = false, m_minOn = false;
@@ -166,12 +168,12 @@ private:
     int m_bandFirst = -1, m_bandLast = -1;
     QString m_bandText;
 
-    std::deque<std::vector<double>> m_history;  // 3D: newest first, one value per column
+    std::deque<std::vector<double>> m_history; // 3D: newest first, one value per column
     int m_depth = 4;
 
     std::array<TextState, kMaxTexts> m_texts;
-    int m_focus = -1;  // clicked
-    int m_hover = -1;  // under the mouse
+    int m_focus = -1; // clicked
+    int m_hover = -1; // under the mouse
     QFont m_font;
 
     Drag m_drag = Drag::None;
@@ -193,4 +195,4 @@ private:
     std::vector<Segment> m_segments;
 };
 
-}  // namespace vg
+} // namespace vg

@@ -34,10 +34,13 @@ std::vector<Token> Split(std::string_view line) {
     std::vector<Token> out;
     std::size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        if (i >= line.size()) break;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        if (i >= line.size())
+            break;
         std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+            ++i;
         out.push_back({line.substr(start, i - start), start});
     }
     return out;
@@ -46,7 +49,8 @@ std::vector<Token> Split(std::string_view line) {
 bool ToInt(std::string_view s, int lo, int hi, int& v) {
     int x = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), x);
-    if (ec != std::errc() || p != s.data() + s.size() || x < lo || x > hi) return false;
+    if (ec != std::errc() || p != s.data() + s.size() || x < lo || x > hi)
+        return false;
     v = x;
     return true;
 }
@@ -55,51 +59,66 @@ bool ToDouble(std::string_view s, double& v) {
     // from_chars, not strtod: the application's locale may use a decimal comma.
     double x = 0.0;
     const char* begin = s.data();
-    if (!s.empty() && s[0] == '+') ++begin;
+    if (!s.empty() && s[0] == '+')
+        ++begin;
     auto [p, ec] = std::from_chars(begin, s.data() + s.size(), x);
-    if (s.empty() || ec != std::errc() || p != s.data() + s.size() || !std::isfinite(x)) return false;
+    if (s.empty() || ec != std::errc() || p != s.data() + s.size() || !std::isfinite(x))
+        return false;
     v = x;
     return true;
 }
 
 bool ToWord(std::string_view s, std::string& v) {
-    if (s.size() > 31) return false;
+    if (s.size() > 31)
+        return false;
     v = (s == "-") ? std::string() : std::string(s);
     return true;
 }
 
 bool ToKind(std::string_view s, TextKind& k) {
     static const std::pair<std::string_view, TextKind> kinds[] = {
-        {"custom", TextKind::Custom}, {"xmin", TextKind::XMin},       {"xmax", TextKind::XMax},
-        {"xcenter", TextKind::XCenter}, {"xgap", TextKind::XGap},     {"xspan", TextKind::XSpan},
-        {"ymin", TextKind::YMin},     {"ymax", TextKind::YMax},       {"ycenter", TextKind::YCenter},
+        {"custom", TextKind::Custom},   {"xmin", TextKind::XMin}, {"xmax", TextKind::XMax},
+        {"xcenter", TextKind::XCenter}, {"xgap", TextKind::XGap}, {"xspan", TextKind::XSpan},
+        {"ymin", TextKind::YMin},       {"ymax", TextKind::YMax}, {"ycenter", TextKind::YCenter},
         {"ygap", TextKind::YGap},
     };
     for (auto& [name, kind] : kinds)
-        if (s == name) { k = kind; return true; }
+        if (s == name) {
+            k = kind;
+            return true;
+        }
     return false;
 }
 
 bool ToAnchor(std::string_view s, TextAnchor& a) {
     static const std::pair<std::string_view, TextAnchor> anchors[] = {
-        {"bottom-left", TextAnchor::BottomLeft},   {"bottom-center", TextAnchor::BottomCenter},
-        {"bottom-right", TextAnchor::BottomRight}, {"left-top", TextAnchor::LeftTop},
-        {"left-center", TextAnchor::LeftCenter},   {"left-bottom", TextAnchor::LeftBottom},
-        {"top-left", TextAnchor::TopLeft},         {"top-center", TextAnchor::TopCenter},
-        {"top-right", TextAnchor::TopRight},       {"inside-top-left", TextAnchor::InsideTopLeft},
+        {"bottom-left", TextAnchor::BottomLeft},
+        {"bottom-center", TextAnchor::BottomCenter},
+        {"bottom-right", TextAnchor::BottomRight},
+        {"left-top", TextAnchor::LeftTop},
+        {"left-center", TextAnchor::LeftCenter},
+        {"left-bottom", TextAnchor::LeftBottom},
+        {"top-left", TextAnchor::TopLeft},
+        {"top-center", TextAnchor::TopCenter},
+        {"top-right", TextAnchor::TopRight},
+        {"inside-top-left", TextAnchor::InsideTopLeft},
         {"inside-top-right", TextAnchor::InsideTopRight},
     };
     for (auto& [name, anchor] : anchors)
-        if (s == name) { a = anchor; return true; }
+        if (s == name) {
+            a = anchor;
+            return true;
+        }
     return false;
 }
 
 bool Fail(std::string* error, int line, const std::string& why) {
-    if (error) *error = "line " + std::to_string(line) + ": " + why;
+    if (error)
+        *error = "line " + std::to_string(line) + ": " + why;
     return false;
 }
 
-}  // namespace
+} // namespace
 
 GraphLayout SpectrumDefaults() {
     GraphLayout l;
@@ -157,7 +176,7 @@ GraphLayout TraceDefaults() {
     l.xDivisions = 10;
     l.yDivisions = 8;
     l.xUnit = "us";
-    l.xUnitDiv = 1000.0;  // x scale is in ns per point
+    l.xUnitDiv = 1000.0; // x scale is in ns per point
     l.xDecimals = 1;
     l.yUnit.clear();
     l.relUnit.clear();
@@ -177,10 +196,13 @@ GraphLayout TraceDefaults() {
     return l;
 }
 
-GraphLayout DefaultsForGraph(int graph) { return graph == 0 ? SpectrumDefaults() : TraceDefaults(); }
+GraphLayout DefaultsForGraph(int graph) {
+    return graph == 0 ? SpectrumDefaults() : TraceDefaults();
+}
 
 bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& out, std::string* error) {
-    if (text.size() > kMaxFileBytes) return Fail(error, 0, "file too large");
+    if (text.size() > kMaxFileBytes)
+        return Fail(error, 0, "file too large");
     GraphLayout l = base;
     bool sawHeader = false;
     bool sawText = false;
@@ -188,16 +210,20 @@ bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& ou
     std::size_t pos = 0;
     while (pos <= text.size()) {
         std::size_t nl = text.find('\n', pos);
-        std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        std::string_view line =
+            text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
         pos = (nl == std::string_view::npos) ? text.size() + 1 : nl + 1;
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         for (char c : line)
-            if (c == '\0') return Fail(error, lineNo, "NUL byte");
+            if (c == '\0')
+                return Fail(error, lineNo, "NUL byte");
         std::size_t hash = line.find('#');
         std::string_view body = line.substr(0, hash);
         auto tok = Split(body);
-        if (tok.empty()) continue;
+        if (tok.empty())
+            continue;
         std::string_view key = tok[0].text;
         auto argc = tok.size() - 1;
         auto need = [&](std::size_t n) { return argc == n; };
@@ -219,8 +245,8 @@ bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& ou
         } else if (key == "x_scale") {
             ok = need(1) && ToDouble(tok[1].text, l.xScale) && l.xScale != 0.0;
         } else if (key == "x_unit") {
-            ok = need(3) && ToWord(tok[1].text, l.xUnit) && ToDouble(tok[2].text, l.xUnitDiv) && l.xUnitDiv > 0.0 &&
-                 ToInt(tok[3].text, 0, 9, l.xDecimals);
+            ok = need(3) && ToWord(tok[1].text, l.xUnit) && ToDouble(tok[2].text, l.xUnitDiv) &&
+                 l.xUnitDiv > 0.0 && ToInt(tok[3].text, 0, 9, l.xDecimals);
         } else if (key == "x_divisions") {
             ok = need(1) && ToInt(tok[1].text, 1, 100, l.xDivisions);
         } else if (key == "y_range") {
@@ -233,13 +259,15 @@ bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& ou
             ok = need(3) && ToWord(tok[1].text, l.yUnit) && ToWord(tok[2].text, l.relUnit) &&
                  ToInt(tok[3].text, 0, 9, l.yDecimals);
         } else if (key == "margins") {
-            ok = need(4) && ToInt(tok[1].text, 0, 400, l.marginLeft) && ToInt(tok[2].text, 0, 400, l.marginTop) &&
-                 ToInt(tok[3].text, 0, 400, l.marginRight) && ToInt(tok[4].text, 0, 400, l.marginBottom);
+            ok = need(4) && ToInt(tok[1].text, 0, 400, l.marginLeft) &&
+                 ToInt(tok[2].text, 0, 400, l.marginTop) && ToInt(tok[3].text, 0, 400, l.marginRight) &&
+                 ToInt(tok[4].text, 0, 400, l.marginBottom);
         } else if (key == "font") {
             ok = need(2) && ToWord(tok[1].text, l.fontFace) && !l.fontFace.empty() &&
                  ToInt(tok[2].text, 4, 72, l.fontSize);
         } else if (key == "fade") {
-            ok = need(1) && ToDouble(tok[1].text, l.fadeSeconds) && l.fadeSeconds >= 0.0 && l.fadeSeconds <= 60.0;
+            ok = need(1) && ToDouble(tok[1].text, l.fadeSeconds) && l.fadeSeconds >= 0.0 &&
+                 l.fadeSeconds <= 60.0;
         } else if (key == "markers") {
             ok = need(1) && ToInt(tok[1].text, 1, kMaxMarkers, l.markCount);
         } else if (key == "text") {
@@ -256,8 +284,10 @@ bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& ou
                 s.focusable = tok[6].text == "focus";
                 if (argc > 6) {
                     std::string_view rest = body.substr(tok[7].pos);
-                    while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
-                    if (rest.size() > kMaxTextChars) return Fail(error, lineNo, "text too long");
+                    while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t'))
+                        rest.remove_suffix(1);
+                    if (rest.size() > kMaxTextChars)
+                        return Fail(error, lineNo, "text too long");
                     s.text = std::string(rest);
                 }
                 if (!sawText) {
@@ -269,9 +299,11 @@ bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& ou
         } else {
             return Fail(error, lineNo, "unknown key \"" + std::string(key.substr(0, 32)) + "\"");
         }
-        if (!ok) return Fail(error, lineNo, "bad value for \"" + std::string(key) + "\"");
+        if (!ok)
+            return Fail(error, lineNo, "bad value for \"" + std::string(key) + "\"");
     }
-    if (!sawHeader) return Fail(error, lineNo, "empty file");
+    if (!sawHeader)
+        return Fail(error, lineNo, "empty file");
     out = std::move(l);
     return true;
 }
@@ -279,7 +311,8 @@ bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& ou
 bool LoadLayoutFile(const std::string& path, const GraphLayout& base, GraphLayout& out, std::string* error) {
     std::ifstream f(path, std::ios::binary);
     if (!f) {
-        if (error) *error = "cannot open " + path;
+        if (error)
+            *error = "cannot open " + path;
         return false;
     }
     std::string data(kMaxFileBytes + 1, '\0');
@@ -288,4 +321,4 @@ bool LoadLayoutFile(const std::string& path, const GraphLayout& base, GraphLayou
     return ParseLayout(data, base, out, error);
 }
 
-}  // namespace vg
+} // namespace vg

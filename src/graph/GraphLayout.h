@@ -13,10 +13,17 @@ constexpr int kMaxMarkers = 4;
 
 enum class TextKind { Custom, XMin, XMax, XCenter, XGap, XSpan, YMin, YMax, YCenter, YGap };
 enum class TextAnchor {
-    BottomLeft, BottomCenter, BottomRight,
-    LeftTop, LeftCenter, LeftBottom,
-    TopLeft, TopCenter, TopRight,
-    InsideTopLeft, InsideTopRight,
+    BottomLeft,
+    BottomCenter,
+    BottomRight,
+    LeftTop,
+    LeftCenter,
+    LeftBottom,
+    TopLeft,
+    TopCenter,
+    TopRight,
+    InsideTopLeft,
+    InsideTopRight,
 };
 
 struct GraphTextSlot {
@@ -26,7 +33,7 @@ struct GraphTextSlot {
     int row = 0;
     bool visible = true;
     bool focusable = false;
-    std::string text;  // custom texts: the text shown until the program sets one
+    std::string text; // custom texts: the text shown until the program sets one
 };
 
 struct GraphLayout {
@@ -39,8 +46,8 @@ struct GraphLayout {
     double yStep = 10.0;
     int xDivisions = 10;
     int yDivisions = 10;
-    std::string xUnit;        // unit of the x texts
-    double xUnitDiv = 1.0;    // physical x / xUnitDiv = the number shown
+    std::string xUnit;     // unit of the x texts
+    double xUnitDiv = 1.0; // physical x / xUnitDiv = the number shown
     int xDecimals = 0;
     std::string yUnit;
     std::string relUnit;
@@ -48,7 +55,7 @@ struct GraphLayout {
     std::string fontFace = "Arial";
     int fontSize = 10;
     int marginLeft = 64, marginTop = 22, marginRight = 12, marginBottom = 34;
-    double fadeSeconds = 1.0;  // 0: no afterglow
+    double fadeSeconds = 1.0; // 0: no afterglow
     int markCount = 1;
     std::array<GraphTextSlot, kMaxTexts> texts{};
 };
@@ -64,4 +71,4 @@ GraphLayout DefaultsForGraph(int graph);
 bool ParseLayout(std::string_view text, const GraphLayout& base, GraphLayout& out, std::string* error);
 bool LoadLayoutFile(const std::string& path, const GraphLayout& base, GraphLayout& out, std::string* error);
 
-}  // namespace vg
+} // namespace vg

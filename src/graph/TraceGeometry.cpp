@@ -25,10 +25,11 @@ inline std::uint32_t ByteMul(std::uint32_t x, std::uint32_t a) {
     return x | t;
 }
 
-}  // namespace
+} // namespace
 
 bool VisibleRange(const TraceMap& m, int n, int& i0, int& i1) {
-    if (n <= 0 || m.cols <= 0 || !(m.a > 0.0) || !std::isfinite(m.a) || !std::isfinite(m.b)) return false;
+    if (n <= 0 || m.cols <= 0 || !(m.a > 0.0) || !std::isfinite(m.a) || !std::isfinite(m.b))
+        return false;
     double lo = std::ceil((-0.5 - m.b) / m.a);
     double hi = std::floor((m.cols - 0.5 - m.b) / m.a);
     lo = std::clamp(lo, 0.0, double(n - 1) + 1.0);
@@ -40,15 +41,18 @@ bool VisibleRange(const TraceMap& m, int n, int& i0, int& i1) {
 
 bool IsDense(const TraceMap& m, int n) {
     int i0 = 0, i1 = -1;
-    if (!VisibleRange(m, n, i0, i1)) return false;
+    if (!VisibleRange(m, n, i0, i1))
+        return false;
     return (i1 - i0 + 1) > m.cols;
 }
 
-void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>& out, std::vector<int>& scratch) {
+void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>& out,
+                   std::vector<int>& scratch) {
     out.clear();
     int i0 = 0, i1 = -1;
-    if (!v || !VisibleRange(m, n, i0, i1)) return;
-    (void)scratch;  // kept in the signature for callers that reuse buffers
+    if (!v || !VisibleRange(m, n, i0, i1))
+        return;
+    (void)scratch; // kept in the signature for callers that reuse buffers
     auto colOf = [&](int i) { return static_cast<int>(std::floor(m.a * i + m.b + 0.5)); };
     auto toPixel = [&](double val) { return static_cast<int>(std::floor(PixelY(m, val) + 0.5)); };
     out.reserve(static_cast<std::size_t>(m.cols));
@@ -58,10 +62,14 @@ void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>&
     for (int c = std::max(0, colOf(i0)); c < m.cols && i <= i1; ++c) {
         // Points of this column: a run of indexes, found from the closed form and
         // nudged so that it agrees exactly with colOf at the edges.
-        int end = static_cast<int>(std::clamp(std::ceil((c + 0.5 - m.b) / m.a) - 1.0, double(i - 1), double(i1)));
-        while (end + 1 <= i1 && colOf(end + 1) <= c) ++end;
-        while (end >= i && colOf(end) > c) --end;
-        if (end < i) continue;
+        int end =
+            static_cast<int>(std::clamp(std::ceil((c + 0.5 - m.b) / m.a) - 1.0, double(i - 1), double(i1)));
+        while (end + 1 <= i1 && colOf(end + 1) <= c)
+            ++end;
+        while (end >= i && colOf(end) > c)
+            --end;
+        if (end < i)
+            continue;
         // Samples are compared as values; NaN fails both tests and so is skipped.
         double lo = INFINITY, hi = -INFINITY;
         for (int j = i; j <= end; ++j) {
@@ -70,10 +78,11 @@ void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>&
             hi = x > hi ? x : hi;
         }
         int lastIdx = end;
-        while (lastIdx >= i && std::isnan(v[lastIdx])) --lastIdx;
+        while (lastIdx >= i && std::isnan(v[lastIdx]))
+            --lastIdx;
         i = end + 1;
         if (!(lo <= hi)) {
-            havePrev = false;  // a column of gaps breaks the line
+            havePrev = false; // a column of gaps breaks the line
             continue;
         }
         int y0 = toPixel(hi), y1 = toPixel(lo);
@@ -90,7 +99,8 @@ void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>&
 void BuildSegments(const TraceMap& m, const double* v, int n, std::vector<Segment>& out) {
     out.clear();
     int i0 = 0, i1 = -1;
-    if (!v || !VisibleRange(m, n, i0, i1)) return;
+    if (!v || !VisibleRange(m, n, i0, i1))
+        return;
     // One point beyond each side so the line runs to the plot's edge.
     i0 = std::max(0, i0 - 1);
     i1 = std::min(n - 1, i1 + 1);
@@ -104,8 +114,10 @@ void BuildSegments(const TraceMap& m, const double* v, int n, std::vector<Segmen
         }
         double x = m.left + m.a * i + m.b;
         double y = PixelY(m, val);
-        if (havePrev) out.push_back({px, py, x, y});
-        else if (i0 == i1) out.push_back({x, y, x, y});
+        if (havePrev)
+            out.push_back({px, py, x, y});
+        else if (i0 == i1)
+            out.push_back({x, y, x, y});
         px = x;
         py = y;
         havePrev = true;
@@ -113,26 +125,32 @@ void BuildSegments(const TraceMap& m, const double* v, int n, std::vector<Segmen
 }
 
 void BlendSpans(QImage& img, const QRect& clip, const std::vector<Span>& spans, std::uint32_t argb) {
-    if (spans.empty() || img.format() != QImage::Format_ARGB32_Premultiplied) return;
+    if (spans.empty() || img.format() != QImage::Format_ARGB32_Premultiplied)
+        return;
     const QRect r = clip.intersected(img.rect());
-    if (r.isEmpty()) return;
+    if (r.isEmpty())
+        return;
     const std::uint32_t alpha = argb >> 24;
-    if (alpha == 0) return;
+    if (alpha == 0)
+        return;
     const std::uint32_t src = qPremultiply(argb);
     const std::uint32_t inv = 255 - alpha;
     const qsizetype stride = img.bytesPerLine() / 4;
     auto* bits = reinterpret_cast<std::uint32_t*>(img.bits());
     for (const Span& s : spans) {
-        if (s.x < r.left() || s.x > r.right()) continue;
+        if (s.x < r.left() || s.x > r.right())
+            continue;
         int y0 = std::max(s.y0, r.top());
         int y1 = std::min(s.y1, r.bottom());
         std::uint32_t* p = bits + qsizetype(y0) * stride + s.x;
         if (inv == 0) {
-            for (int y = y0; y <= y1; ++y, p += stride) *p = src;
+            for (int y = y0; y <= y1; ++y, p += stride)
+                *p = src;
         } else {
-            for (int y = y0; y <= y1; ++y, p += stride) *p = src + ByteMul(*p, inv);
+            for (int y = y0; y <= y1; ++y, p += stride)
+                *p = src + ByteMul(*p, inv);
         }
     }
 }
 
-}  // namespace vg
+} // namespace vg

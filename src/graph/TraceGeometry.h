@@ -12,7 +12,7 @@ class QRect;
 namespace vg {
 
 struct Span {
-    int x, y0, y1;  // y0 <= y1
+    int x, y0, y1; // y0 <= y1
 };
 struct Segment {
     double x0, y0, x1, y1;
@@ -31,10 +31,11 @@ struct TraceMap {
 // Indexes of the points that land on a column; false when none do.
 bool VisibleRange(const TraceMap& m, int n, int& i0, int& i1);
 bool IsDense(const TraceMap& m, int n);
-void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>& out, std::vector<int>& scratch);
+void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>& out,
+                   std::vector<int>& scratch);
 void BuildSegments(const TraceMap& m, const double* v, int n, std::vector<Segment>& out);
 
 // Blends spans of one 0xAARRGGBB colour into a premultiplied ARGB32 image, clipped.
 void BlendSpans(QImage& img, const QRect& clip, const std::vector<Span>& spans, std::uint32_t argb);
 
-}  // namespace vg
+} // namespace vg

@@ -19,7 +19,8 @@ struct Registry {
         // Past the application's end Qt objects can no longer be torn down safely;
         // the process is going away anyway.
         if (!QGuiApplication::instance())
-            for (auto& g : graphs) (void)g.release();
+            for (auto& g : graphs)
+                (void)g.release();
     }
 };
 
@@ -29,12 +30,12 @@ Registry& Graphs() {
 }
 
 vg::CGraph* Find(int g) {
-    if (g < 0 || g >= kMaxGraphs) return nullptr;
+    if (g < 0 || g >= kMaxGraphs)
+        return nullptr;
     return Graphs().graphs[std::size_t(g)].get();
 }
 
-template <typename F>
-int Guard(F&& f) {
+template <typename F> int Guard(F&& f) {
     try {
         return f();
     } catch (...) {
@@ -42,17 +43,18 @@ int Guard(F&& f) {
     }
 }
 
-template <typename F>
-int OnGraph(int g, F&& f) {
+template <typename F> int OnGraph(int g, F&& f) {
     return Guard([&]() -> int {
         vg::CGraph* graph = Find(g);
         return graph ? f(*graph) : 0;
     });
 }
 
-inline int Flag(bool b) { return b ? -1 : 0; }
+inline int Flag(bool b) {
+    return b ? -1 : 0;
+}
 
-}  // namespace
+} // namespace
 
 #define VG_CHECK_TYPE(name) static_assert(std::is_same_v<decltype(&name), PFN_##name>, #name);
 VAROLGRAPH_ENTRY_POINTS(VG_CHECK_TYPE)
@@ -63,7 +65,8 @@ extern "C" {
 VG_API int VG_CALL VarolGraph_Init(int g, HWND hWnd, int width, int height) {
     return Guard([&]() -> int {
         // Fonts and images need a GUI application; without one there is nothing to draw with.
-        if (g < 0 || g >= kMaxGraphs || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 0;
+        if (g < 0 || g >= kMaxGraphs || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            return 0;
         QWidget* w = hWnd ? WidgetFromHandle(hWnd) : nullptr;
         auto& slot = Graphs().graphs[std::size_t(g)];
         slot.reset();
@@ -74,7 +77,8 @@ VG_API int VG_CALL VarolGraph_Init(int g, HWND hWnd, int width, int height) {
 
 VG_API int VG_CALL VarolGraph_Free(int g) {
     return Guard([&]() -> int {
-        if (!Find(g)) return 0;
+        if (!Find(g))
+            return 0;
         Graphs().graphs[std::size_t(g)].reset();
         return -1;
     });
@@ -90,7 +94,8 @@ VG_API int VG_CALL VarolGraph_LoadInfoFromFile(int g, const char* fileName) {
 
 VG_API int VG_CALL VarolGraph_GetDataInfo(int g, GraphDataInfo* info) {
     return OnGraph(g, [&](vg::CGraph& x) {
-        if (!info) return 0;
+        if (!info)
+            return 0;
         x.GetDataInfo(*info);
         return -1;
     });
@@ -98,7 +103,8 @@ VG_API int VG_CALL VarolGraph_GetDataInfo(int g, GraphDataInfo* info) {
 
 VG_API int VG_CALL VarolGraph_SetDataInfo(int g, const GraphDataInfo* info) {
     return OnGraph(g, [&](vg::CGraph& x) {
-        if (!info) return 0;
+        if (!info)
+            return 0;
         x.SetDataInfo(*info);
         return -1;
     });
@@ -126,7 +132,8 @@ VG_API int VG_CALL VarolGraph_TimeMark(int g, int point) {
 
 VG_API int VG_CALL VarolGraph_GetDesignInfo(int g, GraphDesignInfo* info) {
     return OnGraph(g, [&](vg::CGraph& x) {
-        if (!info) return 0;
+        if (!info)
+            return 0;
         x.GetDesignInfo(*info);
         return -1;
     });
@@ -134,7 +141,8 @@ VG_API int VG_CALL VarolGraph_GetDesignInfo(int g, GraphDesignInfo* info) {
 
 VG_API int VG_CALL VarolGraph_SetDesignInfo(int g, const GraphDesignInfo* info) {
     return OnGraph(g, [&](vg::CGraph& x) {
-        if (!info) return 0;
+        if (!info)
+            return 0;
         x.SetDesignInfo(*info);
         return -1;
     });
@@ -166,7 +174,8 @@ VG_API int VG_CALL VarolGraph_SetMarkPosition(int g, int layer, int marker, int 
 VG_API int VG_CALL VarolGraph_GetMarkData(int g, int layer, int marker, int what, float* value) {
     return OnGraph(g, [&](vg::CGraph& x) {
         float v = 0.0f;
-        if (!value || layer != 0 || !x.GetMarkData(marker, what, v)) return 0;
+        if (!value || layer != 0 || !x.GetMarkData(marker, what, v))
+            return 0;
         *value = v;
         return -1;
     });
@@ -206,7 +215,8 @@ VG_API int VG_CALL VarolGraph_SetTextFont(int g, const char* face, int pointSize
 VG_API int VG_CALL VarolGraph_GetBandPowerArea(int g, int* first, int* last) {
     return OnGraph(g, [&](vg::CGraph& x) {
         int a = 0, b = 0;
-        if (!first || !last || !x.GetBandPowerArea(a, b)) return 0;
+        if (!first || !last || !x.GetBandPowerArea(a, b))
+            return 0;
         *first = a;
         *last = b;
         return -1;
@@ -253,4 +263,4 @@ VG_API int VG_CALL VarolGraph_MinMaxHoldInit(int g, int) {
     });
 }
 
-}  // extern "C"
+} // extern "C"

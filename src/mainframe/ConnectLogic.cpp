@@ -2,8 +2,7 @@
 
 namespace ConnectLogic {
 
-bool ParseDeviceAddress(const QString& text, std::uint32_t* pNetOrder)
-{
+bool ParseDeviceAddress(const QString& text, std::uint32_t* pNetOrder) {
     const QStringList parts = text.trimmed().split(QLatin1Char('.'));
     if (parts.size() != 4)
         return false;
@@ -28,18 +27,17 @@ bool ParseDeviceAddress(const QString& text, std::uint32_t* pNetOrder)
         return false;
     // Network order as it lies in memory: first octet in the lowest byte.
     if (pNetOrder)
-        *pNetOrder = std::uint32_t(octets[0]) | (std::uint32_t(octets[1]) << 8) | (std::uint32_t(octets[2]) << 16) |
-                     (std::uint32_t(octets[3]) << 24);
+        *pNetOrder = std::uint32_t(octets[0]) | (std::uint32_t(octets[1]) << 8) |
+                     (std::uint32_t(octets[2]) << 16) | (std::uint32_t(octets[3]) << 24);
     return true;
 }
 
-QString InvalidAddressMessage(const QString& text)
-{
-    return QStringLiteral("\"%1\" is not a valid IP address.\nEnter an address such as 192.168.0.10.").arg(text);
+QString InvalidAddressMessage(const QString& text) {
+    return QStringLiteral("\"%1\" is not a valid IP address.\nEnter an address such as 192.168.0.10.")
+        .arg(text);
 }
 
-HistoryEdit AddToHistory(QStringList& history, const QString& address)
-{
+HistoryEdit AddToHistory(QStringList& history, const QString& address) {
     HistoryEdit edit;
     if (address.isEmpty())
         return edit;
@@ -61,24 +59,21 @@ HistoryEdit AddToHistory(QStringList& history, const QString& address)
     return edit;
 }
 
-QString FormatVersion(const std::uint8_t bytes[4])
-{
+QString FormatVersion(const std::uint8_t bytes[4]) {
     return QStringLiteral("%1.%2.%3.%4").arg(bytes[3]).arg(bytes[2]).arg(bytes[1]).arg(bytes[0]);
 }
 
-QString BoardRevisionText(std::uint32_t boardRev)
-{
+QString BoardRevisionText(std::uint32_t boardRev) {
     if (boardRev == 0)
         return QStringLiteral("(x.x)");
     if (boardRev >= 2 && boardRev <= 10)
         return QStringLiteral("(1.%1)").arg(boardRev - 1);
     if (boardRev == 11)
         return QStringLiteral("(2.0)");
-    return QStringLiteral("(1.0)");  // 1, and every value past the known boards
+    return QStringLiteral("(1.0)"); // 1, and every value past the known boards
 }
 
-int FindRow(const QStringList& rowAddresses, int count, const QString& address)
-{
+int FindRow(const QStringList& rowAddresses, int count, const QString& address) {
     const int n = std::min<int>(count, rowAddresses.size());
     for (int i = 0; i < n; ++i)
         if (rowAddresses[i] == address)
@@ -86,4 +81,4 @@ int FindRow(const QStringList& rowAddresses, int count, const QString& address)
     return -1;
 }
 
-}  // namespace ConnectLogic
+} // namespace ConnectLogic

@@ -22,7 +22,7 @@ struct HistoryEdit {
     // Inserted: the combo item dropped from the bottom (-1 none).
     // Moved: the combo item taken out before the address goes back in as item 0.
     int removedIndex = -1;
-    bool selectInserted = false;  // Moved: the re-inserted item 0 becomes the selection
+    bool selectInserted = false; // Moved: the re-inserted item 0 becomes the selection
 };
 
 // Most recent first, compared exactly; at most kHistoryMax entries.
@@ -35,4 +35,4 @@ QString BoardRevisionText(std::uint32_t boardRev);
 // Index of the first of the first `count` rows whose address equals `address`, or -1.
 int FindRow(const QStringList& rowAddresses, int count, const QString& address);
 
-}  // namespace ConnectLogic
+} // namespace ConnectLogic

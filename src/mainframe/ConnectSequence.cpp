@@ -2,16 +2,14 @@
 
 #include "mainframe/ConnectLogic.h"
 
-CConnectSequence::CConnectSequence()
-{
+CConnectSequence::CConnectSequence() {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(kPauseMs);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { PauseElapsed(); });
 }
 
-bool CConnectSequence::Start(const QString& address)
-{
+bool CConnectSequence::Start(const QString& address) {
     std::uint32_t ip = 0;
     if (!ConnectLogic::ParseDeviceAddress(address, &ip))
         return false;
@@ -29,8 +27,7 @@ bool CConnectSequence::Start(const QString& address)
     return true;
 }
 
-void CConnectSequence::PauseElapsed()
-{
+void CConnectSequence::PauseElapsed() {
     if (!m_bPausing)
         return;
     m_timer.stop();
@@ -41,8 +38,7 @@ void CConnectSequence::PauseElapsed()
         m_hooks.queueConnect();
 }
 
-void CConnectSequence::Cancel()
-{
+void CConnectSequence::Cancel() {
     // The disconnect inside Start must not outdate the start that called it.
     if (m_bStarting)
         return;

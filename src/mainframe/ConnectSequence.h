@@ -12,10 +12,10 @@ public:
     static constexpr int kPauseMs = 500;
 
     struct Hooks {
-        std::function<void()> disconnect;                  // end any link that exists or is being made
-        std::function<void(std::uint32_t)> storeAddress;   // the new address, network order
-        std::function<void()> beginLink;                   // start the library's link thread
-        std::function<void()> queueConnect;                // state 1, then the connect command
+        std::function<void()> disconnect;                // end any link that exists or is being made
+        std::function<void(std::uint32_t)> storeAddress; // the new address, network order
+        std::function<void()> beginLink;                 // start the library's link thread
+        std::function<void()> queueConnect;              // state 1, then the connect command
     };
 
     CConnectSequence();

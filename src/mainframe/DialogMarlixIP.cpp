@@ -13,25 +13,27 @@
 
 namespace {
 // Dialog units of the template to pixels (8 pt dialog font).
-int DuX(int du) { return du * 3 / 2; }
-int DuY(int du) { return du * 13 / 8; }
+int DuX(int du) {
+    return du * 3 / 2;
+}
+int DuY(int du) {
+    return du * 13 / 8;
+}
 
-QString FromAnsi(const char* text, std::size_t maxBytes, int maxChars)
-{
+QString FromAnsi(const char* text, std::size_t maxBytes, int maxChars) {
     const std::size_t n = ::strnlen(text, maxBytes);
     return QString::fromLocal8Bit(text, static_cast<qsizetype>(n)).left(maxChars);
 }
-}  // namespace
+} // namespace
 
 BEGIN_MESSAGE_MAP(CDialogMarlixIP, CMsgTarget)
-    ON_COMMAND(IDC_BUTTON_IP_UPDATE, &CDialogMarlixIP::OnIPUpdate)
-    ON_COMMAND(IDC_BUTTON_CONNECT, &CDialogMarlixIP::OnConnect)
-    ON_MESSAGE(WM_DEVICE_FOUND, &CDialogMarlixIP::OnDeviceFound)
-    ON_MESSAGE(WM_LIST_CHECK_CHANGED, &CDialogMarlixIP::OnListCheckChanged)
+ON_COMMAND(IDC_BUTTON_IP_UPDATE, &CDialogMarlixIP::OnIPUpdate)
+ON_COMMAND(IDC_BUTTON_CONNECT, &CDialogMarlixIP::OnConnect)
+ON_MESSAGE(WM_DEVICE_FOUND, &CDialogMarlixIP::OnDeviceFound)
+ON_MESSAGE(WM_LIST_CHECK_CHANGED, &CDialogMarlixIP::OnListCheckChanged)
 END_MESSAGE_MAP()
 
-CDialogMarlixIP::CDialogMarlixIP(QWidget* parent) : QDialog(parent), CMsgTarget(this), m_listIP(this)
-{
+CDialogMarlixIP::CDialogMarlixIP(QWidget* parent) : QDialog(parent), CMsgTarget(this), m_listIP(this) {
     setObjectName(QStringLiteral("CDialogMarlixIP"));
     setWindowTitle(QStringLiteral("Zephyra\u2122 IP List"));
     setFixedSize(DuX(411), DuY(200));
@@ -48,28 +50,28 @@ CDialogMarlixIP::CDialogMarlixIP(QWidget* parent) : QDialog(parent), CMsgTarget(
     m_pBtnUpdate->setAutoDefault(false);
     m_pBtnConnect->setAutoDefault(false);
     // Plain buttons, not bound commands: the dialog enables Connect itself.
-    connect(m_pBtnUpdate, &QPushButton::clicked, this, [this] { SendMessage(WM_COMMAND, IDC_BUTTON_IP_UPDATE, 0); });
-    connect(m_pBtnConnect, &QPushButton::clicked, this, [this] { SendMessage(WM_COMMAND, IDC_BUTTON_CONNECT, 0); });
+    connect(m_pBtnUpdate, &QPushButton::clicked, this,
+            [this] { SendMessage(WM_COMMAND, IDC_BUTTON_IP_UPDATE, 0); });
+    connect(m_pBtnConnect, &QPushButton::clicked, this,
+            [this] { SendMessage(WM_COMMAND, IDC_BUTTON_CONNECT, 0); });
 
     m_listIP.viewport()->installEventFilter(this);
     OnInitDialog();
 }
 
-CDialogMarlixIP::~CDialogMarlixIP()
-{
+CDialogMarlixIP::~CDialogMarlixIP() {
     // The list is a member and dies after this body: stop filtering its viewport first.
     m_listIP.viewport()->removeEventFilter(this);
     StopListening();
 }
 
-void CDialogMarlixIP::OnInitDialog()
-{
+void CDialogMarlixIP::OnInitDialog() {
     static const struct {
         const char16_t* heading;
         int width;
     } columns[] = {
-        {u"Zephyra\u2122 IP", 120}, {u"Description", 100}, {u"SW Ver", 106},
-        {u"HW Ver", 80},            {u"Pump Ver", 80},     {u"DSP Ver", 80},
+        {u"Zephyra\u2122 IP", 120}, {u"Description", 100}, {u"SW Ver", 106}, {u"HW Ver", 80},
+        {u"Pump Ver", 80},          {u"DSP Ver", 80},
     };
     QStringList headings;
     for (const auto& c : columns)
@@ -88,8 +90,7 @@ void CDialogMarlixIP::OnInitDialog()
     OnIPUpdate();
 }
 
-void CDialogMarlixIP::OnIPUpdate()
-{
+void CDialogMarlixIP::OnIPUpdate() {
     m_nDeviceCount = 0;
     m_nChosenRow = -1;
     m_listIP.clear();
@@ -101,8 +102,7 @@ void CDialogMarlixIP::OnIPUpdate()
     SetTimer(kTimerListenEnd, kListenMs);
 }
 
-void CDialogMarlixIP::OnTimer(UINT_PTR nIDEvent)
-{
+void CDialogMarlixIP::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kTimerBroadcast) {
         KillTimer(kTimerBroadcast);
         g_Marlix.MxSendtoBroadCast(MX_CMD_DISCOVER, MX_RW_BROADCAST, 0, nullptr, GetSafeHwnd());
@@ -112,16 +112,14 @@ void CDialogMarlixIP::OnTimer(UINT_PTR nIDEvent)
     }
 }
 
-void CDialogMarlixIP::StopListening()
-{
+void CDialogMarlixIP::StopListening() {
     KillTimer(kTimerBroadcast);
     KillTimer(kTimerListenEnd);
     m_bSearching = false;
     g_Marlix.CloseBroadCastRxThread();
 }
 
-LRESULT CDialogMarlixIP::OnDeviceFound(WPARAM, LPARAM lParam)
-{
+LRESULT CDialogMarlixIP::OnDeviceFound(WPARAM, LPARAM lParam) {
     const auto* rec = reinterpret_cast<const DeviceInfoRecord*>(lParam);
     if (!rec)
         return 0;
@@ -131,7 +129,7 @@ LRESULT CDialogMarlixIP::OnDeviceFound(WPARAM, LPARAM lParam)
     for (int i = 0; i < m_listIP.topLevelItemCount(); ++i)
         rows << m_listIP.topLevelItem(i)->text(0);
     if (ConnectLogic::FindRow(rows, m_nDeviceCount, address) >= 0)
-        return 0;  // the first reply's versions stay
+        return 0; // the first reply's versions stay
 
     auto* item = new QTreeWidgetItem;
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -139,7 +137,8 @@ LRESULT CDialogMarlixIP::OnDeviceFound(WPARAM, LPARAM lParam)
     item->setCheckState(0, Qt::Unchecked);
     item->setText(1, FromAnsi(rec->m_szDescription, sizeof rec->m_szDescription, 1024));
     item->setText(2, ConnectLogic::FormatVersion(rec->m_abSWVer));
-    item->setText(3, ConnectLogic::FormatVersion(rec->m_abHWVer) + ConnectLogic::BoardRevisionText(rec->m_nBoardRev));
+    item->setText(3, ConnectLogic::FormatVersion(rec->m_abHWVer) +
+                         ConnectLogic::BoardRevisionText(rec->m_nBoardRev));
     item->setText(4, ConnectLogic::FormatVersion(rec->m_abPumpVer));
     item->setText(5, ConnectLogic::FormatVersion(rec->m_abDSPVer));
     m_listIP.insertTopLevelItem(std::min(m_nDeviceCount, m_listIP.topLevelItemCount()), item);
@@ -147,28 +146,24 @@ LRESULT CDialogMarlixIP::OnDeviceFound(WPARAM, LPARAM lParam)
     return 0;
 }
 
-bool CDialogMarlixIP::IsChecked(int row) const
-{
+bool CDialogMarlixIP::IsChecked(int row) const {
     const QTreeWidgetItem* it = m_listIP.topLevelItem(row);
     return it && it->checkState(0) == Qt::Checked;
 }
 
-void CDialogMarlixIP::SetChecked(int row, bool on)
-{
+void CDialogMarlixIP::SetChecked(int row, bool on) {
     if (QTreeWidgetItem* it = m_listIP.topLevelItem(row))
         it->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
 }
 
-int CDialogMarlixIP::FirstCheckedRow() const
-{
+int CDialogMarlixIP::FirstCheckedRow() const {
     for (int i = 0; i < m_listIP.topLevelItemCount(); ++i)
         if (IsChecked(i))
             return i;
     return -1;
 }
 
-void CDialogMarlixIP::OnListClick(const QPoint& pos)
-{
+void CDialogMarlixIP::OnListClick(const QPoint& pos) {
     QTreeWidgetItem* hit = m_listIP.itemAt(pos);
     const int row = hit ? m_listIP.indexOfTopLevelItem(hit) : -1;
     const int checked = FirstCheckedRow();
@@ -182,8 +177,7 @@ void CDialogMarlixIP::OnListClick(const QPoint& pos)
     PostMessage(WM_LIST_CHECK_CHANGED, 0, 0);
 }
 
-void CDialogMarlixIP::OnListDblClick(const QPoint& pos)
-{
+void CDialogMarlixIP::OnListDblClick(const QPoint& pos) {
     QTreeWidgetItem* hit = m_listIP.itemAt(pos);
     const int row = hit ? m_listIP.indexOfTopLevelItem(hit) : -1;
     const int checked = FirstCheckedRow();
@@ -196,8 +190,7 @@ void CDialogMarlixIP::OnListDblClick(const QPoint& pos)
     PostMessage(WM_COMMAND, IDC_BUTTON_CONNECT, 0);
 }
 
-LRESULT CDialogMarlixIP::OnListCheckChanged(WPARAM, LPARAM)
-{
+LRESULT CDialogMarlixIP::OnListCheckChanged(WPARAM, LPARAM) {
     int count = 0;
     for (int i = 0; i < m_listIP.topLevelItemCount(); ++i)
         count += IsChecked(i) ? 1 : 0;
@@ -205,18 +198,16 @@ LRESULT CDialogMarlixIP::OnListCheckChanged(WPARAM, LPARAM)
     return 0;
 }
 
-void CDialogMarlixIP::OnConnect()
-{
+void CDialogMarlixIP::OnConnect() {
     if (!isVisible())
-        return;  // a posted Connect that arrives after the dialog has closed
+        return; // a posted Connect that arrives after the dialog has closed
     m_nChosenRow = FirstCheckedRow();
     if (m_nChosenRow != -1)
         m_strChosenIP = m_listIP.topLevelItem(m_nChosenRow)->text(0);
     accept();
 }
 
-bool CDialogMarlixIP::eventFilter(QObject* watched, QEvent* event)
-{
+bool CDialogMarlixIP::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_listIP.viewport()) {
         if (event->type() == QEvent::MouseButtonRelease) {
             auto* me = static_cast<QMouseEvent*>(event);
@@ -238,8 +229,7 @@ bool CDialogMarlixIP::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void CDialogMarlixIP::keyPressEvent(QKeyEvent* event)
-{
+void CDialogMarlixIP::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (m_pBtnUpdate->hasFocus())
             OnIPUpdate();
@@ -251,8 +241,7 @@ void CDialogMarlixIP::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void CDialogMarlixIP::done(int r)
-{
+void CDialogMarlixIP::done(int r) {
     StopListening();
     QDialog::done(r);
 }

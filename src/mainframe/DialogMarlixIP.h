@@ -24,7 +24,7 @@ public:
     enum : UINT_PTR { kTimerBroadcast = 1, kTimerListenEnd = 2 };
     static constexpr int kBroadcastDelayMs = 1;
     static constexpr int kListenMs = 3500;
-    static constexpr int kCheckZonepx = 26;  // clicks left of this are the check box's own
+    static constexpr int kCheckZonepx = 26; // clicks left of this are the check box's own
 
     explicit CDialogMarlixIP(QWidget* parent = nullptr);
     ~CDialogMarlixIP() override;

@@ -8,7 +8,7 @@
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CDialogWaitMessage, CMsgTarget)
-    ON_MESSAGE(WM_CLOSE, &CDialogWaitMessage::OnCloseMessage)
+ON_MESSAGE(WM_CLOSE, &CDialogWaitMessage::OnCloseMessage)
 END_MESSAGE_MAP()
 
 CDialogWaitMessage::CDialogWaitMessage(QWidget* parent) : QDialog(parent), CMsgTarget(this) {
@@ -85,6 +85,7 @@ bool CDialogWaitMessage::eventFilter(QObject* watched, QEvent* e) {
 }
 
 LRESULT CDialogWaitMessage::OnCloseMessage(WPARAM, LPARAM) {
-    if (isVisible()) done(QDialog::Rejected);
+    if (isVisible())
+        done(QDialog::Rejected);
     return 0;
 }

@@ -19,7 +19,7 @@ public:
 
     explicit CDialogWaitMessage(QWidget* parent = nullptr);
 
-    std::uint32_t m_nDots = 0;  // kept between showings
+    std::uint32_t m_nDots = 0; // kept between showings
     std::uint32_t m_nMaxDots = 10;
     std::uint32_t m_nPeriodMs = 300;
     QString m_strText = QStringLiteral("Changing modulation mode");

@@ -24,7 +24,8 @@ void CIPComboBox::keyPressEvent(QKeyEvent* e) {
         return;
     }
     if (e->key() == Qt::Key_Escape) {
-        if (QWidget* top = window()) top->setFocus();
+        if (QWidget* top = window())
+            top->setFocus();
     }
     QComboBox::keyPressEvent(e);
 }

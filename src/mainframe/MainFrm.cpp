@@ -28,68 +28,68 @@
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMsgTarget)
-    ON_COMMAND(ID_IP_COMBO, &CMainFrame::OnConnectIP)
-    ON_COMMAND(ID_SELECT_MODE_COMBO, &CMainFrame::OnSelectMode)
-    ON_MESSAGE(WM_PLAY_EVENT, &CMainFrame::OnPlayEvent)
-    ON_MESSAGE(WM_MEASURE_DATA, &CMainFrame::OnMeasureData)
-    ON_MESSAGE(WM_IGNORED_814, &CMainFrame::OnIgnored)
-    ON_MESSAGE(WM_IGNORED_815, &CMainFrame::OnIgnored)
-    ON_MESSAGE(WM_CLOSE, &CMainFrame::OnCloseMessage)
-    ON_COMMAND(ID_CONTROL_CONNECT, &CMainFrame::OnConnect)
-    ON_COMMAND(ID_CONTROL_DISCONNECT, &CMainFrame::OnDisconnect)
-    ON_UPDATE_COMMAND_UI(ID_CONTROL_DISCONNECT, &CMainFrame::OnUpdateDisconnect)
-    ON_UPDATE_COMMAND_UI(ID_CONTROL_CONNECT, &CMainFrame::OnUpdateConnect)
-    ON_COMMAND(ID_SETTING_PLAY, &CMainFrame::OnSettingPlay)
-    ON_COMMAND(ID_SETTING_VIEWER, &CMainFrame::OnSettingViewer)
-    ON_COMMAND(ID_SETTING_SYSTEM, &CMainFrame::OnSettingSystem)
-    ON_COMMAND(ID_SETTING_GRAPH, &CMainFrame::OnSettingGraph)
-    ON_UPDATE_COMMAND_UI(ID_SETTING_PLAY, &CMainFrame::OnUpdateSettingPlay)
-    ON_UPDATE_COMMAND_UI(ID_SETTING_VIEWER, &CMainFrame::OnUpdateConnected)
-    ON_UPDATE_COMMAND_UI(ID_SETTING_SYSTEM, &CMainFrame::OnUpdateConnected)
-    ON_UPDATE_COMMAND_UI(ID_SETTING_GRAPH, &CMainFrame::OnUpdateConnected)
-    ON_MESSAGE(WM_AFTER_CONNECT, &CMainFrame::OnAfterConnect)
-    ON_MESSAGE(WM_AFTER_DISCONNECT, &CMainFrame::OnAfterDisconnect)
-    ON_MESSAGE(WM_SPECTRUM_SETUP, &CMainFrame::OnSpectrumSetup)
-    ON_MESSAGE(WM_TRANSFER_PROGRESS, &CMainFrame::OnTransferProgress)
-    ON_MESSAGE(WM_GRAPH_AXES_UPDATE, &CMainFrame::OnGraphAxesUpdate)
-    ON_MESSAGE(WM_STATUS_MESSAGE, &CMainFrame::OnStatusMessage)
-    ON_MESSAGE(WM_TRANSFER_RATE, &CMainFrame::OnTransferRate)
-    ON_MESSAGE(WM_SAMPLE_CLOCK_CHANGED, &CMainFrame::OnSampleClockChanged)
-    ON_MESSAGE(WM_PLAY_FILE_CHANGED, &CMainFrame::OnPlayFileChanged)
-    ON_COMMAND(ID_WINDOW_TILE_HORZ_MAIN, &CMainFrame::OnWindowTileHorz)
-    ON_UPDATE_COMMAND_UI(ID_SELECT_MODE_COMBO, &CMainFrame::OnUpdateConnected)
-    ON_MESSAGE(WM_IGNORED_80E, &CMainFrame::OnIgnored)
-    ON_MESSAGE(WM_WAIT_SHOW, &CMainFrame::OnWaitShow)
-    ON_MESSAGE(WM_WAIT_CLOSE, &CMainFrame::OnWaitClose)
-    ON_MESSAGE(WM_POWER_UNIT_CHANGED, &CMainFrame::OnPowerUnitChanged)
-    ON_MESSAGE(WM_IGNORED_816, &CMainFrame::OnIgnored)
-    ON_MESSAGE(WM_WAIT_DONE, &CMainFrame::OnWaitDone)
-    ON_MESSAGE(WM_PLAY_LIST_CLEAR, &CMainFrame::OnPlayListClear)
-    ON_MESSAGE(WM_POWER_RANGE_UPDATE, &CMainFrame::OnPowerRangeUpdate)
-    ON_MESSAGE(WM_CONNECT_STATE, &CMainFrame::OnConnectState)
-    ON_UPDATE_COMMAND_UI(ID_MODE_ZEPHYRA, &CMainFrame::OnUpdateModeZephyra)
-    ON_MESSAGE(WM_GRAPH_KEY, &CMainFrame::OnGraphKey)
-    ON_MESSAGE(WM_PLAY_PREV, &CMainFrame::OnPlayPrev)
-    ON_MESSAGE(WM_PLAY_NEXT, &CMainFrame::OnPlayNext)
-    ON_MESSAGE(WM_PLAYBAR_NEXT, &CMainFrame::OnPlayBarNext)
-    ON_MESSAGE(WM_PLAYBAR_PLAY, &CMainFrame::OnPlayBarPlay)
-    ON_MESSAGE(WM_WTSSESSION_CHANGE, &CMainFrame::OnSessionChange)
-    // Commands the application object handles.
-    ON_COMMAND(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
-    ON_COMMAND(ID_APP_EXIT, &CMainFrame::OnAppExit)
-    ON_COMMAND(ID_WINDOW_SPECTRUM, &CMainFrame::OnWindowSpectrum)
-    ON_COMMAND(ID_WINDOW_IQ, &CMainFrame::OnWindowIQ)
-    // Commands the active Spectrum window handles.
-    ON_COMMAND_RANGE(ID_ANALYZER_3D, ID_ANALYZER_BANDPOWER, &CMainFrame::OnChildCommand)
-    ON_COMMAND_RANGE(ID_SPECTRUM_UNDO, ID_SPECTRUM_UNDO, &CMainFrame::OnChildCommand)
-    ON_COMMAND_RANGE(ID_AUTO_RANGE, ID_AUTO_RANGE, &CMainFrame::OnChildCommand)
-    ON_UPDATE_COMMAND_UI(ID_ANALYZER_3D, &CMainFrame::OnUpdateChildCommand)
-    ON_UPDATE_COMMAND_UI(ID_ANALYZER_2D, &CMainFrame::OnUpdateChildCommand)
-    ON_UPDATE_COMMAND_UI(ID_ANALYZER_ZOOM, &CMainFrame::OnUpdateChildCommand)
-    ON_UPDATE_COMMAND_UI(ID_ANALYZER_MARKER, &CMainFrame::OnUpdateChildCommand)
-    ON_UPDATE_COMMAND_UI(ID_ANALYZER_BANDPOWER, &CMainFrame::OnUpdateChildCommand)
-    ON_UPDATE_COMMAND_UI(ID_SPECTRUM_UNDO, &CMainFrame::OnUpdateChildCommand)
-    ON_UPDATE_COMMAND_UI(ID_AUTO_RANGE, &CMainFrame::OnUpdateChildCommand)
+ON_COMMAND(ID_IP_COMBO, &CMainFrame::OnConnectIP)
+ON_COMMAND(ID_SELECT_MODE_COMBO, &CMainFrame::OnSelectMode)
+ON_MESSAGE(WM_PLAY_EVENT, &CMainFrame::OnPlayEvent)
+ON_MESSAGE(WM_MEASURE_DATA, &CMainFrame::OnMeasureData)
+ON_MESSAGE(WM_IGNORED_814, &CMainFrame::OnIgnored)
+ON_MESSAGE(WM_IGNORED_815, &CMainFrame::OnIgnored)
+ON_MESSAGE(WM_CLOSE, &CMainFrame::OnCloseMessage)
+ON_COMMAND(ID_CONTROL_CONNECT, &CMainFrame::OnConnect)
+ON_COMMAND(ID_CONTROL_DISCONNECT, &CMainFrame::OnDisconnect)
+ON_UPDATE_COMMAND_UI(ID_CONTROL_DISCONNECT, &CMainFrame::OnUpdateDisconnect)
+ON_UPDATE_COMMAND_UI(ID_CONTROL_CONNECT, &CMainFrame::OnUpdateConnect)
+ON_COMMAND(ID_SETTING_PLAY, &CMainFrame::OnSettingPlay)
+ON_COMMAND(ID_SETTING_VIEWER, &CMainFrame::OnSettingViewer)
+ON_COMMAND(ID_SETTING_SYSTEM, &CMainFrame::OnSettingSystem)
+ON_COMMAND(ID_SETTING_GRAPH, &CMainFrame::OnSettingGraph)
+ON_UPDATE_COMMAND_UI(ID_SETTING_PLAY, &CMainFrame::OnUpdateSettingPlay)
+ON_UPDATE_COMMAND_UI(ID_SETTING_VIEWER, &CMainFrame::OnUpdateConnected)
+ON_UPDATE_COMMAND_UI(ID_SETTING_SYSTEM, &CMainFrame::OnUpdateConnected)
+ON_UPDATE_COMMAND_UI(ID_SETTING_GRAPH, &CMainFrame::OnUpdateConnected)
+ON_MESSAGE(WM_AFTER_CONNECT, &CMainFrame::OnAfterConnect)
+ON_MESSAGE(WM_AFTER_DISCONNECT, &CMainFrame::OnAfterDisconnect)
+ON_MESSAGE(WM_SPECTRUM_SETUP, &CMainFrame::OnSpectrumSetup)
+ON_MESSAGE(WM_TRANSFER_PROGRESS, &CMainFrame::OnTransferProgress)
+ON_MESSAGE(WM_GRAPH_AXES_UPDATE, &CMainFrame::OnGraphAxesUpdate)
+ON_MESSAGE(WM_STATUS_MESSAGE, &CMainFrame::OnStatusMessage)
+ON_MESSAGE(WM_TRANSFER_RATE, &CMainFrame::OnTransferRate)
+ON_MESSAGE(WM_SAMPLE_CLOCK_CHANGED, &CMainFrame::OnSampleClockChanged)
+ON_MESSAGE(WM_PLAY_FILE_CHANGED, &CMainFrame::OnPlayFileChanged)
+ON_COMMAND(ID_WINDOW_TILE_HORZ_MAIN, &CMainFrame::OnWindowTileHorz)
+ON_UPDATE_COMMAND_UI(ID_SELECT_MODE_COMBO, &CMainFrame::OnUpdateConnected)
+ON_MESSAGE(WM_IGNORED_80E, &CMainFrame::OnIgnored)
+ON_MESSAGE(WM_WAIT_SHOW, &CMainFrame::OnWaitShow)
+ON_MESSAGE(WM_WAIT_CLOSE, &CMainFrame::OnWaitClose)
+ON_MESSAGE(WM_POWER_UNIT_CHANGED, &CMainFrame::OnPowerUnitChanged)
+ON_MESSAGE(WM_IGNORED_816, &CMainFrame::OnIgnored)
+ON_MESSAGE(WM_WAIT_DONE, &CMainFrame::OnWaitDone)
+ON_MESSAGE(WM_PLAY_LIST_CLEAR, &CMainFrame::OnPlayListClear)
+ON_MESSAGE(WM_POWER_RANGE_UPDATE, &CMainFrame::OnPowerRangeUpdate)
+ON_MESSAGE(WM_CONNECT_STATE, &CMainFrame::OnConnectState)
+ON_UPDATE_COMMAND_UI(ID_MODE_ZEPHYRA, &CMainFrame::OnUpdateModeZephyra)
+ON_MESSAGE(WM_GRAPH_KEY, &CMainFrame::OnGraphKey)
+ON_MESSAGE(WM_PLAY_PREV, &CMainFrame::OnPlayPrev)
+ON_MESSAGE(WM_PLAY_NEXT, &CMainFrame::OnPlayNext)
+ON_MESSAGE(WM_PLAYBAR_NEXT, &CMainFrame::OnPlayBarNext)
+ON_MESSAGE(WM_PLAYBAR_PLAY, &CMainFrame::OnPlayBarPlay)
+ON_MESSAGE(WM_WTSSESSION_CHANGE, &CMainFrame::OnSessionChange)
+// Commands the application object handles.
+ON_COMMAND(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
+ON_COMMAND(ID_APP_EXIT, &CMainFrame::OnAppExit)
+ON_COMMAND(ID_WINDOW_SPECTRUM, &CMainFrame::OnWindowSpectrum)
+ON_COMMAND(ID_WINDOW_IQ, &CMainFrame::OnWindowIQ)
+// Commands the active Spectrum window handles.
+ON_COMMAND_RANGE(ID_ANALYZER_3D, ID_ANALYZER_BANDPOWER, &CMainFrame::OnChildCommand)
+ON_COMMAND_RANGE(ID_SPECTRUM_UNDO, ID_SPECTRUM_UNDO, &CMainFrame::OnChildCommand)
+ON_COMMAND_RANGE(ID_AUTO_RANGE, ID_AUTO_RANGE, &CMainFrame::OnChildCommand)
+ON_UPDATE_COMMAND_UI(ID_ANALYZER_3D, &CMainFrame::OnUpdateChildCommand)
+ON_UPDATE_COMMAND_UI(ID_ANALYZER_2D, &CMainFrame::OnUpdateChildCommand)
+ON_UPDATE_COMMAND_UI(ID_ANALYZER_ZOOM, &CMainFrame::OnUpdateChildCommand)
+ON_UPDATE_COMMAND_UI(ID_ANALYZER_MARKER, &CMainFrame::OnUpdateChildCommand)
+ON_UPDATE_COMMAND_UI(ID_ANALYZER_BANDPOWER, &CMainFrame::OnUpdateChildCommand)
+ON_UPDATE_COMMAND_UI(ID_SPECTRUM_UNDO, &CMainFrame::OnUpdateChildCommand)
+ON_UPDATE_COMMAND_UI(ID_AUTO_RANGE, &CMainFrame::OnUpdateChildCommand)
 END_MESSAGE_MAP()
 
 namespace {
@@ -100,14 +100,17 @@ int ConnectState() {
 
 // The active MDI child's message target, if it has one.
 CMsgTarget* ActiveChildTarget(QMdiArea* area) {
-    if (!area) return nullptr;
+    if (!area)
+        return nullptr;
     QMdiSubWindow* sub = area->activeSubWindow();
-    if (!sub) return nullptr;
-    if (auto* t = dynamic_cast<CMsgTarget*>(sub)) return t;
+    if (!sub)
+        return nullptr;
+    if (auto* t = dynamic_cast<CMsgTarget*>(sub))
+        return t;
     return dynamic_cast<CMsgTarget*>(sub->widget());
 }
 
-}  // namespace
+} // namespace
 
 CMainFrame::CMainFrame() : QMainWindow(nullptr), CMsgTarget(this) {
     theApp.m_nAppLook = Profile::GetProfileInt(QStringLiteral("Workspace"), QStringLiteral("ApplicationLook"),
@@ -118,7 +121,8 @@ CMainFrame::CMainFrame() : QMainWindow(nullptr), CMsgTarget(this) {
 }
 
 CMainFrame::~CMainFrame() {
-    if (!m_bClosed) StoreWindowRect();
+    if (!m_bClosed)
+        StoreWindowRect();
 }
 
 BOOL CMainFrame::LoadFrame(UINT) {
@@ -133,12 +137,12 @@ void CMainFrame::CreateClient() {
     const RECT& rc = theApp.m_rcWindowPos[WINDOW_POS_MAIN];
     if (!WindowPositions::IsZero(rc)) {
         std::vector<QRect> screens;
-        for (QScreen* s : QGuiApplication::screens()) screens.push_back(s->availableGeometry());
+        for (QScreen* s : QGuiApplication::screens())
+            screens.push_back(s->availableGeometry());
         setGeometry(WindowPositions::BringOnScreen(WindowPositions::ToQRect(rc), screens));
     }
-    m_pMdiClient = new CMdiClient(&m_bmpBackground, [this] {
-        return BackgroundOrigin(size(), m_bmpBackground.size());
-    }, this);
+    m_pMdiClient = new CMdiClient(
+        &m_bmpBackground, [this] { return BackgroundOrigin(size(), m_bmpBackground.size()); }, this);
     m_pMdiClient->setObjectName(QStringLiteral("MDIClient"));
     setCentralWidget(m_pMdiClient);
 }
@@ -155,9 +159,12 @@ BOOL CMainFrame::OnCreate() {
     OnApplicationLook(theApp.m_nAppLook);
     BuildMenus();
     m_wndMenuBar->setFont(menuFont);
-    if (!BuildToolBar()) return -1;
-    if (!BuildStatusBar()) return -1;
-    if (!BuildPanes()) return -1;
+    if (!BuildToolBar())
+        return -1;
+    if (!BuildStatusBar())
+        return -1;
+    if (!BuildPanes())
+        return -1;
     m_dlgWaitMessage = new CDialogWaitMessage(this);
     m_dwLastRenderTick = GetTickCount();
     WTSRegisterSessionNotification(GetSafeHwnd(), 0);
@@ -187,7 +194,8 @@ void CMainFrame::BuildMenus() {
         std::initializer_list<Item> items;
     };
     const Popup popups[] = {
-        {u"&Control", {{u"Connect", ID_CONTROL_CONNECT}, {u"Disconnect", ID_CONTROL_DISCONNECT}, {u"Exit", ID_APP_EXIT}}},
+        {u"&Control",
+         {{u"Connect", ID_CONTROL_CONNECT}, {u"Disconnect", ID_CONTROL_DISCONNECT}, {u"Exit", ID_APP_EXIT}}},
         {u"&Mode", {{u"Zephyra\u2122", ID_MODE_ZEPHYRA}}},
         {u"&Analyzer",
          {{u"3D Mode", ID_ANALYZER_3D},
@@ -197,7 +205,10 @@ void CMainFrame::BuildMenus() {
           {u"Band Power Mode", ID_ANALYZER_BANDPOWER}}},
         {u"&View", {{u"Spectrum", ID_WINDOW_SPECTRUM}, {u"IQ", ID_WINDOW_IQ}}},
         {u"&Setting",
-         {{u"Play", ID_SETTING_PLAY}, {u"Viewer", ID_SETTING_VIEWER}, {u"System", ID_SETTING_SYSTEM}, {u"Graph", ID_SETTING_GRAPH}}},
+         {{u"Play", ID_SETTING_PLAY},
+          {u"Viewer", ID_SETTING_VIEWER},
+          {u"System", ID_SETTING_SYSTEM},
+          {u"Graph", ID_SETTING_GRAPH}}},
         {u"&Help", {{u"&About Zephyra\u2122", ID_APP_ABOUT}}},
     };
     for (const Popup& pop : popups) {
@@ -218,7 +229,7 @@ BOOL CMainFrame::BuildToolBar() {
     m_wndToolBar->setAllowedAreas(Qt::TopToolBarArea);
     m_wndToolBar->setFloatable(false);
     m_wndToolBar->setMovable(true);
-    m_wndToolBar->toggleViewAction()->setEnabled(false);  // no close
+    m_wndToolBar->toggleViewAction()->setEnabled(false); // no close
 
     m_pIPCombo = new CIPComboBox(ID_IP_COMBO, m_wndToolBar);
     m_pIPCombo->setObjectName(QStringLiteral("IPCombo"));
@@ -233,10 +244,22 @@ BOOL CMainFrame::BuildToolBar() {
     // The mode combo follows the enable rule of its command.
     BindCommand(m_wndToolBar->addWidget(m_pModeCombo), ID_SELECT_MODE_COMBO);
 
-    const UINT buttons[] = {0, ID_ANALYZER_3D, ID_ANALYZER_2D, ID_ANALYZER_ZOOM, ID_ANALYZER_MARKER, ID_ANALYZER_BANDPOWER,
-                            ID_SPECTRUM_UNDO, 0, ID_WINDOW_SPECTRUM, ID_WINDOW_IQ, ID_WINDOW_TILE_HORZ_MAIN, 0, ID_AUTO_RANGE};
-    const char* tips[] = {"", "3D Mode", "2D Mode", "Zoom Mode", "Marker Mode", "Band Power Mode", "Undo", "",
-                          "Spectrum", "IQ", "Tile Horizontally", "", "Auto Range"};
+    const UINT buttons[] = {0,
+                            ID_ANALYZER_3D,
+                            ID_ANALYZER_2D,
+                            ID_ANALYZER_ZOOM,
+                            ID_ANALYZER_MARKER,
+                            ID_ANALYZER_BANDPOWER,
+                            ID_SPECTRUM_UNDO,
+                            0,
+                            ID_WINDOW_SPECTRUM,
+                            ID_WINDOW_IQ,
+                            ID_WINDOW_TILE_HORZ_MAIN,
+                            0,
+                            ID_AUTO_RANGE};
+    const char* tips[] = {
+        "",         "3D Mode", "2D Mode",           "Zoom Mode", "Marker Mode", "Band Power Mode", "Undo", "",
+        "Spectrum", "IQ",      "Tile Horizontally", "",          "Auto Range"};
     for (size_t i = 0; i < std::size(buttons); ++i) {
         if (buttons[i] == 0) {
             m_wndToolBar->addSeparator();
@@ -281,7 +304,7 @@ BOOL CMainFrame::BuildPanes() {
     m_wndZephyraPane = new QDockWidget(QStringLiteral("ZephyraPaneDlg"), this);
     m_wndZephyraPane->setObjectName(QStringLiteral("ZephyraPaneDlg"));
     m_wndZephyraPane->setFeatures(QDockWidget::NoDockWidgetFeatures);
-    m_wndZephyraPane->setTitleBarWidget(new QWidget(m_wndZephyraPane));  // no gripper
+    m_wndZephyraPane->setTitleBarWidget(new QWidget(m_wndZephyraPane)); // no gripper
     auto* front = new QWidget(m_wndZephyraPane);
     front->setObjectName(QString::number(IDD_ZEPHYRA_PANE));
     front->setMinimumSize(200, 100);
@@ -314,7 +337,8 @@ void CMainFrame::GetStatusText(int nCode, QString& strText) {
 }
 
 void CMainFrame::SetStatusPane(int nPane, UINT nValue) {
-    if (nPane < 0 || nPane >= StatusText::kPaneCount) return;
+    if (nPane < 0 || nPane >= StatusText::kPaneCount)
+        return;
     if (nPane == 0) {
         QString text;
         GetStatusText(int(nValue), text);
@@ -379,8 +403,10 @@ void CMainFrame::OnWindowTileHorz() {
     const QList<QMdiSubWindow*> subs = m_pMdiClient->subWindowList();
     QList<QMdiSubWindow*> shown;
     for (QMdiSubWindow* s : subs)
-        if (s->isVisible() && !s->isMinimized()) shown << s;
-    if (shown.isEmpty()) return;
+        if (s->isVisible() && !s->isMinimized())
+            shown << s;
+    if (shown.isEmpty())
+        return;
     const QRect area = m_pMdiClient->viewport()->rect();
     const int h = area.height() / int(shown.size());
     for (int i = 0; i < shown.size(); ++i) {
@@ -426,19 +452,22 @@ LRESULT CMainFrame::OnTransferRate(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CMainFrame::OnTransferProgress(WPARAM, LPARAM) {
-    if (!theApp.m_pDeviceData) return 0;
+    if (!theApp.m_pDeviceData)
+        return 0;
     const DeviceDataStore& d = *theApp.m_pDeviceData;
     SetStatusPane(6, UINT(StatusText::TransferPercent(d.m_nTransferDone, d.m_nTransferTotal)));
     return 0;
 }
 
 LRESULT CMainFrame::OnWaitShow(WPARAM, LPARAM) {
-    if (m_dlgWaitMessage && !m_dlgWaitMessage->isVisible()) m_dlgWaitMessage->DoModal();
+    if (m_dlgWaitMessage && !m_dlgWaitMessage->isVisible())
+        m_dlgWaitMessage->DoModal();
     return 0;
 }
 
 LRESULT CMainFrame::OnWaitClose(WPARAM, LPARAM) {
-    if (m_dlgWaitMessage && m_dlgWaitMessage->isVisible()) m_dlgWaitMessage->SendMessage(WM_CLOSE, 0, 0);
+    if (m_dlgWaitMessage && m_dlgWaitMessage->isVisible())
+        m_dlgWaitMessage->SendMessage(WM_CLOSE, 0, 0);
     return 0;
 }
 
@@ -458,28 +487,60 @@ LRESULT CMainFrame::OnCloseMessage(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CMainFrame::OnPlayEvent(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnMeasureData(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnIgnored(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnSpectrumSetup(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnGraphAxesUpdate(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnSampleClockChanged(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPlayFileChanged(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPowerUnitChanged(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPlayListClear(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPowerRangeUpdate(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnGraphKey(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPlayPrev(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPlayNext(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPlayBarNext(WPARAM, LPARAM) { return 0; }
-LRESULT CMainFrame::OnPlayBarPlay(WPARAM, LPARAM) { return 0; }
+LRESULT CMainFrame::OnPlayEvent(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnMeasureData(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnIgnored(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnSpectrumSetup(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnGraphAxesUpdate(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnSampleClockChanged(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPlayFileChanged(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPowerUnitChanged(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPlayListClear(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPowerRangeUpdate(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnGraphKey(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPlayPrev(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPlayNext(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPlayBarNext(WPARAM, LPARAM) {
+    return 0;
+}
+LRESULT CMainFrame::OnPlayBarPlay(WPARAM, LPARAM) {
+    return 0;
+}
 
 void CMainFrame::OnClose() {
-    if (m_bClosed) return;
+    if (m_bClosed)
+        return;
     m_bClosed = true;
     WTSUnRegisterSessionNotification(GetSafeHwnd());
     OnDisconnect();
-    if (m_dlgWaitMessage && m_dlgWaitMessage->isVisible()) m_dlgWaitMessage->done(QDialog::Rejected);
+    if (m_dlgWaitMessage && m_dlgWaitMessage->isVisible())
+        m_dlgWaitMessage->done(QDialog::Rejected);
     delete m_pSettingDlg;
     m_pSettingDlg = nullptr;
     delete m_pPlayFolderList;
@@ -495,6 +556,7 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
 void CMainFrame::StoreWindowRect() {
     // A maximised or minimised window keeps its normal rectangle for the next run.
     QRect r = (isMaximized() || isMinimized() || isFullScreen()) ? normalGeometry() : geometry();
-    if (!r.isValid()) r = geometry();
+    if (!r.isValid())
+        r = geometry();
     theApp.m_rcWindowPos[WINDOW_POS_MAIN] = WindowPositions::FromQRect(r);
 }

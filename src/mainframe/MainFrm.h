@@ -56,8 +56,8 @@ public:
     QMenuBar* m_wndMenuBar = nullptr;
     CToolBarMain* m_wndToolBar = nullptr;
     QStatusBar* m_wndStatusBar = nullptr;
-    QDockWidget* m_wndPlayBarPane = nullptr;   // bottom: the play bar
-    QDockWidget* m_wndZephyraPane = nullptr;   // right: the front panel
+    QDockWidget* m_wndPlayBarPane = nullptr; // bottom: the play bar
+    QDockWidget* m_wndZephyraPane = nullptr; // right: the front panel
     CDialogWaitMessage* m_dlgWaitMessage = nullptr;
     DWORD m_dwLastRenderTick = 0;
     QImage m_bmpBackground;

@@ -13,24 +13,25 @@
 namespace {
 constexpr int kZephyraMode = 7;
 
-DeviceState& DS() { return g_Marlix.DeviceState; }
+DeviceState& DS() {
+    return g_Marlix.DeviceState;
+}
 
-int ConnectState() { return DS().m_nConnectState; }
+int ConnectState() {
+    return DS().m_nConnectState;
+}
 
-void QueueInt(MX_CMD_ID_e cmd, std::int32_t value, HWND hReply)
-{
+void QueueInt(MX_CMD_ID_e cmd, std::int32_t value, HWND hReply) {
     theApp.AddCmd(cmd, MX_RW_DEFAULT, sizeof value, &value, hReply);
 }
 
-void EnablePane(QDockWidget* pane, bool on)
-{
+void EnablePane(QDockWidget* pane, bool on) {
     if (pane && pane->widget())
         pane->widget()->setEnabled(on);
 }
-}  // namespace
+} // namespace
 
-void CMainFrame::OnConnect()
-{
+void CMainFrame::OnConnect() {
     // The search marks the state 1 while it runs; that is no link, so unless a
     // connection was started meanwhile the state goes back to what it was.
     const int stateBefore = ConnectState();
@@ -53,8 +54,7 @@ void CMainFrame::OnConnect()
     ScheduleCommandUIUpdate();
 }
 
-void CMainFrame::OnConnectIP()
-{
+void CMainFrame::OnConnectIP() {
     CIPComboBox* pCombo = GetIPCombo();
     if (!pCombo)
         return;
@@ -69,8 +69,7 @@ void CMainFrame::OnConnectIP()
     AddIPToHistory(pCombo, address);
 }
 
-BOOL CMainFrame::AddIPToHistory(CIPComboBox* pCombo, const QString& strAddress)
-{
+BOOL CMainFrame::AddIPToHistory(CIPComboBox* pCombo, const QString& strAddress) {
     if (strAddress.isEmpty())
         return FALSE;
     // A text that is no address is refused here, before it can take a history
@@ -90,14 +89,13 @@ BOOL CMainFrame::AddIPToHistory(CIPComboBox* pCombo, const QString& strAddress)
         if (edit.removedIndex >= 0 && edit.removedIndex < pCombo->count())
             pCombo->removeItem(edit.removedIndex);
         pCombo->insertItem(0, strAddress);
-        pCombo->setEditText(editText);  // the list changes, the typed text stays
+        pCombo->setEditText(editText); // the list changes, the typed text stays
     }
     ConnectDevice(strAddress);
     return TRUE;
 }
 
-void CMainFrame::MoveIPToTop(CIPComboBox* pCombo, const QString& strAddress)
-{
+void CMainFrame::MoveIPToTop(CIPComboBox* pCombo, const QString& strAddress) {
     const ConnectLogic::HistoryEdit edit = ConnectLogic::AddToHistory(m_lstIPHistory, strAddress);
     if (!pCombo || edit.kind != ConnectLogic::HistoryEdit::Moved)
         return;
@@ -107,8 +105,7 @@ void CMainFrame::MoveIPToTop(CIPComboBox* pCombo, const QString& strAddress)
     pCombo->setCurrentIndex(0);
 }
 
-void CMainFrame::ConnectDevice(const QString& strAddress)
-{
+void CMainFrame::ConnectDevice(const QString& strAddress) {
     // The steps of the road; the sequence runs them around its 500 ms pause.
     CConnectSequence::Hooks hooks;
     hooks.disconnect = [this] { OnDisconnect(); };
@@ -126,8 +123,7 @@ void CMainFrame::ConnectDevice(const QString& strAddress)
     ScheduleCommandUIUpdate();
 }
 
-void CMainFrame::OnDisconnect()
-{
+void CMainFrame::OnDisconnect() {
     // Also drops a start still in its pause, and outdates the steps that wait
     // behind "Connected!".
     m_connectSequence.Cancel();
@@ -144,19 +140,16 @@ void CMainFrame::OnDisconnect()
 
 // The 500 ms pause of a start counts as connecting: Disconnect can end it,
 // Connect waits.
-void CMainFrame::OnUpdateConnect(CCmdUI* pCmdUI)
-{
+void CMainFrame::OnUpdateConnect(CCmdUI* pCmdUI) {
     pCmdUI->Enable(ConnectState() == 0 && !m_connectSequence.IsPausing());
 }
 
-void CMainFrame::OnUpdateDisconnect(CCmdUI* pCmdUI)
-{
+void CMainFrame::OnUpdateDisconnect(CCmdUI* pCmdUI) {
     const int s = ConnectState();
     pCmdUI->Enable(s == 1 || s == 2 || s == 4 || m_connectSequence.IsPausing());
 }
 
-void CMainFrame::OnUpdateModeZephyra(CCmdUI* pCmdUI)
-{
+void CMainFrame::OnUpdateModeZephyra(CCmdUI* pCmdUI) {
     if (ConnectState() == 2) {
         pCmdUI->Enable(TRUE);
         pCmdUI->SetCheck(DS().m_nSystemMode == kZephyraMode ? 1 : 0);
@@ -165,8 +158,7 @@ void CMainFrame::OnUpdateModeZephyra(CCmdUI* pCmdUI)
     }
 }
 
-LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM)
-{
+LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM) {
     switch (wParam) {
     case 2: {
         // Only a link being made can come up; a late answer to a link that was
@@ -196,7 +188,7 @@ LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM)
         return 0;
     case 4:
         if (ConnectState() == 0)
-            return 0;  // no link to lose: a late report of one already ended
+            return 0; // no link to lose: a late report of one already ended
         DS().m_nConnectState = 4;
         PostMessage(WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
         ScheduleCommandUIUpdate();
@@ -207,8 +199,7 @@ LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM)
     }
 }
 
-LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM)
-{
+LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
     if (ConnectState() != 2)
         return 0;
     // Seam: the Spectrum view takes a copy of the DeviceSettings record here once it exists.
@@ -219,16 +210,14 @@ LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CMainFrame::OnAfterDisconnect(WPARAM, LPARAM)
-{
+LRESULT CMainFrame::OnAfterDisconnect(WPARAM, LPARAM) {
     // Seam: the play bar's full reset and the file browser's clearing go here once they exist.
     EnablePane(m_wndPlayBarPane, false);
     EnablePane(m_wndZephyraPane, false);
     return 0;
 }
 
-void CMainFrame::EnterSystemMode(int nMode)
-{
+void CMainFrame::EnterSystemMode(int nMode) {
     DeviceState& ds = DS();
     g_Marlix.Mx2InitMinMaxValueForSystemMode(nMode, nullptr);
     // Seam: the play-bar pane and the front-panel pane reload from the device state here.
@@ -256,13 +245,13 @@ void CMainFrame::EnterSystemMode(int nMode)
 
     g_Marlix.SetAverageType(static_cast<_MxAverageType_e>(ds.m_nAverageType), ds.m_nAverageCount);
     RefreshSettingPages();
-    // Seam: the spectrum graph is set up for m_nZephyraFreqHz / m_nSpectrumPoints and the graphs cleared here.
+    // Seam: the spectrum graph is set up for m_nZephyraFreqHz / m_nSpectrumPoints and the graphs cleared
+    // here.
     g_Marlix.MxExtensionFullBandSpectrumFree();
     ScheduleCommandUIUpdate();
 }
 
-void CMainFrame::SendDeviceSettings()
-{
+void CMainFrame::SendDeviceSettings() {
     const DeviceState& ds = DS();
     QueueInt(MX_CMD_REF_10MHZ, ds.m_nRef10MHz, GetSafeHwnd());
     QueueInt(MX_CMD_TRIGGER, ds.m_nTrigger, GetSafeHwnd());

@@ -1,7 +1,7 @@
 #include "mainframe/MdiClient.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 CMdiClient::CMdiClient(const QImage* background, std::function<QPoint()> origin, QWidget* parent)
     : QMdiArea(parent), m_pBackground(background), m_fnOrigin(std::move(origin)) {

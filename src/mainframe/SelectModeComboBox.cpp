@@ -12,7 +12,8 @@ CSelectModeComboBox::CSelectModeComboBox(UINT nID, QWidget* parent) : QComboBox(
 
 void CSelectModeComboBox::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) {
-        if (QWidget* top = window()) top->setFocus();
+        if (QWidget* top = window())
+            top->setFocus();
     } else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         ::PostMessage(HandleFromWidget(window()), WM_COMMAND, m_nID, 0);
     }

@@ -140,7 +140,7 @@ constexpr CodeEntry kCodes[] = {
     {0xF000, "Tx Buffer First Full"},
 };
 
-}  // namespace
+} // namespace
 
 QString CodeText(std::int32_t code) {
     const auto* end = std::end(kCodes);
@@ -153,37 +153,54 @@ QString CodeText(std::int32_t code) {
 
 QString InitialPaneText(int pane) {
     switch (pane) {
-    case 1: return QStringLiteral("Disconnected");
-    case 2: return QStringLiteral("Trigger Off");
-    case 3: return QStringLiteral("Ref Int");
-    case 4: return QStringLiteral("AGC Off");
-    case 5: return QStringLiteral("D:\\");
-    case 7: return QStringLiteral("0 KB/s");
-    default: return QString();
+    case 1:
+        return QStringLiteral("Disconnected");
+    case 2:
+        return QStringLiteral("Trigger Off");
+    case 3:
+        return QStringLiteral("Ref Int");
+    case 4:
+        return QStringLiteral("AGC Off");
+    case 5:
+        return QStringLiteral("D:\\");
+    case 7:
+        return QStringLiteral("0 KB/s");
+    default:
+        return QString();
     }
 }
 
 std::optional<QString> PaneText(int pane, std::uint32_t value) {
     switch (pane) {
     case 1:
-        if (value == 0) return QStringLiteral("Disconnected");
-        if (value == 1) return QStringLiteral("Connecting");
-        if (value == 2) return QStringLiteral("Connected");
+        if (value == 0)
+            return QStringLiteral("Disconnected");
+        if (value == 1)
+            return QStringLiteral("Connecting");
+        if (value == 2)
+            return QStringLiteral("Connected");
         return std::nullopt;
     case 2:
-        if (value == 1) return QStringLiteral("Trigger On");
-        if (value == 0) return QStringLiteral("Trigger Off");
+        if (value == 1)
+            return QStringLiteral("Trigger On");
+        if (value == 0)
+            return QStringLiteral("Trigger Off");
         return std::nullopt;
     case 3:
-        if (value == 0) return QStringLiteral("Ref Int");
-        if (value == 1) return QStringLiteral("Ref Ext");
+        if (value == 0)
+            return QStringLiteral("Ref Int");
+        if (value == 1)
+            return QStringLiteral("Ref Ext");
         return std::nullopt;
     case 4:
-        if (value == 0) return QStringLiteral("AGC Off");
-        if (value == 1) return QStringLiteral("AGC On");
+        if (value == 0)
+            return QStringLiteral("AGC Off");
+        if (value == 1)
+            return QStringLiteral("AGC On");
         return std::nullopt;
     case 5:
-        if (value <= 24) return QStringLiteral("%1:\\").arg(QChar(char16_t(u'A' + value)));
+        if (value <= 24)
+            return QStringLiteral("%1:\\").arg(QChar(char16_t(u'A' + value)));
         return QStringLiteral(" ");
     case 7:
         return QStringLiteral("%1 KB/s").arg(value / 1000u);
@@ -199,4 +216,4 @@ int TransferPercent(std::uint32_t done, std::uint32_t total) {
     return int(std::min<std::uint64_t>(pct, 100u));
 }
 
-}  // namespace StatusText
+} // namespace StatusText

@@ -25,4 +25,4 @@ std::optional<QString> PaneText(int pane, std::uint32_t value);
 // in 64 bits: done * 100 would overflow 32 bits for transfers above 42 MB.
 int TransferPercent(std::uint32_t done, std::uint32_t total);
 
-}  // namespace StatusText
+} // namespace StatusText

@@ -32,7 +32,7 @@ struct QueuedCmd {
     std::uint16_t selector = 0;
     std::vector<std::uint8_t> payload;
     HWND hReply = nullptr;
-    std::uint32_t target = 0;  // MX_CMD_CONNECT: the instrument to connect to (network order)
+    std::uint32_t target = 0; // MX_CMD_CONNECT: the instrument to connect to (network order)
 };
 
 struct CMarlixMFC::Impl {
@@ -51,11 +51,11 @@ struct CMarlixMFC::Impl {
     int excludeCnt = 0;
     bool haveLimits = false;
     mxp::Limits limits;
-    std::uint32_t lastConnectTarget = 0;  // the instrument of the current or last link
+    std::uint32_t lastConnectTarget = 0; // the instrument of the current or last link
     int txFd = -1;
     std::uint32_t txSeq = 0x40000000u;
     unsigned linkTimeoutOverride = 0;
-    std::uint64_t generation = 1;  // bumped when the link thread is closed
+    std::uint64_t generation = 1; // bumped when the link thread is closed
 
     // Measurement deliveries in flight (bounded).
     std::shared_ptr<std::atomic<int>> measureInFlight = std::make_shared<std::atomic<int>>(0);

@@ -21,12 +21,14 @@ namespace {
 
 std::uint64_t NowMs() {
     using namespace std::chrono;
-    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 int MakeUdpSocket(bool broadcast) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+    if (fd < 0)
+        return -1;
     if (broadcast) {
         int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
@@ -43,7 +45,8 @@ int MakeUdpSocket(bool broadcast) {
 }
 
 void Wake(int efd) {
-    if (efd < 0) return;
+    if (efd < 0)
+        return;
     const std::uint64_t one = 1;
     [[maybe_unused]] ssize_t r = ::write(efd, &one, sizeof one);
 }
@@ -53,8 +56,8 @@ void Drain(int efd) {
     [[maybe_unused]] ssize_t r = ::read(efd, &v, sizeof v);
 }
 
-bool SendAll(int fd, const std::vector<std::vector<std::uint8_t>>& dgrams, std::uint32_t addr, std::uint16_t port,
-             MxCounters& c) {
+bool SendAll(int fd, const std::vector<std::vector<std::uint8_t>>& dgrams, std::uint32_t addr,
+             std::uint16_t port, MxCounters& c) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = addr;
@@ -71,23 +74,33 @@ bool SendAll(int fd, const std::vector<std::vector<std::uint8_t>>& dgrams, std::
 
 void CountDecodeError(mxp::DecodeError e, MxCounters& c) {
     switch (e) {
-    case mxp::DecodeError::Truncated: c.dropTruncated++; break;
-    case mxp::DecodeError::Oversized: c.dropOversized++; break;
+    case mxp::DecodeError::Truncated:
+        c.dropTruncated++;
+        break;
+    case mxp::DecodeError::Oversized:
+        c.dropOversized++;
+        break;
     case mxp::DecodeError::BadMagic:
     case mxp::DecodeError::BadVersion:
-    case mxp::DecodeError::BadFlags: c.dropBadMagic++; break;
-    case mxp::DecodeError::BadFragment: c.dropReassembly++; break;
-    case mxp::DecodeError::None: break;
+    case mxp::DecodeError::BadFlags:
+        c.dropBadMagic++;
+        break;
+    case mxp::DecodeError::BadFragment:
+        c.dropReassembly++;
+        break;
+    case mxp::DecodeError::None:
+        break;
     }
 }
 
 std::u16string ProfileSectionFor(const DeviceInfoRecord& r, std::uint32_t addr) {
-    std::string serial(r.m_szSerial);  // terminated: checked by the decoder
-    if (serial.empty()) serial = mxp::Dotted(addr);
+    std::string serial(r.m_szSerial); // terminated: checked by the decoder
+    if (serial.empty())
+        serial = mxp::Dotted(addr);
     return mxp::FromUtf8("Marlix_" + serial);
 }
 
-}  // namespace
+} // namespace
 
 void CMarlixMFC::Impl::Post(MxDelivery&& d) {
     IMessagePostSink* s = sink.load(std::memory_order_acquire);
@@ -95,7 +108,8 @@ void CMarlixMFC::Impl::Post(MxDelivery&& d) {
         s->Post(std::move(d));
         return;
     }
-    if (d.release) d.release();
+    if (d.release)
+        d.release();
 }
 
 // ---------------------------------------------------------------- construction
@@ -105,17 +119,23 @@ CMarlixMFC::CMarlixMFC() : m_pImpl(std::make_unique<Impl>(this)) {}
 CMarlixMFC::~CMarlixMFC() {
     CloseBroadCastRxThread();
     CloseConnectedUDPThread();
-    if (m_pImpl->txFd >= 0) ::close(m_pImpl->txFd);
+    if (m_pImpl->txFd >= 0)
+        ::close(m_pImpl->txFd);
 }
 
-void CMarlixMFC::SetPostSink(IMessagePostSink* sink) { m_pImpl->sink.store(sink, std::memory_order_release); }
+void CMarlixMFC::SetPostSink(IMessagePostSink* sink) {
+    m_pImpl->sink.store(sink, std::memory_order_release);
+}
 
 // ---------------------------------------------------------------- commands
 
-int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply) {
+int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload,
+                         HWND hReply) {
     Impl& m = *m_pImpl;
-    if ((size > 0 && payload == nullptr) || size > mxp::kMaxMessage) return 0;
-    if (!m.linkThread.joinable()) return 0;
+    if ((size > 0 && payload == nullptr) || size > mxp::kMaxMessage)
+        return 0;
+    if (!m.linkThread.joinable())
+        return 0;
     QueuedCmd c;
     c.id = cmd;
     c.selector = rw;
@@ -127,11 +147,13 @@ int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, cons
     if (cmd == MX_CMD_CONNECT) {
         c.target = DeviceState.m_nDeviceIP;
         const mxp::LinkConfig cfg = mxp::ReadLinkConfig();
-        if (mxp::MaySendTo(cfg, c.target, false)) m.lastConnectTarget = c.target;
+        if (mxp::MaySendTo(cfg, c.target, false))
+            m.lastConnectTarget = c.target;
     }
     {
         std::lock_guard<std::mutex> lock(m.queueMutex);
-        if (m.queue.size() >= 4096) return 0;
+        if (m.queue.size() >= 4096)
+            return 0;
         m.queue.push_back(std::move(c));
     }
     Wake(m.linkWake);
@@ -140,21 +162,26 @@ int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, cons
 
 BOOL CMarlixMFC::CreateUDP_TxSocket() {
     Impl& m = *m_pImpl;
-    if (m.txFd < 0) m.txFd = MakeUdpSocket(false);
+    if (m.txFd < 0)
+        m.txFd = MakeUdpSocket(false);
     return m.txFd >= 0 ? TRUE : FALSE;
 }
 
 int CMarlixMFC::SendCmdData(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload) {
     Impl& m = *m_pImpl;
-    if ((size > 0 && payload == nullptr) || size > mxp::kMaxMessage) return 0;
-    if (m.lastConnectTarget == 0) return 0;
+    if ((size > 0 && payload == nullptr) || size > mxp::kMaxMessage)
+        return 0;
+    if (m.lastConnectTarget == 0)
+        return 0;
     const mxp::LinkConfig cfg = mxp::ReadLinkConfig();
     if (!mxp::MaySendTo(cfg, m.lastConnectTarget, false)) {
         m.counters.refusedTargets++;
         return 0;
     }
-    if (!CreateUDP_TxSocket()) return 0;
-    const auto dgrams = mxp::EncodeMessage(0, cmd, rw, m.txSeq++, 0, static_cast<const std::uint8_t*>(payload), size);
+    if (!CreateUDP_TxSocket())
+        return 0;
+    const auto dgrams =
+        mxp::EncodeMessage(0, cmd, rw, m.txSeq++, 0, static_cast<const std::uint8_t*>(payload), size);
     return SendAll(m.txFd, dgrams, m.lastConnectTarget, cfg.port, m.counters) ? 1 : 0;
 }
 
@@ -162,10 +189,12 @@ int CMarlixMFC::SendCmdData(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, c
 
 BOOL CMarlixMFC::BeginBroadCastRxThread() {
     Impl& m = *m_pImpl;
-    if (m.discoveryThread.joinable()) return TRUE;
+    if (m.discoveryThread.joinable())
+        return TRUE;
     const mxp::LinkConfig cfg = mxp::ReadLinkConfig();
     m.discoveryFd = MakeUdpSocket(!cfg.loopbackOnly);
-    if (m.discoveryFd < 0) return FALSE;
+    if (m.discoveryFd < 0)
+        return FALSE;
     m.discoveryWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     m.discoveryStop = false;
     const HWND notify = m_hNotifyWnd;
@@ -176,7 +205,8 @@ BOOL CMarlixMFC::BeginBroadCastRxThread() {
 
 void CMarlixMFC::CloseBroadCastRxThread() {
     Impl& m = *m_pImpl;
-    if (!m.discoveryThread.joinable()) return;
+    if (!m.discoveryThread.joinable())
+        return;
     m.discoveryStop = true;
     Wake(m.discoveryWake);
     m.discoveryThread.join();
@@ -187,16 +217,21 @@ void CMarlixMFC::CloseBroadCastRxThread() {
     m.discoveryReply = nullptr;
 }
 
-int CMarlixMFC::MxSendtoBroadCast(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply) {
+int CMarlixMFC::MxSendtoBroadCast(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload,
+                                  HWND hReply) {
     Impl& m = *m_pImpl;
-    if ((size > 0 && payload == nullptr) || size > mxp::kMaxPayload) return 0;
+    if ((size > 0 && payload == nullptr) || size > mxp::kMaxPayload)
+        return 0;
     const mxp::LinkConfig cfg = mxp::ReadLinkConfig();
     if (cfg.loopbackOnly && !cfg.targetsOverridden) {
         m.counters.refusedTargets++;
-        std::fprintf(stderr, "MarlixMFC: discovery refused: MARLIX_LOOPBACK_ONLY=1 without MARLIX_DISCOVERY_TARGETS\n");
+        std::fprintf(
+            stderr,
+            "MarlixMFC: discovery refused: MARLIX_LOOPBACK_ONLY=1 without MARLIX_DISCOVERY_TARGETS\n");
         return 0;
     }
-    if (m.discoveryFd < 0) return 0;
+    if (m.discoveryFd < 0)
+        return 0;
     m.discoveryReply = hReply;
     const auto dgrams =
         mxp::EncodeMessage(0, cmd, rw, m.discoverySeq++, 0, static_cast<const std::uint8_t*>(payload), size);
@@ -206,7 +241,8 @@ int CMarlixMFC::MxSendtoBroadCast(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int s
             m.counters.refusedTargets++;
             continue;
         }
-        if (SendAll(m.discoveryFd, dgrams, t, cfg.port, m.counters)) ++sent;
+        if (SendAll(m.discoveryFd, dgrams, t, cfg.port, m.counters))
+            ++sent;
     }
     return sent > 0 ? 1 : 0;
 }
@@ -215,13 +251,17 @@ void CMarlixMFC::Impl::DiscoveryLoop(mxp::LinkConfig cfg) {
     std::vector<std::uint8_t> buf(65536);
     while (!discoveryStop.load()) {
         pollfd fds[2] = {{discoveryFd, POLLIN, 0}, {discoveryWake, POLLIN, 0}};
-        if (::poll(fds, 2, 200) < 0) continue;
-        if (fds[1].revents & POLLIN) Drain(discoveryWake);
+        if (::poll(fds, 2, 200) < 0)
+            continue;
+        if (fds[1].revents & POLLIN)
+            Drain(discoveryWake);
         for (;;) {
             sockaddr_in from{};
             socklen_t len = sizeof from;
-            const ssize_t n = ::recvfrom(discoveryFd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
-            if (n < 0) break;
+            const ssize_t n =
+                ::recvfrom(discoveryFd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+            if (n < 0)
+                break;
             counters.rxDatagrams++;
             if (from.sin_family != AF_INET || (cfg.loopbackOnly && !mxp::IsLoopback(from.sin_addr.s_addr))) {
                 counters.dropForeign++;
@@ -266,15 +306,20 @@ void CMarlixMFC::Impl::DiscoveryLoop(mxp::LinkConfig cfg) {
 
 // ---------------------------------------------------------------- connected link
 
-void CMarlixMFC::SetLinkTimeoutMs(unsigned int ms) { m_pImpl->linkTimeoutOverride = ms; }
+void CMarlixMFC::SetLinkTimeoutMs(unsigned int ms) {
+    m_pImpl->linkTimeoutOverride = ms;
+}
 
 BOOL CMarlixMFC::BeginConnectedUDPThread() {
     Impl& m = *m_pImpl;
-    if (m.linkThread.joinable()) return TRUE;
+    if (m.linkThread.joinable())
+        return TRUE;
     mxp::LinkConfig cfg = mxp::ReadLinkConfig();
-    if (m.linkTimeoutOverride) cfg.linkTimeoutMs = m.linkTimeoutOverride;
+    if (m.linkTimeoutOverride)
+        cfg.linkTimeoutMs = m.linkTimeoutOverride;
     m.linkWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m.linkWake < 0) return FALSE;
+    if (m.linkWake < 0)
+        return FALSE;
     m.linkStop = false;
     {
         std::lock_guard<std::mutex> lock(m.queueMutex);
@@ -288,7 +333,8 @@ BOOL CMarlixMFC::BeginConnectedUDPThread() {
 
 void CMarlixMFC::CloseConnectedUDPThread() {
     Impl& m = *m_pImpl;
-    if (!m.linkThread.joinable()) return;
+    if (!m.linkThread.joinable())
+        return;
     m.linkStop = true;
     Wake(m.linkWake);
     m.linkThread.join();
@@ -313,26 +359,28 @@ struct MeasureBlock {
     std::vector<double> spectrum;
 };
 
-}  // namespace
+} // namespace
 
 void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t gen) {
     (void)gen;
     const int fd = MakeUdpSocket(false);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     enum class St { Idle, Connecting, Connected, Lost } st = St::Idle;
     std::uint32_t peerAddr = 0;
     std::uint32_t seq = 1;
     std::vector<ReplyEntry> table(1024);
     HWND connectReply = notify;
     mxp::Reassembler reasm;
-    std::uint32_t axesPoints = 0;  // points per block the program's graphs were last set up for
+    std::uint32_t axesPoints = 0; // points per block the program's graphs were last set up for
     std::uint64_t lastRx = 0, lastKeepAlive = 0;
     std::vector<std::uint8_t> buf(65536);
     CMarlixMFC* const g = owner;
 
     auto send = [&](std::uint16_t id, std::uint16_t sel, const std::vector<std::uint8_t>& payload, HWND h) {
         const std::uint32_t s = seq++;
-        if (seq == 0) seq = 1;
+        if (seq == 0)
+            seq = 1;
         table[s % table.size()] = ReplyEntry{s, id, h};
         const auto dgrams = mxp::EncodeMessage(0, id, sel, s, 0, payload.data(), payload.size());
         SendAll(fd, dgrams, peerAddr, cfg.port, counters);
@@ -340,7 +388,8 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
     auto replyWindow = [&](std::uint32_t ref) -> HWND {
         if (ref != 0) {
             const ReplyEntry& e = table[ref % table.size()];
-            if (e.seq == ref && e.hwnd != nullptr) return e.hwnd;
+            if (e.seq == ref && e.hwnd != nullptr)
+                return e.hwnd;
         }
         return notify;
     };
@@ -366,15 +415,18 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
             mxp::Reader rd(p, n);
             std::int32_t state;
             DeviceInfoRecord rec;
-            if (n != 4 + mxp::kDeviceInfoSize || !rd.I32(state) || !mxp::GetDeviceInfo(rd, rec)) return false;
-            if (st != St::Connecting && st != St::Connected) return true;  // not asked for: ignored
+            if (n != 4 + mxp::kDeviceInfoSize || !rd.I32(state) || !mxp::GetDeviceInfo(rd, rec))
+                return false;
+            if (st != St::Connecting && st != St::Connected)
+                return true; // not asked for: ignored
             if (state == 2) {
                 st = St::Connected;
                 lastKeepAlive = NowMs();
                 const std::u16string section = ProfileSectionFor(rec, peerAddr);
                 const std::int32_t catalog = rec.m_nProductCatalog;
                 const std::uint32_t points = rec.m_nSpectrumPoints;
-                if (points >= 1 && points <= MX_MAX_POINTS) axesPoints = points;
+                if (points >= 1 && points <= MX_MAX_POINTS)
+                    axesPoints = points;
                 post(connectReply, WM_CONNECT_STATE, 2, 0, [g, section, catalog, points] {
                     g->DeviceState.m_strProfileSection = section;
                     g->DeviceState.m_nProductCatalog = catalog;
@@ -383,22 +435,27 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
                 });
             } else {
                 st = St::Idle;
-                post(connectReply, WM_CONNECT_STATE, static_cast<WPARAM>(static_cast<std::uint32_t>(state)), 0, {});
+                post(connectReply, WM_CONNECT_STATE, static_cast<WPARAM>(static_cast<std::uint32_t>(state)),
+                     0, {});
             }
             return true;
         }
         case mxp::EV_STATUS:
-            if (!mxp::DecodeU32s(p, n, v, 1)) return false;
+            if (!mxp::DecodeU32s(p, n, v, 1))
+                return false;
             post(replyWindow(h.ref), WM_STATUS_MESSAGE, static_cast<WPARAM>(v[0]), 0, {});
             return true;
         case mxp::EV_WAIT:
-            if (!mxp::DecodeU32s(p, n, v, 1) || v[0] > 1) return false;
+            if (!mxp::DecodeU32s(p, n, v, 1) || v[0] > 1)
+                return false;
             post(notify, v[0] == 0 ? WM_WAIT_SHOW : WM_WAIT_DONE, 0, 0, {});
             return true;
         case mxp::EV_LIMITS: {
             mxp::Limits l;
-            if (!mxp::DecodeLimits(p, n, l)) return false;
-            if (l.spectrumPoints >= 1 && l.spectrumPoints <= MX_MAX_POINTS) axesPoints = l.spectrumPoints;
+            if (!mxp::DecodeLimits(p, n, l))
+                return false;
+            if (l.spectrumPoints >= 1 && l.spectrumPoints <= MX_MAX_POINTS)
+                axesPoints = l.spectrumPoints;
             Impl* self = this;
             post(notify, WM_GRAPH_AXES_UPDATE, 0, 0, [g, self, l] {
                 self->limits = l;
@@ -409,24 +466,28 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
         }
         case mxp::EV_FOLDER_LIST: {
             auto vec = std::make_shared<std::vector<FolderItemRecord>>();
-            if (!mxp::DecodeFolderList(p, n, *vec)) return false;
+            if (!mxp::DecodeFolderList(p, n, *vec))
+                return false;
             post(replyWindow(h.ref), WM_FOLDER_LIST_READY, 0, 0,
                  [g, vec] { g->DeviceDataStore.m_vecFolders = std::move(*vec); });
             return true;
         }
         case mxp::EV_FILE_LIST: {
             auto vec = std::make_shared<std::vector<FileInfoRecord>>();
-            if (!mxp::DecodeFileList(p, n, *vec)) return false;
+            if (!mxp::DecodeFileList(p, n, *vec))
+                return false;
             post(replyWindow(h.ref), WM_FILE_LIST_READY, 0, 0,
                  [g, vec] { g->DeviceDataStore.m_vecFiles = std::move(*vec); });
             return true;
         }
         case mxp::EV_PLAY_FILE_RESULT:
-            if (!mxp::DecodeU32s(p, n, v, 1)) return false;
+            if (!mxp::DecodeU32s(p, n, v, 1))
+                return false;
             post(replyWindow(h.ref), WM_PLAY_FILE_RESULT, v[0], 0, {});
             return true;
         case mxp::EV_PLAY_POSITION: {
-            if (!mxp::DecodeU32s(p, n, v, 3)) return false;
+            if (!mxp::DecodeU32s(p, n, v, 3))
+                return false;
             const std::uint32_t pos = v[1];
             const auto mode = static_cast<std::int32_t>(v[2]);
             post(replyWindow(h.ref), WM_PLAY_POSITION, v[0], 0, [g, pos, mode] {
@@ -436,33 +497,41 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
             return true;
         }
         case mxp::EV_PLAY_EVENT: {
-            if (!mxp::DecodeU32s(p, n, v, 2)) return false;
+            if (!mxp::DecodeU32s(p, n, v, 2))
+                return false;
             const auto mode = static_cast<std::int32_t>(v[1]);
             post(notify, WM_PLAY_EVENT, v[0], 0, [g, mode] { g->DeviceState.m_nPlayMode = mode; });
             return true;
         }
         case mxp::EV_RENAME_RESULT:
-            if (!mxp::DecodeU32s(p, n, v, 1)) return false;
+            if (!mxp::DecodeU32s(p, n, v, 1))
+                return false;
             post(replyWindow(h.ref), WM_RENAME_RESULT, v[0], 0, {});
             return true;
         case mxp::EV_COPY_PROGRESS:
-            if (!mxp::DecodeU32s(p, n, v, 1) || v[0] > 100) return false;
+            if (!mxp::DecodeU32s(p, n, v, 1) || v[0] > 100)
+                return false;
             post(replyWindow(h.ref), WM_COPY_PROGRESS, v[0], 0, {});
             return true;
         case mxp::EV_DRIVE_FOUND:
-            if (!mxp::DecodeU32s(p, n, v, 1) || v[0] > 25) return false;
+            if (!mxp::DecodeU32s(p, n, v, 1) || v[0] > 25)
+                return false;
             post(replyWindow(h.ref), WM_DRIVE_FOUND, v[0], 0, {});
             return true;
         case mxp::EV_DRIVE_LIST_RESET:
-            if (n != 0) return false;
+            if (n != 0)
+                return false;
             post(replyWindow(h.ref), WM_DRIVE_LIST_RESET, 0, 0, {});
             return true;
         case mxp::EV_CAL_VALUE:
-            if (!mxp::DecodeU32s(p, n, v, 2)) return false;
-            post(replyWindow(h.ref), WM_CAL_VALUE, v[0], static_cast<LPARAM>(static_cast<std::int32_t>(v[1])), {});
+            if (!mxp::DecodeU32s(p, n, v, 2))
+                return false;
+            post(replyWindow(h.ref), WM_CAL_VALUE, v[0], static_cast<LPARAM>(static_cast<std::int32_t>(v[1])),
+                 {});
             return true;
         case mxp::EV_TRANSFER: {
-            if (!mxp::DecodeU32s(p, n, v, 2)) return false;
+            if (!mxp::DecodeU32s(p, n, v, 2))
+                return false;
             const std::uint32_t total = v[0], done = v[1];
             post(notify, WM_TRANSFER_PROGRESS, 0, 0, [g, total, done] {
                 g->DeviceDataStore.m_nTransferTotal = total;
@@ -471,18 +540,21 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
             return true;
         }
         case mxp::EV_TRANSFER_RATE:
-            if (!mxp::DecodeU32s(p, n, v, 1)) return false;
+            if (!mxp::DecodeU32s(p, n, v, 1))
+                return false;
             post(notify, WM_TRANSFER_RATE, v[0], 0, {});
             return true;
         case mxp::EV_PLAY_LIST_CLEAR:
-            if (n != 0) return false;
+            if (n != 0)
+                return false;
             post(notify, WM_PLAY_LIST_CLEAR, 0, 0, {});
             return true;
         case mxp::EV_KEEPALIVE:
             return n == 0;
         case mxp::EV_MEASURE: {
             auto blk = std::make_shared<MeasureBlock>();
-            if (!mxp::DecodeMeasure(p, n, blk->head, blk->iq)) return false;
+            if (!mxp::DecodeMeasure(p, n, blk->head, blk->iq))
+                return false;
             if (measureInFlight->load() >= 3) {
                 counters.dropDeliveries++;
                 return true;
@@ -490,14 +562,16 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
             const int points = static_cast<int>(blk->head.points);
             if (blk->head.kind != 1) {
                 blk->spectrum.resize(static_cast<std::size_t>(points));
-                if (!MxComputeSpectrum(engine, spectralInv.load(), blk->head, blk->iq.data(), blk->spectrum.data()))
+                if (!MxComputeSpectrum(engine, spectralInv.load(), blk->head, blk->iq.data(),
+                                       blk->spectrum.data()))
                     blk->spectrum.clear();
             }
             // A block of another size than the graphs were set up for: axes first.
             if (blk->head.points != axesPoints) {
                 axesPoints = blk->head.points;
                 const auto pts = static_cast<std::int32_t>(axesPoints);
-                post(notify, WM_GRAPH_AXES_UPDATE, 0, 0, [g, pts] { g->DeviceState.m_nSpectrumPoints = pts; });
+                post(notify, WM_GRAPH_AXES_UPDATE, 0, 0,
+                     [g, pts] { g->DeviceState.m_nSpectrumPoints = pts; });
             }
             auto inFlight = measureInFlight;
             inFlight->fetch_add(1);
@@ -559,7 +633,8 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
             const std::uint64_t before = reasm.Dropped();
             const auto r = reasm.Add(d, lastRx, msg);
             counters.dropReassembly += reasm.Dropped() - before;
-            if (r != mxp::Reassembler::Result::Complete) return;
+            if (r != mxp::Reassembler::Result::Complete)
+                return;
             accept(msg.h, msg.payload.data(), msg.payload.size());
             return;
         }
@@ -569,8 +644,10 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
     while (!linkStop.load()) {
         pollfd fds[2] = {{fd, POLLIN, 0}, {linkWake, POLLIN, 0}};
         ::poll(fds, 2, 100);
-        if (fds[1].revents & POLLIN) Drain(linkWake);
-        if (linkStop.load()) break;
+        if (fds[1].revents & POLLIN)
+            Drain(linkWake);
+        if (linkStop.load())
+            break;
 
         std::deque<QueuedCmd> cmds;
         {
@@ -589,15 +666,18 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
                 connectReply = c.hReply != nullptr ? c.hReply : notify;
                 lastRx = NowMs();
             }
-            if (st == St::Idle || st == St::Lost) continue;  // no instrument to send to
+            if (st == St::Idle || st == St::Lost)
+                continue; // no instrument to send to
             send(c.id, c.selector, c.payload, c.hReply);
         }
 
         for (;;) {
             sockaddr_in from{};
             socklen_t len = sizeof from;
-            const ssize_t n = ::recvfrom(fd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
-            if (n < 0) break;
+            const ssize_t n =
+                ::recvfrom(fd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+            if (n < 0)
+                break;
             handleDatagram(from, buf.data(), static_cast<std::size_t>(n));
         }
 
@@ -651,27 +731,31 @@ BOOL CMarlixMFC::Mx2InitMinMaxValueForSystemMode(int nSystemMode, void* pReserve
     if (l.spectrumPoints >= 1 && l.spectrumPoints <= MX_MAX_POINTS)
         DeviceState.m_nSpectrumPoints = static_cast<std::int32_t>(l.spectrumPoints);
     DeviceState.m_nModeParamA = l.modeParamA;
-    if (m.haveLimits && l.productCatalog != 0) DeviceState.m_nProductCatalog = l.productCatalog;
+    if (m.haveLimits && l.productCatalog != 0)
+        DeviceState.m_nProductCatalog = l.productCatalog;
     return TRUE;
 }
 
 std::uint32_t CMarlixMFC::Mx2IQRateConfirm(int nProductCatalog, std::uint32_t nRateHz) {
     (void)nProductCatalog;
     const Impl& m = *m_pImpl;
-    if (m.haveLimits && m.limits.iqRateMaxHz != 0 && nRateHz > m.limits.iqRateMaxHz) return m.limits.iqRateMaxHz;
+    if (m.haveLimits && m.limits.iqRateMaxHz != 0 && nRateHz > m.limits.iqRateMaxHz)
+        return m.limits.iqRateMaxHz;
     return nRateHz;
 }
 
 _MxVer_u CMarlixMFC::GetSWVer() const {
     _MxVer_u v{};
-    v.m_abVer[3] = 1;  // shown "1.0.1.4"
+    v.m_abVer[3] = 1; // shown "1.0.1.4"
     v.m_abVer[2] = 0;
     v.m_abVer[1] = 1;
     v.m_abVer[0] = 4;
     return v;
 }
 
-BOOL CMarlixMFC::AllocPlayPowerGPSLogBuffer(int nPlayTimeSec) { return nPlayTimeSec >= 0 ? TRUE : FALSE; }
+BOOL CMarlixMFC::AllocPlayPowerGPSLogBuffer(int nPlayTimeSec) {
+    return nPlayTimeSec >= 0 ? TRUE : FALSE;
+}
 
 void CMarlixMFC::MxExtensionFullBandSpectrumFree() {}
 
@@ -697,10 +781,14 @@ MxLinkCounters CMarlixMFC::GetLinkCounters() const {
 std::vector<std::string> CMarlixMFC::GetDiscoveryTargets() const {
     const mxp::LinkConfig cfg = mxp::ReadLinkConfig();
     std::vector<std::string> v;
-    if (cfg.loopbackOnly && !cfg.targetsOverridden) return v;
+    if (cfg.loopbackOnly && !cfg.targetsOverridden)
+        return v;
     for (std::uint32_t t : cfg.targets)
-        if (mxp::MaySendTo(cfg, t, true)) v.push_back(mxp::Dotted(t));
+        if (mxp::MaySendTo(cfg, t, true))
+            v.push_back(mxp::Dotted(t));
     return v;
 }
 
-std::uint16_t CMarlixMFC::GetPort() const { return mxp::ReadLinkConfig().port; }
+std::uint16_t CMarlixMFC::GetPort() const {
+    return mxp::ReadLinkConfig().port;
+}

@@ -6,8 +6,8 @@
 
 #include "marlixmfc/MarlixImpl.h"
 
-bool MxComputeSpectrum(MxSpectrumEngine& engine, int wantInv, const mxp::MeasureHead& head, const std::int16_t* iq,
-                       double* out) {
+bool MxComputeSpectrum(MxSpectrumEngine& engine, int wantInv, const mxp::MeasureHead& head,
+                       const std::int16_t* iq, double* out) {
     const int n = static_cast<int>(head.points);
     engine.SetSampleClock(head.sampleClock);
     engine.SetFullScaleDbm(head.fullScaleDbm);
@@ -16,7 +16,9 @@ bool MxComputeSpectrum(MxSpectrumEngine& engine, int wantInv, const mxp::Measure
     return engine.ComputeSpectrum(iq, iq + n, n, out);
 }
 
-void CMarlixMFC::Zephyra_UI_MFC_ResBW(_MxResBWType_e type) { m_pImpl->engine.Zephyra_UI_MFC_ResBW(type); }
+void CMarlixMFC::Zephyra_UI_MFC_ResBW(_MxResBWType_e type) {
+    m_pImpl->engine.Zephyra_UI_MFC_ResBW(type);
+}
 
 void CMarlixMFC::SetAverageType(_MxAverageType_e type, int count) {
     DeviceState.m_nAverageType = type;
@@ -44,13 +46,21 @@ int CMarlixMFC::GetAverageRelativePowerdB(int fromUnit, int toUnit) const {
     return MxSpectrumEngine::GetAverageRelativePowerdB(fromUnit, toUnit);
 }
 
-void CMarlixMFC::SetMarkerCounts(MarkerCountsType_t value) { m_pImpl->engine.SetMarkerCounts(value); }
+void CMarlixMFC::SetMarkerCounts(MarkerCountsType_t value) {
+    m_pImpl->engine.SetMarkerCounts(value);
+}
 
-MarkerCountsType_t CMarlixMFC::GetMarkerCounts() const { return m_pImpl->engine.GetMarkerCounts(); }
+MarkerCountsType_t CMarlixMFC::GetMarkerCounts() const {
+    return m_pImpl->engine.GetMarkerCounts();
+}
 
-void CMarlixMFC::SetFrequencyStepHz(FrequencyStep_t step) { m_pImpl->engine.SetFrequencyStepHz(step); }
+void CMarlixMFC::SetFrequencyStepHz(FrequencyStep_t step) {
+    m_pImpl->engine.SetFrequencyStepHz(step);
+}
 
-void CMarlixMFC::SetSpectralInv(_MxSpectralInv_e inv) { m_pImpl->spectralInv.store(inv != 0 ? 1 : 0); }
+void CMarlixMFC::SetSpectralInv(_MxSpectralInv_e inv) {
+    m_pImpl->spectralInv.store(inv != 0 ? 1 : 0);
+}
 
 void CMarlixMFC::CalcuExcludeCnt(double span, double excluded) {
     MxSpectrumEngine& e = m_pImpl->engine;
@@ -58,7 +68,9 @@ void CMarlixMFC::CalcuExcludeCnt(double span, double excluded) {
     e.CalcuExcludeCnt(span, excluded);
 }
 
-int CMarlixMFC::GetExcludeCnt() const { return m_pImpl->engine.GetExcludeCnt(); }
+int CMarlixMFC::GetExcludeCnt() const {
+    return m_pImpl->engine.GetExcludeCnt();
+}
 
 double CMarlixMFC::CalcuBandPower(int first, int last) {
     // Over the trace the program shows, which may be older than the engine's latest.
@@ -66,6 +78,10 @@ double CMarlixMFC::CalcuBandPower(int first, int last) {
     return m_pImpl->engine.CalcuBandPower(DeviceDataStore.m_adSpectrum, n, first, last);
 }
 
-int CMarlixMFC::CheckMaskData() { return m_pImpl->engine.CheckMaskData(); }
+int CMarlixMFC::CheckMaskData() {
+    return m_pImpl->engine.CheckMaskData();
+}
 
-int CMarlixMFC::CheckBandPower() { return m_pImpl->engine.CheckBandPower(); }
+int CMarlixMFC::CheckBandPower() {
+    return m_pImpl->engine.CheckBandPower();
+}

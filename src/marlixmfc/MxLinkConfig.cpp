@@ -16,21 +16,25 @@ bool ParseDotted(const std::string& text, std::uint32_t& out) {
     int n = 0;
     std::size_t i = 0;
     while (n < 4) {
-        if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            return false;
         unsigned v = 0;
         int digits = 0;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
             v = v * 10 + unsigned(text[i] - '0');
-            if (++digits > 3 || v > 255) return false;
+            if (++digits > 3 || v > 255)
+                return false;
             ++i;
         }
         parts[n++] = v;
         if (n < 4) {
-            if (i >= text.size() || text[i] != '.') return false;
+            if (i >= text.size() || text[i] != '.')
+                return false;
             ++i;
         }
     }
-    if (i != text.size()) return false;
+    if (i != text.size())
+        return false;
     const std::uint32_t host = (parts[0] << 24) | (parts[1] << 16) | (parts[2] << 8) | parts[3];
     out = htonl(host);
     return true;
@@ -44,14 +48,17 @@ std::string Dotted(std::uint32_t a) {
     return buf;
 }
 
-bool IsLoopback(std::uint32_t a) { return (ntohl(a) >> 24) == 127; }
+bool IsLoopback(std::uint32_t a) {
+    return (ntohl(a) >> 24) == 127;
+}
 
 std::vector<std::uint32_t> DefaultDiscoveryTargets() {
     std::vector<std::uint32_t> v;
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) == 0) {
         for (ifaddrs* p = list; p != nullptr; p = p->ifa_next) {
-            if (p->ifa_addr == nullptr || p->ifa_addr->sa_family != AF_INET) continue;
+            if (p->ifa_addr == nullptr || p->ifa_addr->sa_family != AF_INET)
+                continue;
             if (!(p->ifa_flags & IFF_UP) || !(p->ifa_flags & IFF_BROADCAST) || p->ifa_broadaddr == nullptr)
                 continue;
             const auto* b = reinterpret_cast<const sockaddr_in*>(p->ifa_broadaddr);
@@ -61,7 +68,8 @@ std::vector<std::uint32_t> DefaultDiscoveryTargets() {
         freeifaddrs(list);
     }
     const std::uint32_t all = htonl(INADDR_BROADCAST);
-    if (std::find(v.begin(), v.end(), all) == v.end()) v.push_back(all);
+    if (std::find(v.begin(), v.end(), all) == v.end())
+        v.push_back(all);
     return v;
 }
 
@@ -70,13 +78,16 @@ LinkConfig ReadLinkConfig() {
     if (const char* p = std::getenv("MARLIX_PORT")) {
         char* end = nullptr;
         const long v = std::strtol(p, &end, 10);
-        if (end != p && *end == 0 && v > 0 && v < 65536) c.port = static_cast<std::uint16_t>(v);
+        if (end != p && *end == 0 && v > 0 && v < 65536)
+            c.port = static_cast<std::uint16_t>(v);
     }
-    if (const char* p = std::getenv("MARLIX_LOOPBACK_ONLY")) c.loopbackOnly = std::strcmp(p, "1") == 0;
+    if (const char* p = std::getenv("MARLIX_LOOPBACK_ONLY"))
+        c.loopbackOnly = std::strcmp(p, "1") == 0;
     if (const char* p = std::getenv("MARLIX_LINK_TIMEOUT_MS")) {
         char* end = nullptr;
         const long v = std::strtol(p, &end, 10);
-        if (end != p && *end == 0 && v >= 200 && v <= 600000) c.linkTimeoutMs = static_cast<unsigned>(v);
+        if (end != p && *end == 0 && v >= 200 && v <= 600000)
+            c.linkTimeoutMs = static_cast<unsigned>(v);
     }
     if (const char* p = std::getenv("MARLIX_DISCOVERY_TARGETS")) {
         c.targetsOverridden = true;
@@ -84,7 +95,8 @@ LinkConfig ReadLinkConfig() {
         std::size_t start = 0;
         while (start <= s.size()) {
             std::size_t comma = s.find(',', start);
-            if (comma == std::string::npos) comma = s.size();
+            if (comma == std::string::npos)
+                comma = s.size();
             std::string item = s.substr(start, comma - start);
             item.erase(0, item.find_first_not_of(" \t"));
             const auto last = item.find_last_not_of(" \t");
@@ -102,16 +114,21 @@ LinkConfig ReadLinkConfig() {
 
 bool MaySendTo(const LinkConfig& cfg, std::uint32_t a, bool forDiscovery) {
     const std::uint32_t h = ntohl(a);
-    if (h == 0) return false;
-    if ((h >> 28) == 0xE) return false;  // multicast
-    if (cfg.loopbackOnly) return IsLoopback(a);
+    if (h == 0)
+        return false;
+    if ((h >> 28) == 0xE)
+        return false; // multicast
+    if (cfg.loopbackOnly)
+        return IsLoopback(a);
     if (!forDiscovery) {
-        if (h == 0xFFFFFFFFu) return false;
+        if (h == 0xFFFFFFFFu)
+            return false;
         // A connected link never goes to an interface's broadcast address.
         const auto defaults = DefaultDiscoveryTargets();
-        if (std::find(defaults.begin(), defaults.end(), a) != defaults.end()) return false;
+        if (std::find(defaults.begin(), defaults.end(), a) != defaults.end())
+            return false;
     }
     return true;
 }
 
-}  // namespace mxp
+} // namespace mxp

@@ -8,11 +8,11 @@
 namespace mxp {
 
 struct LinkConfig {
-    std::uint16_t port = 50600;                 // MARLIX_PORT
-    bool targetsOverridden = false;             // MARLIX_DISCOVERY_TARGETS is set
-    std::vector<std::uint32_t> targets;         // network byte order
-    bool loopbackOnly = false;                  // MARLIX_LOOPBACK_ONLY=1
-    unsigned linkTimeoutMs = 4000;              // MARLIX_LINK_TIMEOUT_MS
+    std::uint16_t port = 50600;         // MARLIX_PORT
+    bool targetsOverridden = false;     // MARLIX_DISCOVERY_TARGETS is set
+    std::vector<std::uint32_t> targets; // network byte order
+    bool loopbackOnly = false;          // MARLIX_LOOPBACK_ONLY=1
+    unsigned linkTimeoutMs = 4000;      // MARLIX_LINK_TIMEOUT_MS
 };
 
 // Reads the environment now. Without MARLIX_DISCOVERY_TARGETS the targets are the
@@ -29,4 +29,4 @@ std::string Dotted(std::uint32_t addrNetworkOrder);
 // Dotted IPv4 text to network order; false when not four decimal parts 0..255.
 bool ParseDotted(const std::string& text, std::uint32_t& addrNetworkOrder);
 
-}  // namespace mxp
+} // namespace mxp

@@ -14,14 +14,14 @@
 
 namespace mxp {
 
-constexpr std::uint32_t kMagic = 0x584C524Du;  // bytes 'M' 'R' 'L' 'X'
+constexpr std::uint32_t kMagic = 0x584C524Du; // bytes 'M' 'R' 'L' 'X'
 constexpr std::uint8_t kVersion = 1;
 constexpr std::size_t kHeaderSize = 20;
-constexpr std::size_t kMaxDatagram = 1472;  // one Ethernet frame's UDP payload
+constexpr std::size_t kMaxDatagram = 1472;                       // one Ethernet frame's UDP payload
 constexpr std::size_t kMaxPayload = kMaxDatagram - kHeaderSize;  // 1452
-constexpr std::size_t kFragHeaderSize = 8;  // u32 total length, u32 offset
-constexpr std::size_t kMaxChunk = kMaxPayload - kFragHeaderSize;  // 1444
-constexpr std::size_t kMaxMessage = 262144;  // largest reassembled payload
+constexpr std::size_t kFragHeaderSize = 8;                       // u32 total length, u32 offset
+constexpr std::size_t kMaxChunk = kMaxPayload - kFragHeaderSize; // 1444
+constexpr std::size_t kMaxMessage = 262144;                      // largest reassembled payload
 constexpr std::uint16_t kDefaultPort = 50600;
 
 enum Flags : std::uint8_t {
@@ -35,26 +35,26 @@ constexpr std::uint16_t LINK_KEEPALIVE = 0x00FF;
 
 // Instrument -> library.
 enum Event : std::uint16_t {
-    EV_DEVICE_INFO = 0x101,       // DeviceInfoRecord (256)               -> WM_DEVICE_FOUND
-    EV_CONNECT_STATE = 0x102,     // i32 state, DeviceInfoRecord (260)   -> WM_CONNECT_STATE
-    EV_STATUS = 0x103,            // i32 status code (4)                  -> WM_STATUS_MESSAGE
-    EV_WAIT = 0x104,              // u32 0 show, 1 done (4)               -> WM_WAIT_SHOW / WM_WAIT_DONE
-    EV_LIMITS = 0x105,            // Limits (52)                          -> WM_GRAPH_AXES_UPDATE
-    EV_FOLDER_LIST = 0x106,       // u32 n, n x FolderItemRecord          -> WM_FOLDER_LIST_READY
-    EV_FILE_LIST = 0x107,         // u32 n, n x FileInfoRecord            -> WM_FILE_LIST_READY
-    EV_PLAY_FILE_RESULT = 0x108,  // u32 result (4)                       -> WM_PLAY_FILE_RESULT
-    EV_PLAY_POSITION = 0x109,     // u32 kind, u32 s, i32 play mode (12)  -> WM_PLAY_POSITION
-    EV_PLAY_EVENT = 0x10A,        // u32 code, i32 play mode (8)          -> WM_PLAY_EVENT
-    EV_RENAME_RESULT = 0x10B,     // u32 result (4)                       -> WM_RENAME_RESULT
-    EV_COPY_PROGRESS = 0x10C,     // u32 percent (4)                      -> WM_COPY_PROGRESS
-    EV_DRIVE_FOUND = 0x10D,       // u32 index (4)                        -> WM_DRIVE_FOUND
-    EV_DRIVE_LIST_RESET = 0x10E,  // none                                 -> WM_DRIVE_LIST_RESET
-    EV_CAL_VALUE = 0x10F,         // u32 index, i32 tenths (8)            -> WM_CAL_VALUE
-    EV_TRANSFER = 0x110,          // u32 total, u32 done (8)              -> WM_TRANSFER_PROGRESS
-    EV_TRANSFER_RATE = 0x111,     // u32 bytes per second (4)             -> WM_TRANSFER_RATE
-    EV_MEASURE = 0x112,           // MeasureBlock                         -> WM_MEASURE_DATA
-    EV_PLAY_LIST_CLEAR = 0x113,   // none                                 -> WM_PLAY_LIST_CLEAR
-    EV_KEEPALIVE = 0x114,         // none; answer to LINK_KEEPALIVE       -> (no message)
+    EV_DEVICE_INFO = 0x101,      // DeviceInfoRecord (256)               -> WM_DEVICE_FOUND
+    EV_CONNECT_STATE = 0x102,    // i32 state, DeviceInfoRecord (260)   -> WM_CONNECT_STATE
+    EV_STATUS = 0x103,           // i32 status code (4)                  -> WM_STATUS_MESSAGE
+    EV_WAIT = 0x104,             // u32 0 show, 1 done (4)               -> WM_WAIT_SHOW / WM_WAIT_DONE
+    EV_LIMITS = 0x105,           // Limits (52)                          -> WM_GRAPH_AXES_UPDATE
+    EV_FOLDER_LIST = 0x106,      // u32 n, n x FolderItemRecord          -> WM_FOLDER_LIST_READY
+    EV_FILE_LIST = 0x107,        // u32 n, n x FileInfoRecord            -> WM_FILE_LIST_READY
+    EV_PLAY_FILE_RESULT = 0x108, // u32 result (4)                       -> WM_PLAY_FILE_RESULT
+    EV_PLAY_POSITION = 0x109,    // u32 kind, u32 s, i32 play mode (12)  -> WM_PLAY_POSITION
+    EV_PLAY_EVENT = 0x10A,       // u32 code, i32 play mode (8)          -> WM_PLAY_EVENT
+    EV_RENAME_RESULT = 0x10B,    // u32 result (4)                       -> WM_RENAME_RESULT
+    EV_COPY_PROGRESS = 0x10C,    // u32 percent (4)                      -> WM_COPY_PROGRESS
+    EV_DRIVE_FOUND = 0x10D,      // u32 index (4)                        -> WM_DRIVE_FOUND
+    EV_DRIVE_LIST_RESET = 0x10E, // none                                 -> WM_DRIVE_LIST_RESET
+    EV_CAL_VALUE = 0x10F,        // u32 index, i32 tenths (8)            -> WM_CAL_VALUE
+    EV_TRANSFER = 0x110,         // u32 total, u32 done (8)              -> WM_TRANSFER_PROGRESS
+    EV_TRANSFER_RATE = 0x111,    // u32 bytes per second (4)             -> WM_TRANSFER_RATE
+    EV_MEASURE = 0x112,          // MeasureBlock                         -> WM_MEASURE_DATA
+    EV_PLAY_LIST_CLEAR = 0x113,  // none                                 -> WM_PLAY_LIST_CLEAR
+    EV_KEEPALIVE = 0x114,        // none; answer to LINK_KEEPALIVE       -> (no message)
 };
 const char* EventName(unsigned id);
 
@@ -63,19 +63,19 @@ struct Header {
     std::uint8_t flags = 0;
     std::uint16_t id = 0;
     std::uint16_t selector = 0;
-    std::uint16_t length = 0;  // payload bytes in this datagram
-    std::uint32_t seq = 0;     // sender's message number (all fragments of a message share it)
-    std::uint32_t ref = 0;     // seq of the command this answers; 0 none
+    std::uint16_t length = 0; // payload bytes in this datagram
+    std::uint32_t seq = 0;    // sender's message number (all fragments of a message share it)
+    std::uint32_t ref = 0;    // seq of the command this answers; 0 none
 };
 
 enum class DecodeError {
     None,
-    Truncated,     // shorter than the header or than the stated length
-    Oversized,     // more than kMaxDatagram, or bytes beyond the stated length
+    Truncated, // shorter than the header or than the stated length
+    Oversized, // more than kMaxDatagram, or bytes beyond the stated length
     BadMagic,
     BadVersion,
     BadFlags,
-    BadFragment,   // fragment sub-header inconsistent
+    BadFragment, // fragment sub-header inconsistent
 };
 const char* DecodeErrorName(DecodeError e);
 
@@ -98,7 +98,7 @@ std::vector<std::vector<std::uint8_t>> EncodeMessage(std::uint8_t flags, std::ui
                                                      std::size_t size);
 
 struct Message {
-    Header h;  // length is the whole payload's, flags without FLAG_FRAGMENT
+    Header h; // length is the whole payload's, flags without FLAG_FRAGMENT
     std::vector<std::uint8_t> payload;
 };
 
@@ -127,10 +127,10 @@ private:
         std::uint32_t ref = 0;
         std::uint8_t flags = 0;
         std::uint32_t total = 0;
-        std::uint32_t received = 0;  // bytes
+        std::uint32_t received = 0; // bytes
         std::uint64_t lastMs = 0;
         std::vector<std::uint8_t> data;
-        std::vector<bool> have;      // per chunk
+        std::vector<bool> have; // per chunk
     };
     void Expire(std::uint64_t nowMs);
     std::array<Slot, kSlots> m_slots;
@@ -221,7 +221,7 @@ struct MeasureHead {
     std::uint32_t positionSec = 0;
     double sampleClock = 46511.71875;
     double fullScaleDbm = 30.0;
-    std::uint32_t flags = 0;  // MEASURE_INVERTED
+    std::uint32_t flags = 0; // MEASURE_INVERTED
 };
 constexpr std::size_t kMeasureHeadSize = 36;
 // The samples are already mirrored by the instrument's own spectral inversion.
@@ -254,4 +254,4 @@ std::u16string FromZ(const char16_t* src, std::size_t n);
 // up to 520 bytes; -2: unknown id). The simulator and the tests use it.
 int CommandPayloadSize(unsigned id, unsigned selector);
 
-}  // namespace mxp
+} // namespace mxp

@@ -4,13 +4,24 @@
 // and both carry the same description.
 const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /*   0 */ {u"IB_AM_e1_awgn.bin", u"White Gaussian noise; Flat spectrum from -23 kHz to +23 kHz"},
-    /*   1 */ {u"IB_AM_e1a_CW_dc.bin", u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = 0 Hz"},
-    /*   2 */ {u"IB_AM_e1_CW_p5.bin", u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = +5 kHz"},
-    /*   3 */ {u"IB_AM_e1_CW_m5.bin", u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = -5 kHz"},
-    /*   4 */ {u"IB_AM_e1_CW_p10.bin", u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = +10 kHz"},
-    /*   5 */ {u"IB_AM_e1_CW_m10.bin", u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = -10 kHz"},
+    /*   1 */
+    {u"IB_AM_e1a_CW_dc.bin",
+     u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = 0 Hz"},
+    /*   2 */
+    {u"IB_AM_e1_CW_p5.bin",
+     u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = +5 kHz"},
+    /*   3 */
+    {u"IB_AM_e1_CW_m5.bin",
+     u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = -5 kHz"},
+    /*   4 */
+    {u"IB_AM_e1_CW_p10.bin",
+     u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = +10 kHz"},
+    /*   5 */
+    {u"IB_AM_e1_CW_m10.bin",
+     u"Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = -10 kHz"},
     /*   6 */ {u"IB_AMr001_e1_cw_0_10.bin", u"Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = 10 kHz"},
-    /*   7 */ {u"IB_AMr001_e1_cw_m10_10.bin", u"Two RF carriers; Freqoffset1 = -10 kHz; Freqoffset2 = 10 kHz"},
+    /*   7 */
+    {u"IB_AMr001_e1_cw_m10_10.bin", u"Two RF carriers; Freqoffset1 = -10 kHz; Freqoffset2 = 10 kHz"},
     /*   8 */ {u"IB_AMr208_e1awfa05.bin", u"MA1, audio mix, clean channel"},
     /*   9 */ {u"IB_AMr208_e1awfa06.bin", u"No Description"},
     /*  10 */ {u"IB_AMr208_e1awfa07.bin", u"No Description"},
@@ -33,7 +44,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /*  27 */ {u"IB_AMr208_e1awfa24.bin", u"No Description"},
     /*  28 */ {u"IB_AMr208_e1awfa25.bin", u"No Description"},
     /*  29 */ {u"IB_AMr208_e1awfa26.bin", u"No Description"},
-    /*  30 */ {u"IB_AMr208_e1awfa27.bin", u"MA3, audio mix with station logo data, co-channel interferer D/U = 20 dB"},
+    /*  30 */
+    {u"IB_AMr208_e1awfa27.bin", u"MA3, audio mix with station logo data, co-channel interferer D/U = 20 dB"},
     /*  31 */ {u"IB_AMr208_e1awfa28.bin", u"MA1, music, mono, first-adjacent interferer D/U = 6 dB"},
     /*  32 */ {u"IB_AMr208_e1awfa29.bin", u"No Description"},
     /*  33 */ {u"IB_AMr208a_e1awfa30.bin", u"MA1, audio mix, impulsive noise"},
@@ -52,7 +64,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /*  46 */ {u"IB_AMr208a_e1awfa43.bin", u"No Description"},
     /*  47 */ {u"IB_AMr208a_e1awfa44.bin", u"No Description"},
     /*  48 */ {u"IB_AMr208a_e1awfa45.bin", u"No Description"},
-    /*  49 */ {u"IB_AMr208a_e1awfa46.bin", u"MA1, audio mix with station logo data, groundwave, C/No = 60 dB-Hz"},
+    /*  49 */
+    {u"IB_AMr208a_e1awfa46.bin", u"MA1, audio mix with station logo data, groundwave, C/No = 60 dB-Hz"},
     /*  50 */ {u"IB_AMr208a_e1awfa47.bin", u"MA3, BER test pattern, clean channel"},
     /*  51 */ {u"IB_AMr302_e1awfa48.bin", u"MA1, speech, second-adjacent interferer D/U = -20 dB"},
     /*  52 */ {u"IB_AMr302_e1awfa49.bin", u"No Description"},
@@ -78,22 +91,33 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /*  72 */ {u"IB_AMr302_e1awfa69.bin", u"No Description"},
     /*  73 */ {u"IB_AMr302_e1awfa70.bin", u"MA3, BER test pattern, groundwave, C/No = 60 dB-Hz"},
     /*  74 */ {u"IB_FM_e1_awgn.bin", u"White Gaussian noise; Flat spectrum from -372 kHz to +372 kHz"},
-    /*  75 */ {u"IB_FM_e1_CW_dc.bin", u"Unmodulated RF carrier for FM mode; Single RF carrier, frequency offset = 0 Hz"},
-    /*  76 */ {u"IB_FM_e1_CW_p100.bin", u"Unmodulated RF carrier for FM mode; Single RF carrier, frequency offset = +100 kHz"},
-    /*  77 */ {u"IB_FM_e1_CW_m100.bin", u"Unmodulated RF carrier for FM mode; Single RF carrier, frequency offset = -100 kHz"},
+    /*  75 */
+    {u"IB_FM_e1_CW_dc.bin",
+     u"Unmodulated RF carrier for FM mode; Single RF carrier, frequency offset = 0 Hz"},
+    /*  76 */
+    {u"IB_FM_e1_CW_p100.bin",
+     u"Unmodulated RF carrier for FM mode; Single RF carrier, frequency offset = +100 kHz"},
+    /*  77 */
+    {u"IB_FM_e1_CW_m100.bin",
+     u"Unmodulated RF carrier for FM mode; Single RF carrier, frequency offset = -100 kHz"},
     /*  78 */ {u"IB_FMr001_e1_cw_0_m200.bin", u"Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = -200 kHz"},
     /*  79 */ {u"IB_FMr001_e1_cw_0_200.bin", u"Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = 200 kHz"},
     /*  80 */ {u"IB_FMr001_e1_cw_0_m100.bin", u"Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = -100 kHz"},
     /*  81 */ {u"IB_FMr001_e1_cw_0_100.bin", u"Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = 100 kHz"},
-    /*  82 */ {u"IB_FMr001_e1_cw_m150_150.bin", u"Two RF carriers; Freqoffset1 = -150 kHz; Freqoffset2 = 150 kHz"},
-    /*  83 */ {u"IB_FMr001_e1_cw_m200_200.bin", u"Two RF carriers; Freqoffset1 = -200 kHz; Freqoffset2 = 200 kHz"},
+    /*  82 */
+    {u"IB_FMr001_e1_cw_m150_150.bin", u"Two RF carriers; Freqoffset1 = -150 kHz; Freqoffset2 = 150 kHz"},
+    /*  83 */
+    {u"IB_FMr001_e1_cw_m200_200.bin", u"Two RF carriers; Freqoffset1 = -200 kHz; Freqoffset2 = 200 kHz"},
     /*  84 */ {u"IB_FMr001_e1_cw_0_m300.bin", u"Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = -300 kHz"},
     /*  85 */ {u"IB_FMr001_e1_cw_0_300.bin", u"Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = 300 kHz"},
     /*  86 */ {u"IB_FMr208b_e1wfc520.bin", u"No Description"},
     /*  87 */ {u"IB_FMr208b_e1wfc521.bin", u"No Description"},
     /*  88 */ {u"IB_FMr208b_e1wfc522.bin", u"MP6, station information service, clean channel"},
-    /*  89 */ {u"IB_FMr208b_e1wfc523.bin", u"MP1, supplemental audio program, two first-adjacent FM interferers D/U = 0 dB"},
-    /*  90 */ {u"IB_FMr208b_e1wfc524.bin", u"MP5, supplemental audio program, Cd/No = 54 dB-Hz, urban slow fading"},
+    /*  89 */
+    {u"IB_FMr208b_e1wfc523.bin",
+     u"MP1, supplemental audio program, two first-adjacent FM interferers D/U = 0 dB"},
+    /*  90 */
+    {u"IB_FMr208b_e1wfc524.bin", u"MP5, supplemental audio program, Cd/No = 54 dB-Hz, urban slow fading"},
     /*  91 */ {u"IB_FMr208b_e1wfc525.bin", u"MP4, multicast audio, two programs, clean channel"},
     /*  92 */ {u"IB_FMr208b_e1wfc526.bin", u"No Description"},
     /*  93 */ {u"IB_FMr208b_e1wfc527.bin", u"No Description"},
@@ -107,22 +131,28 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 101 */ {u"IB_FMr208b_e1wfc535.bin", u"No Description"},
     /* 102 */ {u"IB_FMr208b_e1wfc536.bin", u"No Description"},
     /* 103 */ {u"IB_FMr208b_e1wfc537.bin", u"MP2, 1-kHz tone, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
-    /* 104 */ {u"IB_FMr208b_e1wfc538.bin", u"MP6, classical music, two first-adjacent FM interferers D/U = 0 dB"},
+    /* 104 */
+    {u"IB_FMr208b_e1wfc538.bin", u"MP6, classical music, two first-adjacent FM interferers D/U = 0 dB"},
     /* 105 */ {u"IB_FMr208b_e1wfc539.bin", u"No Description"},
     /* 106 */ {u"IB_FMr208b_e1wfc540.bin", u"MP3, classical music, Cd/No = 59 dB-Hz, urban fast fading"},
-    /* 107 */ {u"IB_FMr208b_e1wfc541.bin", u"MP3, station information service, Cd/No = 57 dB-Hz, rural fading"},
+    /* 107 */
+    {u"IB_FMr208b_e1wfc541.bin", u"MP3, station information service, Cd/No = 57 dB-Hz, rural fading"},
     /* 108 */ {u"IB_FMr208b_e1wfc542.bin", u"No Description"},
     /* 109 */ {u"IB_FMr208b_e1wfc543.bin", u"No Description"},
     /* 110 */ {u"IB_FMr208c_e1wfc548.bin", u"MP5, BER test pattern, Cd/No = 59 dB-Hz, urban fast fading"},
-    /* 111 */ {u"IB_FMr208c_e1wfc549.bin", u"MP2, program service data, two first-adjacent FM interferers D/U = 0 dB"},
-    /* 112 */ {u"IB_FMr208c_e1wfc550.bin", u"MP2, album art data service, Cd/No = 59 dB-Hz, urban fast fading"},
+    /* 111 */
+    {u"IB_FMr208c_e1wfc549.bin", u"MP2, program service data, two first-adjacent FM interferers D/U = 0 dB"},
+    /* 112 */
+    {u"IB_FMr208c_e1wfc550.bin", u"MP2, album art data service, Cd/No = 59 dB-Hz, urban fast fading"},
     /* 113 */ {u"IB_FMr208c_e1wfc551.bin", u"No Description"},
     /* 114 */ {u"IB_FMr208c_e1wfc552.bin", u"MP3, program service data, Cd/No = 61 dB-Hz"},
     /* 115 */ {u"IB_FMr208c_e1wfc553.bin", u"No Description"},
     /* 116 */ {u"IB_FMr208c_e1wfc554.bin", u"No Description"},
     /* 117 */ {u"IB_FMr208c_e1wfc555.bin", u"No Description"},
     /* 118 */ {u"IB_FMr208c_e1wfc556.bin", u"MP4, 1-kHz tone, Cd/No = 59 dB-Hz, urban fast fading"},
-    /* 119 */ {u"IB_FMr208c_e1wfc557.bin", u"MP4, multicast audio, two programs, first-adjacent FM interferer D/U = -6 dB"},
+    /* 119 */
+    {u"IB_FMr208c_e1wfc557.bin",
+     u"MP4, multicast audio, two programs, first-adjacent FM interferer D/U = -6 dB"},
     /* 120 */ {u"IB_FMr208c_e1wfc558.bin", u"No Description"},
     /* 121 */ {u"IB_FMr208c_e1wfc559.bin", u"No Description"},
     /* 122 */ {u"IB_FMr208c_e1wfc560.bin", u"No Description"},
@@ -139,17 +169,25 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 133 */ {u"IB_FMr208c_e1wfc571.bin", u"No Description"},
     /* 134 */ {u"IB_FMr208c_e1wfc572.bin", u"MP6, album art data service, Cd/No = 56 dB-Hz"},
     /* 135 */ {u"IB_FMr208c_e1wfc573.bin", u"No Description"},
-    /* 136 */ {u"IB_FMr208c_e1wfc574.bin", u"MP3, BER test pattern, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
-    /* 137 */ {u"IB_FMr208c_e1wfc575.bin", u"MP6, multicast audio, two programs, second-adjacent FM interferer D/U = -40 dB"},
-    /* 138 */ {u"IB_FMr208c_e1wfc576.bin", u"MP4, BER test pattern, first-adjacent FM interferer D/U = -6 dB"},
+    /* 136 */
+    {u"IB_FMr208c_e1wfc574.bin", u"MP3, BER test pattern, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
+    /* 137 */
+    {u"IB_FMr208c_e1wfc575.bin",
+     u"MP6, multicast audio, two programs, second-adjacent FM interferer D/U = -40 dB"},
+    /* 138 */
+    {u"IB_FMr208c_e1wfc576.bin", u"MP4, BER test pattern, first-adjacent FM interferer D/U = -6 dB"},
     /* 139 */ {u"IB_FMr208c_e1wfc577.bin", u"No Description"},
-    /* 140 */ {u"IB_FMr208c_e1wfc578.bin", u"MP5, BER test pattern, two first-adjacent FM interferers D/U = 0 dB"},
+    /* 140 */
+    {u"IB_FMr208c_e1wfc578.bin", u"MP5, BER test pattern, two first-adjacent FM interferers D/U = 0 dB"},
     /* 141 */ {u"IB_FMr208c_e1wfc579.bin", u"No Description"},
     /* 142 */ {u"IB_FMr208c_e1wfc580.bin", u"No Description"},
     /* 143 */ {u"IB_FMr208c_e1wfc581.bin", u"No Description"},
-    /* 144 */ {u"IB_FMr208c_e1wfc582.bin", u"MP6, station information service, Cd/No = 59 dB-Hz, urban fast fading"},
+    /* 144 */
+    {u"IB_FMr208c_e1wfc582.bin", u"MP6, station information service, Cd/No = 59 dB-Hz, urban fast fading"},
     /* 145 */ {u"IB_FMr208c_e1wfc583.bin", u"No Description"},
-    /* 146 */ {u"IB_FMr208c_e1wfc584.bin", u"MP6, multicast audio, two programs, second-adjacent FM interferer D/U = -40 dB"},
+    /* 146 */
+    {u"IB_FMr208c_e1wfc584.bin",
+     u"MP6, multicast audio, two programs, second-adjacent FM interferer D/U = -40 dB"},
     /* 147 */ {u"IB_FMr208c_e1wfc585.bin", u"MP6, classical music, first-adjacent FM interferer D/U = -6 dB"},
     /* 148 */ {u"IB_FMr208c_e1wfc586.bin", u"MP6, speech, first-adjacent FM interferer D/U = -6 dB"},
     /* 149 */ {u"IB_FMr208c_e1wfc587.bin", u"MP2, speech, first-adjacent FM interferer D/U = -6 dB"},
@@ -164,25 +202,48 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 158 */ {u"IB_FMr430_e1wfr1067.bin", u"No Description"},
     /* 159 */ {u"IB_FMr430_e1wfr1068.bin", u"No Description"},
     /* 160 */ {u"IB_FMr430_e1wfr1069.bin", u"No Description"},
-    /* 161 */ {u"IB_FMr430_e1wfr1070.bin", u"CA Test Vector #1 - ODD/EVEN; Analog audio: speech; Digital audio: Music"},
-    /* 162 */ {u"IB_FMr430_e1wfr1071.bin", u"CA Test Vector #2 - EVEN/ODD; Analog audio: 1-kHz tone; Digital audio: Music"},
-    /* 163 */ {u"IB_FMr430_e1wfr1072.bin", u"CA Test Vector #3 - ODD/EVEN; Analog audio: silence; Digital audio: 1-kHz tone"},
-    /* 164 */ {u"IB_FMr430_e1wfr1073.bin", u"CA Test Vector #4 - EVEN/ODD; Analog audio: 1-kHz tone; Digital audio: Speech"},
-    /* 165 */ {u"IB_FMr430_e1wfr1074.bin", u"CA Test Vector #5 - ODD/EVEN; Analog audio: 1-kHz tone; Digital audio: Music"},
-    /* 166 */ {u"IB_FMr430_e1wfr1075.bin", u"CA Test Vector #6 - EVEN/ODD; Analog audio: silence; Digital audio: Speech"},
-    /* 167 */ {u"IB_FMr430_e1wfr1076.bin", u"CA Test Vector #7 - ODD/EVEN; Analog audio: speech; Digital audio: Music"},
-    /* 168 */ {u"IB_FMr430_e1wfr1077.bin", u"CA Test Vector #8 - EVEN/ODD; Analog audio: speech; Digital audio: 1-kHz tone"},
-    /* 169 */ {u"IB_FMr430_e1wfr1078.bin", u"CA Test Vector #9 - ODD/EVEN; Analog audio: speech; Digital audio: 1-kHz tone"},
-    /* 170 */ {u"IB_FMr430_e1wfr1079.bin", u"CA Test Vector #10 - EVEN/ODD; Analog audio: silence; Digital audio: Speech"},
-    /* 171 */ {u"IB_FMr430_e1wfr1080.bin", u"CA Test Vector #11 - ODD/EVEN; Analog audio: 1-kHz tone; Digital audio: 1-kHz tone"},
-    /* 172 */ {u"IB_FMr430_e1wfr1081.bin", u"MP2, BER test pattern, second-adjacent FM interferer D/U = -40 dB"},
+    /* 161 */
+    {u"IB_FMr430_e1wfr1070.bin", u"CA Test Vector #1 - ODD/EVEN; Analog audio: speech; Digital audio: Music"},
+    /* 162 */
+    {u"IB_FMr430_e1wfr1071.bin",
+     u"CA Test Vector #2 - EVEN/ODD; Analog audio: 1-kHz tone; Digital audio: Music"},
+    /* 163 */
+    {u"IB_FMr430_e1wfr1072.bin",
+     u"CA Test Vector #3 - ODD/EVEN; Analog audio: silence; Digital audio: 1-kHz tone"},
+    /* 164 */
+    {u"IB_FMr430_e1wfr1073.bin",
+     u"CA Test Vector #4 - EVEN/ODD; Analog audio: 1-kHz tone; Digital audio: Speech"},
+    /* 165 */
+    {u"IB_FMr430_e1wfr1074.bin",
+     u"CA Test Vector #5 - ODD/EVEN; Analog audio: 1-kHz tone; Digital audio: Music"},
+    /* 166 */
+    {u"IB_FMr430_e1wfr1075.bin",
+     u"CA Test Vector #6 - EVEN/ODD; Analog audio: silence; Digital audio: Speech"},
+    /* 167 */
+    {u"IB_FMr430_e1wfr1076.bin", u"CA Test Vector #7 - ODD/EVEN; Analog audio: speech; Digital audio: Music"},
+    /* 168 */
+    {u"IB_FMr430_e1wfr1077.bin",
+     u"CA Test Vector #8 - EVEN/ODD; Analog audio: speech; Digital audio: 1-kHz tone"},
+    /* 169 */
+    {u"IB_FMr430_e1wfr1078.bin",
+     u"CA Test Vector #9 - ODD/EVEN; Analog audio: speech; Digital audio: 1-kHz tone"},
+    /* 170 */
+    {u"IB_FMr430_e1wfr1079.bin",
+     u"CA Test Vector #10 - EVEN/ODD; Analog audio: silence; Digital audio: Speech"},
+    /* 171 */
+    {u"IB_FMr430_e1wfr1080.bin",
+     u"CA Test Vector #11 - ODD/EVEN; Analog audio: 1-kHz tone; Digital audio: 1-kHz tone"},
+    /* 172 */
+    {u"IB_FMr430_e1wfr1081.bin", u"MP2, BER test pattern, second-adjacent FM interferer D/U = -40 dB"},
     /* 173 */ {u"IB_FMr430_e1wfr1082.bin", u"No Description"},
-    /* 174 */ {u"IB_FMr430_e1wfr1083.bin", u"MP5, multicast audio, two programs, Cd/No = 54 dB-Hz, urban slow fading"},
+    /* 174 */
+    {u"IB_FMr430_e1wfr1083.bin", u"MP5, multicast audio, two programs, Cd/No = 54 dB-Hz, urban slow fading"},
     /* 175 */ {u"IB_FMr430_e1wfr1084.bin", u"MP5, BER test pattern, Cd/No = 56 dB-Hz"},
     /* 176 */ {u"IB_FMr430_e1wfr1085.bin", u"No Description"},
     /* 177 */ {u"IB_FMr430_e1wfr1086.bin", u"MP2, multicast audio, two programs, Cd/No = 61 dB-Hz"},
     /* 178 */ {u"IB_FMr430_e1wfr1087.bin", u"No Description"},
-    /* 179 */ {u"IB_FMr430_e1wfr1088.bin", u"MP2, station information service, Cd/No = 57 dB-Hz, rural fading"},
+    /* 179 */
+    {u"IB_FMr430_e1wfr1088.bin", u"MP2, station information service, Cd/No = 57 dB-Hz, rural fading"},
     /* 180 */ {u"IB_FMr430_e1wfr1089.bin", u"MP5, audio mix, first-adjacent FM interferer D/U = -6 dB"},
     /* 181 */ {u"IB_FMr430b_e1wfr1150.bin", u"No Description"},
     /* 182 */ {u"IB_FMr430b_e1wfr1151.bin", u"No Description"},
@@ -199,14 +260,17 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 193 */ {u"IB_FMr430b_e1wfr1162.bin", u"No Description"},
     /* 194 */ {u"IB_FMr430b_e1wfr1163.bin", u"No Description"},
     /* 195 */ {u"IB_FMr430b_e1wfr1164.bin", u"No Description"},
-    /* 196 */ {u"IB_FMr430b_e1wfr1165.bin", u"MP5, program service data, co-channel FM interferer D/U = 10 dB"},
+    /* 196 */
+    {u"IB_FMr430b_e1wfr1165.bin", u"MP5, program service data, co-channel FM interferer D/U = 10 dB"},
     /* 197 */ {u"IB_FMr430b_e1wfr1166.bin", u"No Description"},
-    /* 198 */ {u"IB_FMr430b_e1wfr1167.bin", u"MP1, program service data, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
+    /* 198 */
+    {u"IB_FMr430b_e1wfr1167.bin", u"MP1, program service data, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
     /* 199 */ {u"IB_FMr430b_e1wfr1168.bin", u"MP6, audio mix, first-adjacent FM interferer D/U = -6 dB"},
     /* 200 */ {u"IB_FMr430b_e1wfr1169.bin", u"MP2, audio mix, Cd/No = 57 dB-Hz, rural fading"},
     /* 201 */ {u"IB_FMr430b_e1wfr1170.bin", u"No Description"},
     /* 202 */ {u"IB_FMr430b_e1wfr1171.bin", u"No Description"},
-    /* 203 */ {u"IB_FMr430b_e1wfr1172.bin", u"MP2, station information service, Cd/No = 59 dB-Hz, urban fast fading"},
+    /* 203 */
+    {u"IB_FMr430b_e1wfr1172.bin", u"MP2, station information service, Cd/No = 59 dB-Hz, urban fast fading"},
     /* 204 */ {u"IB_FMr430b_e1wfr1173.bin", u"No Description"},
     /* 205 */ {u"IB_FMr430b_e1wfr1174.bin", u"No Description"},
     /* 206 */ {u"IB_FMr430b_e1wfr1175.bin", u"No Description"},
@@ -215,9 +279,12 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 209 */ {u"IB_FMr430b_e1wfr1178.bin", u"No Description"},
     /* 210 */ {u"IB_FMr430b_e1wfr1179.bin", u"MP4, BER test pattern, co-channel FM interferer D/U = 10 dB"},
     /* 211 */ {u"IB_FMr430b_e1wfr1180.bin", u"No Description"},
-    /* 212 */ {u"IB_FMr430b_e1wfr1181.bin", u"MP6, station information service, first-adjacent FM interferer D/U = -6 dB"},
+    /* 212 */
+    {u"IB_FMr430b_e1wfr1181.bin",
+     u"MP6, station information service, first-adjacent FM interferer D/U = -6 dB"},
     /* 213 */ {u"IB_FMr430b_e1wfr1182.bin", u"MP3, program service data, Cd/No = 61 dB-Hz"},
-    /* 214 */ {u"IB_FMr430b_e1wfr1183.bin", u"MP1, album art data service, second-adjacent FM interferer D/U = -40 dB"},
+    /* 214 */
+    {u"IB_FMr430b_e1wfr1183.bin", u"MP1, album art data service, second-adjacent FM interferer D/U = -40 dB"},
     /* 215 */ {u"IB_FMr430b_e1wfr1184.bin", u"No Description"},
     /* 216 */ {u"CC_TTN_FMr440a_e1wfr001.bin", u"No Description"},
     /* 217 */ {u"CC_TTN_FMr440a_e1wfr002.bin", u"No Description"},
@@ -306,7 +373,9 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 300 */ {u"IB_FMr430_u0wfr1200.bin", u"Unscrambled MP1 frame, all-zero data pattern, clean channel"},
     /* 301 */ {u"IB_FMr430_u0wfr1201.bin", u"Unscrambled MP3 frame, all-zero data pattern, clean channel"},
     /* 302 */ {u"IB_FMr430_u0wfr1202.bin", u"Unscrambled MP5 frame, all-zero data pattern, clean channel"},
-    /* 303 */ {u"IB_FMrMCV_e1wfr001.bin", u"MP1, multicast verification, main and two supplemental audio programs, clean channel"},
+    /* 303 */
+    {u"IB_FMrMCV_e1wfr001.bin",
+     u"MP1, multicast verification, main and two supplemental audio programs, clean channel"},
     /* 304 */ {u"IB_FMr430a_e1wfr1300.bin", u"MP3, speech, second-adjacent FM interferer D/U = -40 dB"},
     /* 305 */ {u"IB_FMr430a_e1wfr1301.bin", u"No Description"},
     /* 306 */ {u"IB_FMr430a_e1wfr1302.bin", u"No Description"},
@@ -317,12 +386,15 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 311 */ {u"IB_FMr430a_e1wfr1307.bin", u"MP6, audio mix, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
     /* 312 */ {u"IB_FMr430a_e1wfr1308.bin", u"No Description"},
     /* 313 */ {u"IB_FMr430a_e1wfr1309.bin", u"No Description"},
-    /* 314 */ {u"IB_FMr430a_e1wfr1310.bin", u"MP1, multicast audio, two programs, co-channel FM interferer D/U = 10 dB"},
+    /* 314 */
+    {u"IB_FMr430a_e1wfr1310.bin",
+     u"MP1, multicast audio, two programs, co-channel FM interferer D/U = 10 dB"},
     /* 315 */ {u"IB_FMr430a_e1wfr1311.bin", u"No Description"},
     /* 316 */ {u"IB_FMr430a_e1wfr1312.bin", u"No Description"},
     /* 317 */ {u"IB_FMr430a_e1wfr1313.bin", u"No Description"},
     /* 318 */ {u"IB_FMr430a_e1wfr1314.bin", u"No Description"},
-    /* 319 */ {u"IB_FMr430a_e1wfr1315.bin", u"MP3, BER test pattern, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
+    /* 319 */
+    {u"IB_FMr430a_e1wfr1315.bin", u"MP3, BER test pattern, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
     /* 320 */ {u"IB_FMr430a_e1wfr1316.bin", u"No Description"},
     /* 321 */ {u"IB_FMr430a_e1wfr1317.bin", u"No Description"},
     /* 322 */ {u"IB_FMr430a_e1wfr1318.bin", u"No Description"},
@@ -330,7 +402,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 324 */ {u"IB_FMr430a_e1wfr1320.bin", u"No Description"},
     /* 325 */ {u"IB_FMr430a_e1wfr1321.bin", u"No Description"},
     /* 326 */ {u"IB_FMr430a_e1wfr1322.bin", u"No Description"},
-    /* 327 */ {u"IB_FMr430a_e1wfr1323.bin", u"MP3, BER test pattern, first-adjacent FM interferer D/U = -6 dB"},
+    /* 327 */
+    {u"IB_FMr430a_e1wfr1323.bin", u"MP3, BER test pattern, first-adjacent FM interferer D/U = -6 dB"},
     /* 328 */ {u"IB_FMr430a_e1wfr1324.bin", u"No Description"},
     /* 329 */ {u"IB_FMr430a_e1wfr1325.bin", u"No Description"},
     /* 330 */ {u"IB_FMr430a_e1wfr1326.bin", u"No Description"},
@@ -338,7 +411,9 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 332 */ {u"IB_FMr430a_e1wfr1328.bin", u"No Description"},
     /* 333 */ {u"IB_FMr430a_e1wfr1329.bin", u"No Description"},
     /* 334 */ {u"IB_FMr430a_e1wfr1330.bin", u"No Description"},
-    /* 335 */ {u"IB_FMr430a_e1wfr1331.bin", u"MP3, station information service, first-adjacent FM interferer D/U = -6 dB"},
+    /* 335 */
+    {u"IB_FMr430a_e1wfr1331.bin",
+     u"MP3, station information service, first-adjacent FM interferer D/U = -6 dB"},
     /* 336 */ {u"IB_FMr430a_e1wfr1332.bin", u"No Description"},
     /* 337 */ {u"IB_FMr430a_e1wfr1333.bin", u"No Description"},
     /* 338 */ {u"IB_FMr430a_e1wfr1334.bin", u"MP4, multicast audio, two programs, clean channel"},
@@ -355,7 +430,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 349 */ {u"IB_FMr430a_e1wfr1345.bin", u"No Description"},
     /* 350 */ {u"IB_FMr430a_e1wfr1346.bin", u"No Description"},
     /* 351 */ {u"IB_FMr430a_e1wfr1347.bin", u"No Description"},
-    /* 352 */ {u"IB_FMr430a_e1wfr1348.bin", u"MP5, program service data, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
+    /* 352 */
+    {u"IB_FMr430a_e1wfr1348.bin", u"MP5, program service data, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
     /* 353 */ {u"IB_FMr430a_e1wfr1349.bin", u"MP6, station information service, Cd/No = 61 dB-Hz"},
     /* 354 */ {u"IB_FMr430a_e1wfr1350.bin", u"No Description"},
     /* 355 */ {u"IB_FMr430a_e1wfr1351.bin", u"No Description"},
@@ -377,7 +453,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 371 */ {u"IB_FMr430a_e1wfr1367.bin", u"No Description"},
     /* 372 */ {u"IB_FMr430a_e1wfr1368.bin", u"No Description"},
     /* 373 */ {u"IB_FMr430a_e1wfr1369.bin", u"No Description"},
-    /* 374 */ {u"IB_FMr430a_e1wfr1370.bin", u"MP1, multicast audio, two programs, Cd/No = 57 dB-Hz, rural fading"},
+    /* 374 */
+    {u"IB_FMr430a_e1wfr1370.bin", u"MP1, multicast audio, two programs, Cd/No = 57 dB-Hz, rural fading"},
     /* 375 */ {u"IB_FMr430a_e1wfr1371.bin", u"No Description"},
     /* 376 */ {u"IB_FMr430a_e1wfr1372.bin", u"No Description"},
     /* 377 */ {u"IB_FMr430a_e1wfr1373.bin", u"No Description"},
@@ -391,7 +468,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 385 */ {u"IB_FMr450_e1wfr1405.bin", u"MP6, BER test pattern, clean channel"},
     /* 386 */ {u"IB_FMr450_e1wfr1406.bin", u"No Description"},
     /* 387 */ {u"IB_FMr450_e1wfr1407.bin", u"No Description"},
-    /* 388 */ {u"IB_FMr450_e1wfr1408.bin", u"MP4, supplemental audio program, Cd/No = 59 dB-Hz, urban fast fading"},
+    /* 388 */
+    {u"IB_FMr450_e1wfr1408.bin", u"MP4, supplemental audio program, Cd/No = 59 dB-Hz, urban fast fading"},
     /* 389 */ {u"IB_FMr450_e1wfr1409.bin", u"No Description"},
     /* 390 */ {u"IB_FMr450_e1wfr1410.bin", u"No Description"},
     /* 391 */ {u"IB_FMr450_e1wfr1411.bin", u"No Description"},
@@ -405,8 +483,11 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 399 */ {u"IB_FMr450_e1wfr1419.bin", u"No Description"},
     /* 400 */ {u"IB_FMr450_e1wfr1420.bin", u"No Description"},
     /* 401 */ {u"IB_FMr450_e1wfr1421.bin", u"No Description"},
-    /* 402 */ {u"IB_FMr450_e1wfr1422.bin", u"MP1, BER test pattern, second-adjacent FM interferer D/U = -40 dB"},
-    /* 403 */ {u"IB_FMr450_e1wfr1423.bin", u"MP1, supplemental audio program, two first-adjacent FM interferers D/U = 0 dB"},
+    /* 402 */
+    {u"IB_FMr450_e1wfr1422.bin", u"MP1, BER test pattern, second-adjacent FM interferer D/U = -40 dB"},
+    /* 403 */
+    {u"IB_FMr450_e1wfr1423.bin",
+     u"MP1, supplemental audio program, two first-adjacent FM interferers D/U = 0 dB"},
     /* 404 */ {u"IB_FMr450_e1wfr1424.bin", u"No Description"},
     /* 405 */ {u"IB_FMr450_e1wfr1425.bin", u"No Description"},
     /* 406 */ {u"IB_FMr450_e1wfr1426.bin", u"MP3, BER test pattern, co-channel FM interferer D/U = 10 dB"},
@@ -415,8 +496,10 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 409 */ {u"IB_FMr450_e1wfr1429.bin", u"MP4, classical music, clean channel"},
     /* 410 */ {u"IB_FMr450_e1wfr1430.bin", u"No Description"},
     /* 411 */ {u"IB_FMr450_e1wfr1431.bin", u"No Description"},
-    /* 412 */ {u"IB_FMr450_e1wfr1432.bin", u"MP3, album art data service, first-adjacent FM interferer D/U = -6 dB"},
-    /* 413 */ {u"IB_FMr450_e1wfr1433.bin", u"MP4, album art data service, co-channel FM interferer D/U = 10 dB"},
+    /* 412 */
+    {u"IB_FMr450_e1wfr1432.bin", u"MP3, album art data service, first-adjacent FM interferer D/U = -6 dB"},
+    /* 413 */
+    {u"IB_FMr450_e1wfr1433.bin", u"MP4, album art data service, co-channel FM interferer D/U = 10 dB"},
     /* 414 */ {u"IB_FMr450_e1wfr1434.bin", u"No Description"},
     /* 415 */ {u"IB_FMr450_e1wfr1435.bin", u"No Description"},
     /* 416 */ {u"IB_FMr450_e1wfr1436.bin", u"No Description"},
@@ -429,10 +512,13 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 423 */ {u"IB_FMr430a_e1wfr1304.bin", u"No Description"},
     /* 424 */ {u"IB_FMr430a_e1wfr1305.bin", u"No Description"},
     /* 425 */ {u"IB_FMr450_e1wfr1445.bin", u"No Description"},
-    /* 426 */ {u"IB_FMr450_e1wfr1446.bin", u"MP1, album art data service, second-adjacent FM interferer D/U = -40 dB"},
+    /* 426 */
+    {u"IB_FMr450_e1wfr1446.bin", u"MP1, album art data service, second-adjacent FM interferer D/U = -40 dB"},
     /* 427 */ {u"IB_FMr450_e1wfr1447.bin", u"MP6, 1-kHz tone, Cd/No = 59 dB-Hz, urban fast fading"},
     /* 428 */ {u"IB_FMr450_e1wfr1448.bin", u"No Description"},
-    /* 429 */ {u"IB_FMr450_e1wfr1449.bin", u"MP6, multicast audio, two programs, two first-adjacent FM interferers D/U = 0 dB"},
+    /* 429 */
+    {u"IB_FMr450_e1wfr1449.bin",
+     u"MP6, multicast audio, two programs, two first-adjacent FM interferers D/U = 0 dB"},
     /* 430 */ {u"IB_FMr450_e1wfr1450.bin", u"No Description"},
     /* 431 */ {u"IB_FMr450_e1wfr1451.bin", u"No Description"},
     /* 432 */ {u"IB_FMr450_e1wfr1452.bin", u"No Description"},
@@ -441,7 +527,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 435 */ {u"IB_FMr450_e1wfr1455.bin", u"No Description"},
     /* 436 */ {u"IB_FMr450_e1wfr1456.bin", u"No Description"},
     /* 437 */ {u"IB_FMr450_e1wfr1457.bin", u"No Description"},
-    /* 438 */ {u"IB_FMr450_e1wfr1458.bin", u"MP3, supplemental audio program, Cd/No = 54 dB-Hz, urban slow fading"},
+    /* 438 */
+    {u"IB_FMr450_e1wfr1458.bin", u"MP3, supplemental audio program, Cd/No = 54 dB-Hz, urban slow fading"},
     /* 439 */ {u"IB_FMr450_e1wfr1459.bin", u"No Description"},
     /* 440 */ {u"IB_FMr450_e1wfr1460.bin", u"No Description"},
     /* 441 */ {u"IB_FMr450_e1wfr1461.bin", u"No Description"},
@@ -449,7 +536,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 443 */ {u"IB_FMr450_e1wfr1463.bin", u"No Description"},
     /* 444 */ {u"IB_FMr450_e1wfr1464.bin", u"No Description"},
     /* 445 */ {u"IB_FMr450_e1wfr1465.bin", u"No Description"},
-    /* 446 */ {u"IB_FMr450_e1wfr1466.bin", u"MP4, BER test pattern, first-adjacent FM interferer D/U = -6 dB"},
+    /* 446 */
+    {u"IB_FMr450_e1wfr1466.bin", u"MP4, BER test pattern, first-adjacent FM interferer D/U = -6 dB"},
     /* 447 */ {u"IB_FMr450_e1wfr1467.bin", u"No Description"},
     /* 448 */ {u"IB_FMr450_e1wfr1468.bin", u"MP5, classical music, Cd/No = 61 dB-Hz"},
     /* 449 */ {u"IB_FMr450_e1wfr1469.bin", u"MP3, 1-kHz tone, Cd/No = 54 dB-Hz, urban slow fading"},
@@ -488,7 +576,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 482 */ {u"IB_AMr302_e1wfa631.bin", u"MA1, music, mono, skywave fading"},
     /* 483 */ {u"IB_AMr302_e1wfa632.bin", u"MA1, 1-kHz tone, impulsive noise"},
     /* 484 */ {u"IB_AMr302_e1wfa633.bin", u"MA1, station information service, clean channel"},
-    /* 485 */ {u"IB_AMr302_e1wfa634.bin", u"MA3, station information service, co-channel interferer D/U = 20 dB"},
+    /* 485 */
+    {u"IB_AMr302_e1wfa634.bin", u"MA3, station information service, co-channel interferer D/U = 20 dB"},
     /* 486 */ {u"IB_AMr302_e1wfa635.bin", u"MA3, music, mono, C/No = 55 dB-Hz"},
     /* 487 */ {u"IB_AMr302_e1wfa636.bin", u"No Description"},
     /* 488 */ {u"IB_AMr302_e1wfa637.bin", u"No Description"},
@@ -525,7 +614,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 519 */ {u"IB_AMr302_e1wfa668.bin", u"MA1, station information service, groundwave, C/No = 60 dB-Hz"},
     /* 520 */ {u"IB_AMr450_e1wfa700.bin", u"MA1, audio mix, second-adjacent interferer D/U = -20 dB"},
     /* 521 */ {u"IB_AMr450_e1wfa701.bin", u"No Description"},
-    /* 522 */ {u"IB_AMr450_e1wfa702.bin", u"MA3, audio mix with station logo data, co-channel interferer D/U = 20 dB"},
+    /* 522 */
+    {u"IB_AMr450_e1wfa702.bin", u"MA3, audio mix with station logo data, co-channel interferer D/U = 20 dB"},
     /* 523 */ {u"IB_AMr450_e1wfa703.bin", u"MA3, BER test pattern, skywave fading"},
     /* 524 */ {u"IB_AMr450_e1wfa704.bin", u"No Description"},
     /* 525 */ {u"IB_AMr450_e1wfa705.bin", u"No Description"},
@@ -578,7 +668,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 572 */ {u"IB_AMr450_e1wfa752.bin", u"No Description"},
     /* 573 */ {u"IB_AMr450_e1wfa753.bin", u"No Description"},
     /* 574 */ {u"IB_AMr450_e1wfa754.bin", u"No Description"},
-    /* 575 */ {u"IB_AMr450_e1wfa755.bin", u"MA3, audio mix with station logo data, groundwave, C/No = 60 dB-Hz"},
+    /* 575 */
+    {u"IB_AMr450_e1wfa755.bin", u"MA3, audio mix with station logo data, groundwave, C/No = 60 dB-Hz"},
     /* 576 */ {u"IB_AMr450_e1wfa756.bin", u"No Description"},
     /* 577 */ {u"IB_AMr450_e1wfa757.bin", u"No Description"},
     /* 578 */ {u"IB_AMr450_e1wfa758.bin", u"MA3, BER test pattern, clean channel"},
@@ -590,25 +681,46 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 584 */ {u"CC_FMr440_e1wfc104.bin", u"No Description"},
     /* 585 */ {u"CC_FMr440_e1wfc105.bin", u"No Description"},
     /* 586 */ {u"CC_FMr440_e1wfc106.bin", u"No Description"},
-    /* 587 */ {u"mpl_vector_01_MP1_clean.bin", u"Multiple-program lineup; MP1 hybrid; main program with two supplemental programs; clean channel; checks program selection and audio continuity"},
-    /* 588 */ {u"mpl_vector_02_MP3_clean.bin", u"Multiple-program lineup; MP3 extended hybrid; main program with three supplemental programs; clean channel"},
-    /* 589 */ {u"mpl_vector_03_MP3_fading.bin", u"Multiple-program lineup; MP3 extended hybrid; main program with three supplemental programs; Cd/No = 58 dB-Hz, urban slow fading"},
-    /* 590 */ {u"mpl_vector_04_MP5_steps.bin", u"Multiple-program lineup; MP5 extended hybrid; main program with six supplemental programs and program service data on every program; clean channel for the first 60 s, then Cd/No stepped down from 64 to 50 dB-Hz in 2 dB steps of 20 s; tests blend, reacquire"},
-    /* 591 */ {u"mpl_vector_05_MP6_clean.bin", u"Multiple-program lineup; MP6 extended hybrid; main program with four supplemental programs; traffic and weather data services; clean channel"},
-    /* 592 */ {u"FieldRec_2016-05-14_urbandrive_FM_98p1MHz_run2.bin", u"Field recording; FM hybrid station, urban drive route with multipath and overpass blockage; recorded at the receiver antenna port"},
+    /* 587 */
+    {u"mpl_vector_01_MP1_clean.bin",
+     u"Multiple-program lineup; MP1 hybrid; main program with two supplemental programs; clean channel; "
+     u"checks program selection and audio continuity"},
+    /* 588 */
+    {u"mpl_vector_02_MP3_clean.bin", u"Multiple-program lineup; MP3 extended hybrid; main program with three "
+                                     u"supplemental programs; clean channel"},
+    /* 589 */
+    {u"mpl_vector_03_MP3_fading.bin", u"Multiple-program lineup; MP3 extended hybrid; main program with "
+                                      u"three supplemental programs; Cd/No = 58 dB-Hz, urban slow fading"},
+    /* 590 */
+    {u"mpl_vector_04_MP5_steps.bin",
+     u"Multiple-program lineup; MP5 extended hybrid; main program with six supplemental programs and program "
+     u"service data on every program; clean channel for the first 60 s, then Cd/No stepped down from 64 to "
+     u"50 dB-Hz in 2 dB steps of 20 s; tests blend, reacquire"},
+    /* 591 */
+    {u"mpl_vector_05_MP6_clean.bin",
+     u"Multiple-program lineup; MP6 extended hybrid; main program with four supplemental programs; traffic "
+     u"and weather data services; clean channel"},
+    /* 592 */
+    {u"FieldRec_2016-05-14_urbandrive_FM_98p1MHz_run2.bin",
+     u"Field recording; FM hybrid station, urban drive route with multipath and overpass blockage; recorded "
+     u"at the receiver antenna port"},
     /* 593 */ {u"IB_FMr460_e1wfr1500.bin", u"No Description"},
     /* 594 */ {u"IB_FMr460_e1wfr1501.bin", u"No Description"},
     /* 595 */ {u"IB_FMr460_e1wfr1502.bin", u"No Description"},
     /* 596 */ {u"IB_FMr460_e1wfr1503.bin", u"No Description"},
-    /* 597 */ {u"IB_FMr460_e1wfr1504.bin", u"MP6, station information service, Cd/No = 54 dB-Hz, urban slow fading"},
+    /* 597 */
+    {u"IB_FMr460_e1wfr1504.bin", u"MP6, station information service, Cd/No = 54 dB-Hz, urban slow fading"},
     /* 598 */ {u"IB_FMr460_e1wfr1505.bin", u"No Description"},
     /* 599 */ {u"IB_FMr460_e1wfr1506.bin", u"No Description"},
     /* 600 */ {u"IB_FMr460_e1wfr1507.bin", u"MP1, traffic data service with map overlay, clean channel"},
     /* 601 */ {u"IB_FMr460_e1wfr1508.bin", u"MP3, traffic data service with map overlay, clean channel"},
     /* 602 */ {u"IB_FMr460_e1wfr1509.bin", u"MP1, weather data service with map overlay, clean channel"},
     /* 603 */ {u"IB_FMr460_e1wfr1510.bin", u"MP3, weather data service with map overlay, Cd/No = 58 dB-Hz"},
-    /* 604 */ {u"IB_FMr460_e1wfr1511.bin", u"MP1, traffic and weather data services with map overlay, urban slow fading"},
-    /* 605 */ {u"IB_FMr460_e1wfr1512.bin", u"MP3, traffic and weather data services with map overlay, rural fading"},
+    /* 604 */
+    {u"IB_FMr460_e1wfr1511.bin",
+     u"MP1, traffic and weather data services with map overlay, urban slow fading"},
+    /* 605 */
+    {u"IB_FMr460_e1wfr1512.bin", u"MP3, traffic and weather data services with map overlay, rural fading"},
     /* 606 */ {u"IB_FMr460_e1wfr1513.bin", u"No Description"},
     /* 607 */ {u"IB_FMr460_e1wfr1514.bin", u"No Description"},
     /* 608 */ {u"IB_FMr460_e1wfr1515.bin", u"No Description"},
@@ -635,11 +747,14 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 629 */ {u"IB_FMr460_e1wfr1536.bin", u"MP4, speech, Cd/No = 57 dB-Hz, rural fading"},
     /* 630 */ {u"IB_FMr460_e1wfr1537.bin", u"No Description"},
     /* 631 */ {u"IB_FMr460_e1wfr1538.bin", u"No Description"},
-    /* 632 */ {u"IB_FMr460_e1wfr1539.bin", u"MP4, album art data service, co-channel FM interferer D/U = 10 dB"},
+    /* 632 */
+    {u"IB_FMr460_e1wfr1539.bin", u"MP4, album art data service, co-channel FM interferer D/U = 10 dB"},
     /* 633 */ {u"IB_FMr460_e1wfr1540.bin", u"No Description"},
     /* 634 */ {u"IB_FMr460_e1wfr1541.bin", u"No Description"},
     /* 635 */ {u"IB_FMr460_e1wfr1542.bin", u"No Description"},
-    /* 636 */ {u"IB_FMr460_e1wfr1543.bin", u"MP4, multicast audio, two programs, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
+    /* 636 */
+    {u"IB_FMr460_e1wfr1543.bin",
+     u"MP4, multicast audio, two programs, Cd/No = 63 dB-Hz, terrain-obstructed fading"},
     /* 637 */ {u"IB_FMr460_e1wfr1544.bin", u"No Description"},
     /* 638 */ {u"IB_FMr460_e1wfr1545.bin", u"No Description"},
     /* 639 */ {u"IB_FMr460_e1wfr1546.bin", u"MP1, supplemental audio program, Cd/No = 61 dB-Hz"},
@@ -698,7 +813,8 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 692 */ {u"IB_FMr500_e1wfr1682.bin", u"No Description"},
     /* 693 */ {u"IB_FMr500_e1wfr1683.bin", u"No Description"},
     /* 694 */ {u"IB_FMr500_e1wfr1684.bin", u"No Description"},
-    /* 695 */ {u"IB_FMr500_e1wfr1685.bin", u"MP6, album art data service, Cd/No = 59 dB-Hz, urban fast fading"},
+    /* 695 */
+    {u"IB_FMr500_e1wfr1685.bin", u"MP6, album art data service, Cd/No = 59 dB-Hz, urban fast fading"},
     /* 696 */ {u"IB_FMr500_e1wfr1686.bin", u"No Description"},
     /* 697 */ {u"IB_FMr500_e1wfr1687.bin", u"No Description"},
     /* 698 */ {u"IB_FMr500_e1wfr1688.bin", u"No Description"},
@@ -714,7 +830,9 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 708 */ {u"IB_FMr500_e1wfr1698.bin", u"No Description"},
     /* 709 */ {u"IB_FMr500_e1wfr1699.bin", u"No Description"},
     /* 710 */ {u"IB_FMr500_e1wfr1703.bin", u"No Description"},
-    /* 711 */ {u"IB_FMr500_e1wfr1704.bin", u"MP4, station information service, second-adjacent FM interferer D/U = -40 dB"},
+    /* 711 */
+    {u"IB_FMr500_e1wfr1704.bin",
+     u"MP4, station information service, second-adjacent FM interferer D/U = -40 dB"},
     /* 712 */ {u"IB_FMr500_e1wfr1705.bin", u"No Description"},
     /* 713 */ {u"IB_FMr500_e1wfr1706.bin", u"No Description"},
     /* 714 */ {u"IB_FMr500_e1wfr1707.bin", u"No Description"},
@@ -731,7 +849,9 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
     /* 725 */ {u"IB_AMr500_e1wfa1824.bin", u"No Description"},
     /* 726 */ {u"IB_AMr500_e1wfa1825.bin", u"No Description"},
     /* 727 */ {u"IB_AMr500_e1wfa1826.bin", u"No Description"},
-    /* 728 */ {u"IB_AMr500_e1wfa1827.bin", u"MA1, station information service, second-adjacent interferer D/U = -20 dB"},
+    /* 728 */
+    {u"IB_AMr500_e1wfa1827.bin",
+     u"MA1, station information service, second-adjacent interferer D/U = -20 dB"},
     /* 729 */ {u"IB_AMr500_e1wfa1828.bin", u"No Description"},
     /* 730 */ {u"IB_AMr500_e1wfa1829.bin", u"MA3, station information service, skywave fading"},
     /* 731 */ {u"IB_AMr500_e1wfa1830.bin", u"No Description"},
@@ -754,13 +874,11 @@ const TestVectorInfo g_TestVectorCatalog[kTestVectorCount] = {
 
 namespace {
 
-std::u16string_view RowName(const TestVectorInfo& row)
-{
+std::u16string_view RowName(const TestVectorInfo& row) {
     return std::u16string_view(row.m_szFileName);
 }
 
-const TestVectorInfo* FindRow(std::u16string_view name)
-{
+const TestVectorInfo* FindRow(std::u16string_view name) {
     if (name.empty())
         return nullptr;
     for (const TestVectorInfo& row : g_TestVectorCatalog)
@@ -769,8 +887,7 @@ const TestVectorInfo* FindRow(std::u16string_view name)
     return nullptr;
 }
 
-std::string ToAscii(const char16_t* text)
-{
+std::string ToAscii(const char16_t* text) {
     std::string out;
     for (; *text; ++text)
         out.push_back(static_cast<char>(*text));
@@ -779,15 +896,13 @@ std::string ToAscii(const char16_t* text)
 
 } // namespace
 
-void GetTestVectorDescription(const std::u16string& strFileName, std::u16string& strDescription)
-{
+void GetTestVectorDescription(const std::u16string& strFileName, std::u16string& strDescription) {
     strDescription.clear();
     if (const TestVectorInfo* row = FindRow(strFileName))
         strDescription = row->m_szDescription;
 }
 
-std::string GetTestVectorDescriptionUtf8(std::string_view fileName)
-{
+std::string GetTestVectorDescriptionUtf8(std::string_view fileName) {
     std::u16string wide;
     wide.reserve(fileName.size());
     for (char c : fileName) {
@@ -802,12 +917,10 @@ std::string GetTestVectorDescriptionUtf8(std::string_view fileName)
     return out;
 }
 
-std::string TestVectorFileNameUtf8(std::size_t row)
-{
+std::string TestVectorFileNameUtf8(std::size_t row) {
     return row < kTestVectorCount ? ToAscii(g_TestVectorCatalog[row].m_szFileName) : std::string();
 }
 
-std::string TestVectorDescriptionUtf8(std::size_t row)
-{
+std::string TestVectorDescriptionUtf8(std::size_t row) {
     return row < kTestVectorCount ? ToAscii(g_TestVectorCatalog[row].m_szDescription) : std::string();
 }

@@ -8,10 +8,9 @@
 #include <string>
 #include <string_view>
 
-struct TestVectorInfo
-{
-    char16_t m_szFileName[60];      // UTF-16, NUL-terminated, zero-filled
-    char16_t m_szDescription[265];  // UTF-16, NUL-terminated, zero-filled
+struct TestVectorInfo {
+    char16_t m_szFileName[60];     // UTF-16, NUL-terminated, zero-filled
+    char16_t m_szDescription[265]; // UTF-16, NUL-terminated, zero-filled
 };
 
 inline constexpr std::size_t kTestVectorCount = 747;

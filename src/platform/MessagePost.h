@@ -1,8 +1,8 @@
 // The one way code below the program (device library threads) hands work to the
 // GUI thread. Pure C++, no Qt. The platform layer installs the real sink.
 #pragma once
-#include <functional>
 #include "WinTypes.h"
+#include <functional>
 
 struct MxDelivery {
     HWND hwnd = nullptr;

@@ -52,7 +52,7 @@ public:
     int answer = IDOK;
     int pumpMs = 0;
     std::function<void(const Box&)> whileOpen;
-    bool echo = false;  // also print each box to stderr
+    bool echo = false; // also print each box to stderr
     bool Contains(const QString& text) const;
     int Count(const QString& text) const;
 

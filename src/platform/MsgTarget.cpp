@@ -21,7 +21,7 @@ const char* const kHandleProperty = "zephyra_hwnd";
 // Handles are numbers that are never reused, so a stale handle can only miss.
 struct HandleTable {
     std::mutex mutex;
-    std::unordered_map<std::uintptr_t, CMsgTarget*> targets;  // touched on the GUI thread only
+    std::unordered_map<std::uintptr_t, CMsgTarget*> targets; // touched on the GUI thread only
     std::uintptr_t next = 0x1000;
 };
 HandleTable& Table() {
@@ -36,7 +36,8 @@ public:
     explicit PostedMessageEvent(MxDelivery&& d) : QEvent(kPostedEventType), delivery(std::move(d)) {}
     ~PostedMessageEvent() override {
         // Dropped undelivered (queue torn down): still free what lParam owns.
-        if (delivery.release) delivery.release();
+        if (delivery.release)
+            delivery.release();
     }
     MxDelivery delivery;
 };
@@ -46,17 +47,20 @@ std::atomic<int> g_pendingPosts{0};
 class Dispatcher : public QObject {
 public:
     bool event(QEvent* e) override {
-        if (e->type() != kPostedEventType) return QObject::event(e);
+        if (e->type() != kPostedEventType)
+            return QObject::event(e);
         auto* pe = static_cast<PostedMessageEvent*>(e);
         MxDelivery d = std::move(pe->delivery);
         pe->delivery = MxDelivery{};
         --g_pendingPosts;
-        if (d.apply) d.apply();
+        if (d.apply)
+            d.apply();
         if (CMsgTarget* t = TargetFromHandle(d.hwnd)) {
             t->WindowProc(d.msg, d.wParam, d.lParam);
             ScheduleCommandUIUpdate();
         }
-        if (d.release) d.release();
+        if (d.release)
+            d.release();
         return true;
     }
 };
@@ -64,7 +68,8 @@ public:
 Dispatcher* TheDispatcher() {
     static Dispatcher* d = [] {
         auto* disp = new Dispatcher;
-        if (auto* app = QCoreApplication::instance()) disp->moveToThread(app->thread());
+        if (auto* app = QCoreApplication::instance())
+            disp->moveToThread(app->thread());
         return disp;
     }();
     return d;
@@ -77,7 +82,7 @@ public:
 
 bool g_updateScheduled = false;
 
-}  // namespace
+} // namespace
 
 const MsgMapEntry* MessageMap::Find(MsgMapEntry::Kind kind, UINT id) const {
     for (const MessageMap* m = this; m; m = m->m_pBase) {
@@ -99,7 +104,9 @@ CMsgTarget::CMsgTarget(QWidget* widget) : m_pWidget(widget), m_pTimerOwner(std::
     std::lock_guard lock(t.mutex);
     m_hWnd = reinterpret_cast<HWND>(t.next++);
     t.targets[reinterpret_cast<std::uintptr_t>(m_hWnd)] = this;
-    if (widget) widget->setProperty(kHandleProperty, QVariant::fromValue<qulonglong>(reinterpret_cast<std::uintptr_t>(m_hWnd)));
+    if (widget)
+        widget->setProperty(kHandleProperty,
+                            QVariant::fromValue<qulonglong>(reinterpret_cast<std::uintptr_t>(m_hWnd)));
 }
 
 CMsgTarget::~CMsgTarget() {
@@ -109,7 +116,7 @@ CMsgTarget::~CMsgTarget() {
         t.targets.erase(reinterpret_cast<std::uintptr_t>(m_hWnd));
     }
     m_timers.clear();
-    m_pTimerOwner.reset();  // deletes the timers
+    m_pTimerOwner.reset(); // deletes the timers
 }
 
 const MessageMap& CMsgTarget::GetMessageMap() const {
@@ -118,9 +125,11 @@ const MessageMap& CMsgTarget::GetMessageMap() const {
 }
 
 HWND CMsgTarget::GetParentHwnd() const {
-    if (!m_pWidget) return nullptr;
+    if (!m_pWidget)
+        return nullptr;
     for (QWidget* w = m_pWidget->parentWidget(); w; w = w->parentWidget())
-        if (HWND h = HandleFromWidget(w)) return h;
+        if (HWND h = HandleFromWidget(w))
+            return h;
     return nullptr;
 }
 
@@ -130,14 +139,16 @@ LRESULT CMsgTarget::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         const UINT id = LOWORD(wParam);
         if (const MsgMapEntry* e = map.Find(MsgMapEntry::Command, id)) {
             // A command whose update rule disables it is not carried out, however it arrives.
-            if (map.Find(MsgMapEntry::UpdateUI, id) && !IsCommandEnabled(id)) return 0;
+            if (map.Find(MsgMapEntry::UpdateUI, id) && !IsCommandEnabled(id))
+                return 0;
             LRESULT r = e->onMessage(this, wParam, lParam);
             ScheduleCommandUIUpdate();
             return r;
         }
         return DefWindowProc(msg, wParam, lParam);
     }
-    if (const MsgMapEntry* e = map.Find(MsgMapEntry::Message, msg)) return e->onMessage(this, wParam, lParam);
+    if (const MsgMapEntry* e = map.Find(MsgMapEntry::Message, msg))
+        return e->onMessage(this, wParam, lParam);
     if (msg == WM_TIMER) {
         OnTimer(static_cast<UINT_PTR>(wParam));
         return 0;
@@ -146,7 +157,8 @@ LRESULT CMsgTarget::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMsgTarget::DefWindowProc(UINT msg, WPARAM, LPARAM) {
-    if (msg == WM_CLOSE && m_pWidget) m_pWidget->close();
+    if (msg == WM_CLOSE && m_pWidget)
+        m_pWidget->close();
     return 0;
 }
 
@@ -159,7 +171,8 @@ LRESULT CMsgTarget::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 UINT_PTR CMsgTarget::SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
-    if (nIDEvent == 0 || !m_pTimerOwner) return 0;
+    if (nIDEvent == 0 || !m_pTimerOwner)
+        return 0;
     QTimer*& timer = m_timers[nIDEvent];
     if (!timer) {
         timer = new QTimer(m_pTimerOwner.get());
@@ -172,13 +185,14 @@ UINT_PTR CMsgTarget::SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
             }
         });
     }
-    timer->start(static_cast<int>(nElapse == 0 ? 1 : nElapse));  // restarting re-arms
+    timer->start(static_cast<int>(nElapse == 0 ? 1 : nElapse)); // restarting re-arms
     return nIDEvent;
 }
 
 BOOL CMsgTarget::KillTimer(UINT_PTR nIDEvent) {
     auto it = m_timers.find(nIDEvent);
-    if (it == m_timers.end() || !it->second->isActive()) return FALSE;
+    if (it == m_timers.end() || !it->second->isActive())
+        return FALSE;
     it->second->stop();
     return TRUE;
 }
@@ -189,14 +203,16 @@ bool CMsgTarget::IsTimerRunning(UINT_PTR nIDEvent) const {
 }
 
 void CMsgTarget::BindCommand(QAction* action, UINT nID) {
-    if (!action) return;
+    if (!action)
+        return;
     HWND h = m_hWnd;
     QObject::connect(action, &QAction::triggered, [h, nID] { ::SendMessage(h, WM_COMMAND, nID, 0); });
     TrackBoundUi(action, nID);
 }
 
 void CMsgTarget::BindCommand(QAbstractButton* button, UINT nID) {
-    if (!button) return;
+    if (!button)
+        return;
     HWND h = m_hWnd;
     QObject::connect(button, &QAbstractButton::clicked, [h, nID] { ::SendMessage(h, WM_COMMAND, nID, 0); });
     TrackBoundUi(button, nID);
@@ -213,7 +229,8 @@ void CMsgTarget::TrackBoundUi(QObject* ui, UINT nID) {
 
 bool CMsgTarget::IsCommandEnabled(UINT nID) {
     const MsgMapEntry* upd = GetMessageMap().Find(MsgMapEntry::UpdateUI, nID);
-    if (!upd) return GetMessageMap().Find(MsgMapEntry::Command, nID) != nullptr;
+    if (!upd)
+        return GetMessageMap().Find(MsgMapEntry::Command, nID) != nullptr;
     CCmdUI ui;
     ui.m_nID = nID;
     upd->onUpdate(this, &ui);
@@ -223,14 +240,16 @@ bool CMsgTarget::IsCommandEnabled(UINT nID) {
 void CMsgTarget::UpdateCommandUI() {
     const MessageMap& map = GetMessageMap();
     std::set<UINT> ids;
-    for (const auto& [id, obj] : m_boundUi) ids.insert(id);
+    for (const auto& [id, obj] : m_boundUi)
+        ids.insert(id);
     for (UINT id : ids) {
         CCmdUI ui;
         ui.m_nID = id;
         if (const MsgMapEntry* upd = map.Find(MsgMapEntry::UpdateUI, id)) {
             upd->onUpdate(this, &ui);
         } else {
-            ui.Enable(map.Find(MsgMapEntry::Command, id) != nullptr);  // no handler: disabled, as the framework does
+            ui.Enable(map.Find(MsgMapEntry::Command, id) !=
+                      nullptr); // no handler: disabled, as the framework does
         }
         auto range = m_boundUi.equal_range(id);
         for (auto it = range.first; it != range.second; ++it) {
@@ -240,11 +259,14 @@ void CMsgTarget::UpdateCommandUI() {
                     a->setCheckable(true);
                     a->setChecked(ui.m_nCheck != 0);
                 }
-                if (ui.m_bTextSet) a->setText(ui.m_strText);
+                if (ui.m_bTextSet)
+                    a->setText(ui.m_strText);
             } else if (auto* b = qobject_cast<QAbstractButton*>(it->second)) {
                 b->setEnabled(ui.m_bEnabled);
-                if (ui.m_nCheck >= 0 && b->isCheckable()) b->setChecked(ui.m_nCheck != 0);
-                if (ui.m_bTextSet) b->setText(ui.m_strText);
+                if (ui.m_nCheck >= 0 && b->isCheckable())
+                    b->setChecked(ui.m_nCheck != 0);
+                if (ui.m_bTextSet)
+                    b->setText(ui.m_strText);
             }
         }
     }
@@ -262,7 +284,8 @@ BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void PostDelivery(MxDelivery&& d) {
     if (!QCoreApplication::instance()) {
-        if (d.release) d.release();
+        if (d.release)
+            d.release();
         return;
     }
     ++g_pendingPosts;
@@ -275,19 +298,23 @@ IMessagePostSink& PlatformPostSink() {
 }
 
 LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (CMsgTarget* t = TargetFromHandle(hWnd)) return t->SendMessage(msg, wParam, lParam);
+    if (CMsgTarget* t = TargetFromHandle(hWnd))
+        return t->SendMessage(msg, wParam, lParam);
     return 0;
 }
 
 CMsgTarget* TargetFromHandle(HWND hWnd) {
-    if (!hWnd) return nullptr;
+    if (!hWnd)
+        return nullptr;
     auto& t = Table();
     std::lock_guard lock(t.mutex);
     auto it = t.targets.find(reinterpret_cast<std::uintptr_t>(hWnd));
     return it == t.targets.end() ? nullptr : it->second;
 }
 
-bool IsWindow(HWND hWnd) { return TargetFromHandle(hWnd) != nullptr; }
+bool IsWindow(HWND hWnd) {
+    return TargetFromHandle(hWnd) != nullptr;
+}
 
 QWidget* WidgetFromHandle(HWND hWnd) {
     CMsgTarget* t = TargetFromHandle(hWnd);
@@ -295,16 +322,20 @@ QWidget* WidgetFromHandle(HWND hWnd) {
 }
 
 HWND HandleFromWidget(const QWidget* w) {
-    if (!w) return nullptr;
+    if (!w)
+        return nullptr;
     QVariant v = w->property(kHandleProperty);
-    if (!v.isValid()) return nullptr;
+    if (!v.isValid())
+        return nullptr;
     HWND h = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(v.toULongLong()));
     return IsWindow(h) ? h : nullptr;
 }
 
 void ScheduleCommandUIUpdate() {
-    if (g_updateScheduled || !QCoreApplication::instance()) return;
-    if (QThread::currentThread() != QCoreApplication::instance()->thread()) return;
+    if (g_updateScheduled || !QCoreApplication::instance())
+        return;
+    if (QThread::currentThread() != QCoreApplication::instance()->thread())
+        return;
     g_updateScheduled = true;
     QTimer::singleShot(0, TheDispatcher(), [] {
         g_updateScheduled = false;
@@ -312,10 +343,12 @@ void ScheduleCommandUIUpdate() {
         {
             auto& t = Table();
             std::lock_guard lock(t.mutex);
-            for (auto& [h, target] : t.targets) handles.push_back(reinterpret_cast<HWND>(h));
+            for (auto& [h, target] : t.targets)
+                handles.push_back(reinterpret_cast<HWND>(h));
         }
         for (HWND h : handles)
-            if (CMsgTarget* target = TargetFromHandle(h)) target->UpdateCommandUI();
+            if (CMsgTarget* target = TargetFromHandle(h))
+                target->UpdateCommandUI();
     });
 }
 

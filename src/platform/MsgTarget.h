@@ -22,13 +22,19 @@ class CMsgTarget;
 class CCmdUI {
 public:
     UINT m_nID = 0;
-    void Enable(BOOL bOn = TRUE) { m_bEnabled = bOn != FALSE; m_bEnableSet = true; }
+    void Enable(BOOL bOn = TRUE) {
+        m_bEnabled = bOn != FALSE;
+        m_bEnableSet = true;
+    }
     void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
-    void SetText(const QString& text) { m_strText = text; m_bTextSet = true; }
+    void SetText(const QString& text) {
+        m_strText = text;
+        m_bTextSet = true;
+    }
 
     bool m_bEnabled = true;
     bool m_bEnableSet = false;
-    int m_nCheck = -1;  // -1: left alone
+    int m_nCheck = -1; // -1: left alone
     QString m_strText;
     bool m_bTextSet = false;
 };
@@ -38,8 +44,8 @@ struct MsgMapEntry {
     Kind kind;
     UINT first;
     UINT last;
-    std::function<LRESULT(CMsgTarget*, WPARAM, LPARAM)> onMessage;  // Message, Command, CommandRange
-    std::function<void(CMsgTarget*, CCmdUI*)> onUpdate;              // UpdateUI
+    std::function<LRESULT(CMsgTarget*, WPARAM, LPARAM)> onMessage; // Message, Command, CommandRange
+    std::function<void(CMsgTarget*, CCmdUI*)> onUpdate;            // UpdateUI
 };
 
 class MessageMap {
@@ -133,39 +139,39 @@ void PumpPostedMessages(int maxMs = 0);
 //       ON_COMMAND_RANGE(100, 110, &CFoo::OnRange)            // void f(UINT)
 //       ON_UPDATE_COMMAND_UI(ID_X, &CFoo::OnUpdateX)          // void f(CCmdUI*)
 //   END_MESSAGE_MAP()
-#define DECLARE_MESSAGE_MAP() \
-protected:                    \
+#define DECLARE_MESSAGE_MAP()                                                                                \
+protected:                                                                                                   \
     const ::MessageMap& GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                 \
-    const ::MessageMap& theClass::GetMessageMap() const {                      \
-        using ThisClass = theClass;                                            \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                               \
+    const ::MessageMap& theClass::GetMessageMap() const {                                                    \
+        using ThisClass = theClass;                                                                          \
         static const ::MessageMap s_map(&this->baseClass::GetMessageMap(), {
-#define END_MESSAGE_MAP() \
-    });                   \
-    return s_map;         \
+#define END_MESSAGE_MAP()                                                                                    \
+    });                                                                                                      \
+    return s_map;                                                                                            \
     }
 
-#define ON_MESSAGE(msgId, memberFn)                                                             \
-    ::MsgMapEntry{::MsgMapEntry::Message, (UINT)(msgId), (UINT)(msgId),                         \
-                  [](::CMsgTarget* t, WPARAM w, LPARAM l) -> LRESULT {                          \
-                      return (static_cast<ThisClass*>(t)->*(memberFn))(w, l);                   \
-                  },                                                                            \
+#define ON_MESSAGE(msgId, memberFn)                                                                          \
+    ::MsgMapEntry{::MsgMapEntry::Message, (UINT)(msgId), (UINT)(msgId),                                      \
+                  [](::CMsgTarget* t, WPARAM w, LPARAM l) -> LRESULT {                                       \
+                      return (static_cast<ThisClass*>(t)->*(memberFn))(w, l);                                \
+                  },                                                                                         \
                   nullptr},
-#define ON_COMMAND(cmdId, memberFn)                                                             \
-    ::MsgMapEntry{::MsgMapEntry::Command, (UINT)(cmdId), (UINT)(cmdId),                         \
-                  [](::CMsgTarget* t, WPARAM, LPARAM) -> LRESULT {                              \
-                      (static_cast<ThisClass*>(t)->*(memberFn))();                              \
-                      return 0;                                                                 \
-                  },                                                                            \
+#define ON_COMMAND(cmdId, memberFn)                                                                          \
+    ::MsgMapEntry{::MsgMapEntry::Command, (UINT)(cmdId), (UINT)(cmdId),                                      \
+                  [](::CMsgTarget* t, WPARAM, LPARAM) -> LRESULT {                                           \
+                      (static_cast<ThisClass*>(t)->*(memberFn))();                                           \
+                      return 0;                                                                              \
+                  },                                                                                         \
                   nullptr},
-#define ON_COMMAND_RANGE(firstId, lastId, memberFn)                                             \
-    ::MsgMapEntry{::MsgMapEntry::CommandRange, (UINT)(firstId), (UINT)(lastId),                 \
-                  [](::CMsgTarget* t, WPARAM w, LPARAM) -> LRESULT {                            \
-                      (static_cast<ThisClass*>(t)->*(memberFn))((UINT)LOWORD(w));               \
-                      return 0;                                                                 \
-                  },                                                                            \
+#define ON_COMMAND_RANGE(firstId, lastId, memberFn)                                                          \
+    ::MsgMapEntry{::MsgMapEntry::CommandRange, (UINT)(firstId), (UINT)(lastId),                              \
+                  [](::CMsgTarget* t, WPARAM w, LPARAM) -> LRESULT {                                         \
+                      (static_cast<ThisClass*>(t)->*(memberFn))((UINT)LOWORD(w));                            \
+                      return 0;                                                                              \
+                  },                                                                                         \
                   nullptr},
-#define ON_UPDATE_COMMAND_UI(cmdId, memberFn)                                                   \
-    ::MsgMapEntry{::MsgMapEntry::UpdateUI, (UINT)(cmdId), (UINT)(cmdId), nullptr,               \
+#define ON_UPDATE_COMMAND_UI(cmdId, memberFn)                                                                \
+    ::MsgMapEntry{::MsgMapEntry::UpdateUI, (UINT)(cmdId), (UINT)(cmdId), nullptr,                            \
                   [](::CMsgTarget* t, ::CCmdUI* ui) { (static_cast<ThisClass*>(t)->*(memberFn))(ui); }},

@@ -16,8 +16,8 @@ QSettings& Store() {
             g_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, g_company,
                                                      g_application);
         else
-            g_settings = std::make_unique<QSettings>(QDir(g_folder).filePath(g_company + QStringLiteral(".ini")),
-                                                     QSettings::IniFormat);
+            g_settings = std::make_unique<QSettings>(
+                QDir(g_folder).filePath(g_company + QStringLiteral(".ini")), QSettings::IniFormat);
     }
     return *g_settings;
 }
@@ -26,7 +26,7 @@ QString Key(const QString& section, const QString& entry) {
     // Sections are groups; an empty section name would put values at the top level.
     return (section.isEmpty() ? QStringLiteral("General") : section) + QLatin1Char('/') + entry;
 }
-}  // namespace
+} // namespace
 
 namespace Profile {
 
@@ -36,18 +36,21 @@ void SetRegistryKey(const QString& company) {
 }
 
 void SetStorageFolder(const QString& folder) {
-    if (g_settings) g_settings->sync();
+    if (g_settings)
+        g_settings->sync();
     g_folder = folder;
     g_settings.reset();
 }
 
 int GetProfileInt(const QString& section, const QString& entry, int nDefault) {
     QVariant v = Store().value(Key(section, entry));
-    if (!v.isValid()) return nDefault;
+    if (!v.isValid())
+        return nDefault;
     bool ok = false;
     // Stored as signed or unsigned 32-bit text; anything else is not ours.
     qlonglong n = v.toString().toLongLong(&ok, 0);
-    if (!ok || n < INT32_MIN || n > UINT32_MAX) return nDefault;
+    if (!ok || n < INT32_MIN || n > UINT32_MAX)
+        return nDefault;
     return static_cast<int>(static_cast<std::uint32_t>(n));
 }
 
@@ -56,12 +59,17 @@ bool WriteProfileInt(const QString& section, const QString& entry, int nValue) {
     return Store().status() == QSettings::NoError;
 }
 
-bool HasProfileValue(const QString& section, const QString& entry) { return Store().contains(Key(section, entry)); }
-
-void DeleteSection(const QString& section) { Store().remove(section); }
-
-void Flush() {
-    if (g_settings) g_settings->sync();
+bool HasProfileValue(const QString& section, const QString& entry) {
+    return Store().contains(Key(section, entry));
 }
 
-}  // namespace Profile
+void DeleteSection(const QString& section) {
+    Store().remove(section);
+}
+
+void Flush() {
+    if (g_settings)
+        g_settings->sync();
+}
+
+} // namespace Profile

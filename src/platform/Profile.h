@@ -15,4 +15,4 @@ bool HasProfileValue(const QString& section, const QString& entry);
 // Removes a whole section (the saved workspace discarded at start-up).
 void DeleteSection(const QString& section);
 void Flush();
-}  // namespace Profile
+} // namespace Profile

@@ -17,33 +17,41 @@
 
 namespace {
 std::function<bool(const QString&)> g_shellOpen;
-bool g_screenSaverActive = true;  // what GET reports: the saver runs unless we inhibit it
+bool g_screenSaverActive = true; // what GET reports: the saver runs unless we inhibit it
 quint32 g_inhibitCookie = 0;
 bool g_inhibited = false;
 std::set<HWND> g_sessionWindows;
-}  // namespace
+} // namespace
 
 bool ShellOpen(const QString& url) {
-    if (g_shellOpen) return g_shellOpen(url);
+    if (g_shellOpen)
+        return g_shellOpen(url);
     return QDesktopServices::openUrl(QUrl(url));
 }
 
-void SetShellOpenHandler(std::function<bool(const QString&)> handler) { g_shellOpen = std::move(handler); }
+void SetShellOpenHandler(std::function<bool(const QString&)> handler) {
+    g_shellOpen = std::move(handler);
+}
 
 BOOL SystemParametersInfo(UINT uiAction, UINT uiParam, void* pvParam, UINT) {
     if (uiAction == SPI_GETSCREENSAVEACTIVE) {
-        if (!pvParam) return FALSE;
+        if (!pvParam)
+            return FALSE;
         *static_cast<BOOL*>(pvParam) = g_screenSaverActive ? TRUE : FALSE;
         return TRUE;
     }
-    if (uiAction != SPI_SETSCREENSAVEACTIVE) return FALSE;
+    if (uiAction != SPI_SETSCREENSAVEACTIVE)
+        return FALSE;
     const bool wantActive = uiParam != 0;
     g_screenSaverActive = wantActive;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return TRUE;  // no desktop session: nothing to inhibit
-    QDBusInterface saver(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+    if (!bus.isConnected())
+        return TRUE; // no desktop session: nothing to inhibit
+    QDBusInterface saver(QStringLiteral("org.freedesktop.ScreenSaver"),
+                         QStringLiteral("/org/freedesktop/ScreenSaver"),
                          QStringLiteral("org.freedesktop.ScreenSaver"), bus);
-    if (!saver.isValid()) return TRUE;
+    if (!saver.isValid())
+        return TRUE;
     if (!wantActive && !g_inhibited) {
         QDBusReply<quint32> r = saver.call(QStringLiteral("Inhibit"), QStringLiteral("zephyra"),
                                            QStringLiteral("Instrument control running"));
@@ -64,15 +72,19 @@ BOOL SetPriorityClass(DWORD priorityClass) {
 }
 
 BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD) {
-    if (!hWnd) return FALSE;
+    if (!hWnd)
+        return FALSE;
     g_sessionWindows.insert(hWnd);
     return TRUE;
 }
 
-BOOL WTSUnRegisterSessionNotification(HWND hWnd) { return g_sessionWindows.erase(hWnd) ? TRUE : FALSE; }
+BOOL WTSUnRegisterSessionNotification(HWND hWnd) {
+    return g_sessionWindows.erase(hWnd) ? TRUE : FALSE;
+}
 
 void PostSessionChange(WPARAM code) {
-    for (HWND h : g_sessionWindows) ::PostMessage(h, WM_WTSSESSION_CHANGE, code, 0);
+    for (HWND h : g_sessionWindows)
+        ::PostMessage(h, WM_WTSSESSION_CHANGE, code, 0);
 }
 
 DWORD GetTickCount() {
@@ -80,15 +92,19 @@ DWORD GetTickCount() {
     return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void Sleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(DWORD ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 namespace win {
 
 unsigned long inet_addr(const char* text) {
-    if (!text) return INADDR_NONE_;
+    if (!text)
+        return INADDR_NONE_;
     in_addr a{};
     // Only the plain dotted-quad form; inet_pton refuses octal, hex and short forms.
-    if (::inet_pton(AF_INET, text, &a) != 1) return INADDR_NONE_;
+    if (::inet_pton(AF_INET, text, &a) != 1)
+        return INADDR_NONE_;
     return a.s_addr;
 }
 
@@ -100,12 +116,14 @@ QString inet_ntoa(unsigned long addrNetworkOrder) {
     return QString::fromLatin1(buf);
 }
 
-}  // namespace win
+} // namespace win
 
 BOOL InternetCheckConnection(const QString&) {
     // The OS's own view of reachability: asks nobody on the network.
     static const bool loaded = QNetworkInformation::loadDefaultBackend();
-    if (!loaded || !QNetworkInformation::instance()) return FALSE;
-    return QNetworkInformation::instance()->reachability() == QNetworkInformation::Reachability::Online ? TRUE
-                                                                                                          : FALSE;
+    if (!loaded || !QNetworkInformation::instance())
+        return FALSE;
+    return QNetworkInformation::instance()->reachability() == QNetworkInformation::Reachability::Online
+               ? TRUE
+               : FALSE;
 }

@@ -26,7 +26,7 @@ BOOL SetPriorityClass(DWORD priorityClass);
 // WTS_REMOTE_CONNECT / WTS_REMOTE_DISCONNECT.
 BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD flags);
 BOOL WTSUnRegisterSessionNotification(HWND hWnd);
-void PostSessionChange(WPARAM code);  // what the OS would do; used by tests
+void PostSessionChange(WPARAM code); // what the OS would do; used by tests
 
 DWORD GetTickCount();
 void Sleep(DWORD ms);
@@ -37,7 +37,7 @@ constexpr unsigned long INADDR_NONE_ = 0xFFFFFFFFul;
 unsigned long inet_addr(const char* text);
 // Network-order address to dotted text.
 QString inet_ntoa(unsigned long addrNetworkOrder);
-}  // namespace win
+} // namespace win
 
 // InternetCheckConnectionW stand-in: answers from the OS's own reachability
 // state, sends nothing and does not block.

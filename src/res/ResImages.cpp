@@ -20,9 +20,12 @@ QPainterPath WavePath(QRectF box, double cycles, double amplitude, double phase 
     for (int i = 0; i <= steps; ++i) {
         const double t = double(i) / steps;
         const double x = box.left() + t * box.width();
-        const double y = box.center().y() - amplitude * box.height() / 2 * std::sin(2 * kPi * cycles * t + phase);
-        if (i == 0) path.moveTo(x, y);
-        else path.lineTo(x, y);
+        const double y =
+            box.center().y() - amplitude * box.height() / 2 * std::sin(2 * kPi * cycles * t + phase);
+        if (i == 0)
+            path.moveTo(x, y);
+        else
+            path.lineTo(x, y);
     }
     return path;
 }
@@ -36,7 +39,8 @@ void DrawEmblem(QPainter& p, QRectF box) {
     p.setBrush(glow);
     p.drawEllipse(box);
     p.setBrush(Qt::NoBrush);
-    const QRectF inner = box.adjusted(box.width() * 0.12, box.height() * 0.2, -box.width() * 0.12, -box.height() * 0.2);
+    const QRectF inner =
+        box.adjusted(box.width() * 0.12, box.height() * 0.2, -box.width() * 0.12, -box.height() * 0.2);
     p.setPen(QPen(QColor(0xE8, 0x7A, 0x0E), box.width() / 40.0, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(WavePath(inner, 2.0, 0.7));
     p.setPen(QPen(QColor(0x7F, 0xD8, 0xFF), box.width() / 60.0, Qt::SolidLine, Qt::RoundCap));
@@ -49,7 +53,7 @@ QPixmap Blank() {
     return pm;
 }
 
-}  // namespace
+} // namespace
 
 QImage LoadBackgroundBitmap() {
     QImage img(300, 300, QImage::Format_RGB888);

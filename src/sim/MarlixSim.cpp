@@ -16,15 +16,16 @@
 namespace {
 std::uint64_t SteadyMs() {
     using namespace std::chrono;
-    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 std::int32_t I32At(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                     (static_cast<std::uint32_t>(p[2]) << 16) |
-                                     (static_cast<std::uint32_t>(p[3]) << 24));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
 }
-std::vector<std::uint8_t> Header(std::uint32_t magic, std::uint8_t version, std::uint8_t flags, std::uint16_t id,
-                                 std::uint16_t length, std::uint32_t seq) {
+std::vector<std::uint8_t> Header(std::uint32_t magic, std::uint8_t version, std::uint8_t flags,
+                                 std::uint16_t id, std::uint16_t length, std::uint32_t seq) {
     mxp::Writer w;
     w.U32(magic);
     w.U8(version);
@@ -36,7 +37,7 @@ std::vector<std::uint8_t> Header(std::uint32_t magic, std::uint8_t version, std:
     w.U32(0);
     return std::move(w.Data());
 }
-}  // namespace
+} // namespace
 
 CMarlixSim::CMarlixSim(SimOptions opt) : m_opt(std::move(opt)), m_storage(m_opt.externalDrives) {
     m_t0 = SteadyMs();
@@ -47,11 +48,15 @@ CMarlixSim::~CMarlixSim() {
     if (m_measure.BlocksMade() > 0)
         std::fprintf(stderr, "marlix-sim %s: %llu measurement blocks sent\n", m_opt.bind.c_str(),
                      static_cast<unsigned long long>(m_measure.BlocksMade()));
-    if (m_fd >= 0) ::close(m_fd);
-    if (m_log) std::fclose(m_log);
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_log)
+        std::fclose(m_log);
 }
 
-std::uint64_t CMarlixSim::Ms() const { return SteadyMs() - m_t0; }
+std::uint64_t CMarlixSim::Ms() const {
+    return SteadyMs() - m_t0;
+}
 
 bool CMarlixSim::Open() {
     if (!mxp::ParseDotted(m_opt.bind, m_bindAddr)) {
@@ -63,13 +68,15 @@ bool CMarlixSim::Open() {
         std::replace(m_opt.serial.begin(), m_opt.serial.end(), '.', '-');
     }
     m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (m_fd < 0) return false;
+    if (m_fd < 0)
+        return false;
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = m_bindAddr;
     a.sin_port = htons(m_opt.port);
     if (::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        std::fprintf(stderr, "marlix-sim: cannot bind %s:%u: %s\n", m_opt.bind.c_str(), m_opt.port, std::strerror(errno));
+        std::fprintf(stderr, "marlix-sim: cannot bind %s:%u: %s\n", m_opt.bind.c_str(), m_opt.port,
+                     std::strerror(errno));
         return false;
     }
     // Opened after the bind: a log file that exists means the instrument answers.
@@ -89,14 +96,17 @@ void CMarlixSim::Poll(int timeoutMs) {
         pollfd p{m_fd, POLLIN, 0};
         if (m_bPlaying) {
             const int due = m_measure.MsUntilDue(SteadyMs());
-            if (due >= 0) timeoutMs = std::min(timeoutMs, due);
+            if (due >= 0)
+                timeoutMs = std::min(timeoutMs, due);
         }
         ::poll(&p, 1, timeoutMs);
         for (;;) {
             sockaddr_in from{};
             socklen_t len = sizeof from;
-            const ssize_t n = ::recvfrom(m_fd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
-            if (n < 0) break;
+            const ssize_t n =
+                ::recvfrom(m_fd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+            if (n < 0)
+                break;
             Peer peer{from.sin_addr.s_addr, from.sin_port};
             Receive(peer, buf.data(), static_cast<std::size_t>(n));
         }
@@ -113,11 +123,14 @@ void CMarlixSim::SetSilent(bool on) {
 
 void CMarlixSim::Receive(const Peer& from, const std::uint8_t* data, std::size_t n) {
     mxp::Datagram d;
-    if (mxp::DecodeDatagram(data, n, d) != mxp::DecodeError::None) return;
-    if (d.h.flags & mxp::FLAG_FROM_INSTRUMENT) return;  // another instrument's datagram
+    if (mxp::DecodeDatagram(data, n, d) != mxp::DecodeError::None)
+        return;
+    if (d.h.flags & mxp::FLAG_FROM_INSTRUMENT)
+        return; // another instrument's datagram
     if (d.h.flags & mxp::FLAG_FRAGMENT) {
         mxp::Message m;
-        if (m_reasm.Add(d, SteadyMs(), m) != mxp::Reassembler::Result::Complete) return;
+        if (m_reasm.Add(d, SteadyMs(), m) != mxp::Reassembler::Result::Complete)
+            return;
         Command(from, m.h, m.payload.data(), m.payload.size());
         return;
     }
@@ -125,7 +138,8 @@ void CMarlixSim::Receive(const Peer& from, const std::uint8_t* data, std::size_t
 }
 
 void CMarlixSim::Log(const mxp::Header& h, const std::uint8_t* p, std::size_t n) {
-    if (!m_log) return;
+    if (!m_log)
+        return;
     const char* name = MxCmdName(h.id);
     std::string hex;
     static const char digits[] = "0123456789abcdef";
@@ -140,19 +154,25 @@ void CMarlixSim::Log(const mxp::Header& h, const std::uint8_t* p, std::size_t n)
 
 void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint8_t* p, std::size_t n) {
     if (h.id == mxp::LINK_KEEPALIVE) {
-        if (m_bConnected && from.addr == m_client.addr && from.port == m_client.port) Reply(mxp::EV_KEEPALIVE, h.seq, {});
+        if (m_bConnected && from.addr == m_client.addr && from.port == m_client.port)
+            Reply(mxp::EV_KEEPALIVE, h.seq, {});
         return;
     }
     Log(h, p, n);
     const int want = mxp::CommandPayloadSize(h.id, h.selector);
-    if (want == -2) return;
-    if (want >= 0 && n != static_cast<std::size_t>(want)) return;
-    if (want == -1 && (n % 2 != 0 || n > 2048)) return;
+    if (want == -2)
+        return;
+    if (want >= 0 && n != static_cast<std::size_t>(want))
+        return;
+    if (want == -1 && (n % 2 != 0 || n > 2048))
+        return;
     std::u16string text;
-    if (want == -1) mxp::DecodeText(p, n, text, 1024);
+    if (want == -1)
+        mxp::DecodeText(p, n, text, 1024);
 
     if (h.id == MX_CMD_DISCOVER) {
-        if (h.selector != MX_RW_BROADCAST) return;
+        if (h.selector != MX_RW_BROADCAST)
+            return;
         mxp::Writer w;
         mxp::PutDeviceInfo(w, Info());
         Send(from, mxp::EV_DEVICE_INFO, h.seq, w.Data());
@@ -174,14 +194,16 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         }
         return;
     }
-    if (!m_bConnected || from.addr != m_client.addr) return;
-    if (h.id == MX_CMD_DISCONNECT) {  // from any port of the client (the library's send-at-once socket)
+    if (!m_bConnected || from.addr != m_client.addr)
+        return;
+    if (h.id == MX_CMD_DISCONNECT) { // from any port of the client (the library's send-at-once socket)
         m_bConnected = false;
         StopPlay(false);
         m_copies.clear();
         return;
     }
-    if (from.port != m_client.port) return;
+    if (from.port != m_client.port)
+        return;
 
     const std::int32_t v = n >= 4 ? I32At(p) : 0;
     switch (h.id) {
@@ -194,17 +216,39 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         Reply(mxp::EV_LIMITS, h.seq, mxp::EncodeLimits(CurrentLimits()));
         Reply(mxp::EV_WAIT, h.seq, mxp::EncodeU32s({1}));
         break;
-    case MX_CMD_REF_10MHZ: m_nRef10MHz = v; break;
-    case MX_CMD_TRIGGER: m_nTrigger = v; break;
-    case MX_CMD_TRIGGER_OUT: m_nTriggerOut = v; break;
-    case MX_CMD_RES_BW: m_nResBW = v; break;
-    case MX_CMD_UPDATE_SPEED: m_nUpdateSpeed = v; break;
-    case MX_CMD_SPECTRAL_INV: m_nSpectralInv = v; break;
-    case MX_CMD_ZEPHYRA_FREQ: m_nFreqHz = static_cast<std::uint32_t>(v); break;
-    case MX_CMD_ZEPHYRA_POWER: m_sPower = static_cast<std::int16_t>(p[0] | (p[1] << 8)); break;
-    case MX_CMD_SAMPLE_CLOCK: std::memcpy(&m_dSampleClockKHz, p, 8); break;
-    case MX_CMD_MODE_PARAM_A: m_nModeParamA = v; break;
-    case MX_CMD_MODE_PARAM_B: m_nModeParamB = static_cast<std::uint32_t>(v); break;
+    case MX_CMD_REF_10MHZ:
+        m_nRef10MHz = v;
+        break;
+    case MX_CMD_TRIGGER:
+        m_nTrigger = v;
+        break;
+    case MX_CMD_TRIGGER_OUT:
+        m_nTriggerOut = v;
+        break;
+    case MX_CMD_RES_BW:
+        m_nResBW = v;
+        break;
+    case MX_CMD_UPDATE_SPEED:
+        m_nUpdateSpeed = v;
+        break;
+    case MX_CMD_SPECTRAL_INV:
+        m_nSpectralInv = v;
+        break;
+    case MX_CMD_ZEPHYRA_FREQ:
+        m_nFreqHz = static_cast<std::uint32_t>(v);
+        break;
+    case MX_CMD_ZEPHYRA_POWER:
+        m_sPower = static_cast<std::int16_t>(p[0] | (p[1] << 8));
+        break;
+    case MX_CMD_SAMPLE_CLOCK:
+        std::memcpy(&m_dSampleClockKHz, p, 8);
+        break;
+    case MX_CMD_MODE_PARAM_A:
+        m_nModeParamA = v;
+        break;
+    case MX_CMD_MODE_PARAM_B:
+        m_nModeParamB = static_cast<std::uint32_t>(v);
+        break;
     case MX_CMD_STORAGE:
         m_nStorage = v;
         if (v == 1) {
@@ -213,25 +257,30 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
                 Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({25}));
             } else {
                 Reply(mxp::EV_DRIVE_LIST_RESET, h.seq, {});
-                for (int dr : drives) Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({static_cast<std::uint32_t>(dr)}));
+                for (int dr : drives)
+                    Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({static_cast<std::uint32_t>(dr)}));
             }
         }
         break;
-    case MX_CMD_STORAGE_DRIVE: m_nStorageDrive = v; break;
+    case MX_CMD_STORAGE_DRIVE:
+        m_nStorageDrive = v;
+        break;
     case MX_CMD_RESCAN_DISK: {
         const auto drives = m_storage.ExternalDrives();
         Reply(mxp::EV_DRIVE_LIST_RESET, h.seq, {});
         if (drives.empty() || m_nStorage != 1)
             Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({25}));
         else
-            for (int dr : drives) Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({static_cast<std::uint32_t>(dr)}));
+            for (int dr : drives)
+                Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({static_cast<std::uint32_t>(dr)}));
         break;
     }
     case MX_CMD_FOLDER_LIST:
     case MX_CMD_FILE_LIST: {
         mxp::Reader rd(p, n);
         FolderItemRecord req;
-        if (!mxp::GetFolderItem(rd, req)) break;
+        if (!mxp::GetFolderItem(rd, req))
+            break;
         const std::u16string path = mxp::FromZ(req.m_szPath, 260);
         if (h.id == MX_CMD_FOLDER_LIST) {
             std::vector<FolderItemRecord> out;
@@ -247,7 +296,8 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
             std::vector<FileInfoRecord> out;
             if (const auto* files = path == u"root" ? nullptr : m_storage.Files(path)) {
                 for (const auto& f : *files) {
-                    if (out.size() >= mxp::kMaxFileEntries) break;
+                    if (out.size() >= mxp::kMaxFileEntries)
+                        break;
                     FileInfoRecord r{};
                     mxp::CopyZ(r.m_szName, 100, f.name);
                     r.m_bFM = f.fm ? 1 : 0;
@@ -276,7 +326,7 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         } else {
             m_bFileLoaded = false;
             Reply(mxp::EV_PLAY_FILE_RESULT, h.seq, mxp::EncodeU32s({0}));
-            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B00}));  // "Err:Play file"
+            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B00})); // "Err:Play file"
         }
         break;
     }
@@ -293,7 +343,8 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         m_lastPlayTick = m_lastPosReport = SteadyMs();
         m_measure.Start(m_lastPlayTick, m_nUpdateSpeed);
         Reply(mxp::EV_PLAY_POSITION, h.seq,
-              mxp::EncodeU32s({138, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
+              mxp::EncodeU32s(
+                  {138, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
         break;
     case MX_CMD_PLAY_STOP:
         m_playRef = h.seq;
@@ -302,13 +353,16 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
     case MX_CMD_PLAY_SEEK: {
         const double limit = m_bFileLoaded ? m_playFile.timeSec : 0.0;
         m_dPos = std::clamp(static_cast<double>(v), 0.0, limit);
-        if (m_bPlaying) m_playRef = h.seq;
+        if (m_bPlaying)
+            m_playRef = h.seq;
         Reply(mxp::EV_PLAY_POSITION, h.seq,
-              mxp::EncodeU32s({145, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
+              mxp::EncodeU32s(
+                  {145, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
         break;
     }
     case MX_CMD_FILE_DELETE:
-        if (!m_storage.Delete(text)) Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B02}));  // "Err:delete"
+        if (!m_storage.Delete(text))
+            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B02})); // "Err:delete"
         break;
     case MX_CMD_FILE_RENAME_FROM:
         m_strRenameFrom = text;
@@ -317,7 +371,8 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         const bool ok = !m_strRenameFrom.empty() && m_storage.Rename(m_strRenameFrom, text);
         m_strRenameFrom.clear();
         Reply(mxp::EV_RENAME_RESULT, h.seq, mxp::EncodeU32s({ok ? 2u : 0u}));
-        if (!ok) Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B0D}));  // "Err:rename"
+        if (!ok)
+            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B0D})); // "Err:rename"
         break;
     }
     case MX_CMD_COPY_DRIVE:
@@ -325,11 +380,13 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         break;
     case MX_CMD_COPY_FILE:
         if (!m_storage.HasDrive(m_nCopyDrive) || !m_storage.Find(text)) {
-            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({m_storage.HasDrive(m_nCopyDrive) ? 0x1B00u : 0x1B0Bu}));
+            Reply(mxp::EV_STATUS, h.seq,
+                  mxp::EncodeU32s({m_storage.HasDrive(m_nCopyDrive) ? 0x1B00u : 0x1B0Bu}));
             break;
         }
         m_copies.push_back(CopyJob{text, m_nCopyDrive, h.seq, 0});
-        if (m_copies.size() == 1) m_lastCopyTick = SteadyMs();
+        if (m_copies.size() == 1)
+            m_lastCopyTick = SteadyMs();
         break;
     case MX_CMD_COPY_CANCEL:
         m_copies.clear();
@@ -353,7 +410,8 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
 // ---------------------------------------------------------------- sending
 
 void CMarlixSim::SendRaw(const Peer& to, const std::vector<std::uint8_t>& dgram, int fd) {
-    if (m_bSilent) return;
+    if (m_bSilent)
+        return;
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = to.addr;
@@ -361,16 +419,19 @@ void CMarlixSim::SendRaw(const Peer& to, const std::vector<std::uint8_t>& dgram,
     ::sendto(fd >= 0 ? fd : m_fd, dgram.data(), dgram.size(), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
 }
 
-void CMarlixSim::Send(const Peer& to, std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload) {
-    if (m_bSilent) return;
+void CMarlixSim::Send(const Peer& to, std::uint16_t id, std::uint32_t ref,
+                      const std::vector<std::uint8_t>& payload) {
+    if (m_bSilent)
+        return;
     const std::uint32_t s = m_seq++;
-    for (const auto& d : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, s, ref, payload.data(),
-                                            payload.size()))
+    for (const auto& d : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, s, ref,
+                                            payload.data(), payload.size()))
         SendRaw(to, d);
 }
 
 void CMarlixSim::Reply(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload) {
-    if (m_bConnected) Send(m_client, id, ref, payload);
+    if (m_bConnected)
+        Send(m_client, id, ref, payload);
 }
 
 DeviceInfoRecord CMarlixSim::Info() const {
@@ -378,21 +439,26 @@ DeviceInfoRecord CMarlixSim::Info() const {
     mxp::CopyZ(r.m_szModel, sizeof r.m_szModel, "Marlix Zephyra");
     mxp::CopyZ(r.m_szSerial, sizeof r.m_szSerial, m_opt.serial);
     const std::uint32_t host = ntohl(m_bindAddr);
-    const std::uint8_t mac[6] = {0x02, 0x4D, static_cast<std::uint8_t>(host >> 24), static_cast<std::uint8_t>(host >> 16),
-                                 static_cast<std::uint8_t>(host >> 8), static_cast<std::uint8_t>(host)};
+    const std::uint8_t mac[6] = {0x02,
+                                 0x4D,
+                                 static_cast<std::uint8_t>(host >> 24),
+                                 static_cast<std::uint8_t>(host >> 16),
+                                 static_cast<std::uint8_t>(host >> 8),
+                                 static_cast<std::uint8_t>(host)};
     std::memcpy(r.m_abMAC, mac, 6);
     r.m_nProductCatalog = MX_PRODUCT_ZEPHYRA;
     r.m_nSubnetMask = htonl(0xFF000000u);
     r.m_wUdpPort = m_opt.port;
     r.m_nSpectrumPoints = m_opt.spectrumPoints;
     r.m_nIPAddress = m_bindAddr;
-    const std::uint8_t hw[4] = {0, 0, 1, 2}, sw[4] = {7, 3, 2, 1}, pump[4] = {0, 0, 4, 1}, dsp[4] = {2, 0, 5, 3};
-    std::memcpy(r.m_abHWVer, hw, 4);  // shown 2.1.0.0 (byte 3 first)
+    const std::uint8_t hw[4] = {0, 0, 1, 2}, sw[4] = {7, 3, 2, 1}, pump[4] = {0, 0, 4, 1},
+                       dsp[4] = {2, 0, 5, 3};
+    std::memcpy(r.m_abHWVer, hw, 4); // shown 2.1.0.0 (byte 3 first)
     std::memcpy(r.m_abSWVer, sw, 4);
     std::memcpy(r.m_abPumpVer, pump, 4);
     std::memcpy(r.m_abDSPVer, dsp, 4);
     mxp::CopyZ(r.m_szDescription, sizeof r.m_szDescription, m_opt.name);
-    r.m_nBoardRev = 11;  // "(2.0)"
+    r.m_nBoardRev = 11; // "(2.0)"
     return r;
 }
 
@@ -420,23 +486,28 @@ void CMarlixSim::StopPlay(bool report) {
     m_nPlayMode = 9;
     if (report)
         Reply(mxp::EV_PLAY_POSITION, m_playRef,
-              mxp::EncodeU32s({146, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
+              mxp::EncodeU32s(
+                  {146, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
     (void)was;
 }
 
 // While a file plays: one block per update interval, at the output level (the
 // level sent plus the file's own power, as the front panel shows it).
 void CMarlixSim::SendMeasureBlock(std::uint64_t nowMs) {
-    if (!m_bConnected) return;
+    if (!m_bConnected)
+        return;
     const double levelDbm = m_sPower / 10.0 + m_playFile.power / 10.0;
-    const auto block = m_measure.NextBlock(nowMs, m_nUpdateSpeed, static_cast<int>(m_opt.spectrumPoints), m_nPlayMode,
-                                           m_dPos, m_dSampleClockKHz, levelDbm, m_nSpectralInv != 0);
-    if (!block.empty()) Reply(mxp::EV_MEASURE, 0, block);
+    const auto block =
+        m_measure.NextBlock(nowMs, m_nUpdateSpeed, static_cast<int>(m_opt.spectrumPoints), m_nPlayMode,
+                            m_dPos, m_dSampleClockKHz, levelDbm, m_nSpectralInv != 0);
+    if (!block.empty())
+        Reply(mxp::EV_MEASURE, 0, block);
 }
 
 void CMarlixSim::Tick() {
     const std::uint64_t now = SteadyMs();
-    if (m_bConnected && m_opt.silentAfterMs && !m_bSilent && now - m_connectedAt >= m_opt.silentAfterMs) SetSilent(true);
+    if (m_bConnected && m_opt.silentAfterMs && !m_bSilent && now - m_connectedAt >= m_opt.silentAfterMs)
+        SetSilent(true);
     if (m_bPlaying) {
         m_dPos += (now - m_lastPlayTick) / 1000.0 * m_opt.playSpeed;
         m_lastPlayTick = now;
@@ -449,10 +520,12 @@ void CMarlixSim::Tick() {
         } else if (now - m_lastPosReport >= (m_opt.playSpeed > 1.0 ? 200u : 1000u)) {
             m_lastPosReport = now;
             Reply(mxp::EV_PLAY_POSITION, m_playRef,
-                  mxp::EncodeU32s({138, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
+                  mxp::EncodeU32s(
+                      {138, static_cast<std::uint32_t>(m_dPos), static_cast<std::uint32_t>(m_nPlayMode)}));
         }
     }
-    if (m_bPlaying) SendMeasureBlock(now);
+    if (m_bPlaying)
+        SendMeasureBlock(now);
     if (!m_copies.empty() && now - m_lastCopyTick >= 100) {
         m_lastCopyTick = now;
         CopyJob& job = m_copies.front();
@@ -474,7 +547,8 @@ void CMarlixSim::Tick() {
 // ---------------------------------------------------------------- test hooks
 
 void CMarlixSim::SendMalformedBurst() {
-    if (!m_bConnected) return;
+    if (!m_bConnected)
+        return;
     const Peer to = m_client;
     std::uint32_t s = 0x70000000u;
     // 1 wrong magic, 2 wrong version, 3 unknown flag bits.
@@ -506,19 +580,19 @@ void CMarlixSim::SendMalformedBurst() {
         w.U32(100);
         w.U32(0);
         w.Zeros(100);
-        d = Header(mxp::kMagic, mxp::kVersion, mxp::FLAG_FROM_INSTRUMENT | mxp::FLAG_FRAGMENT, mxp::EV_FILE_LIST,
-                   static_cast<std::uint16_t>(w.Data().size()), s++);
+        d = Header(mxp::kMagic, mxp::kVersion, mxp::FLAG_FROM_INSTRUMENT | mxp::FLAG_FRAGMENT,
+                   mxp::EV_FILE_LIST, static_cast<std::uint16_t>(w.Data().size()), s++);
         d.insert(d.end(), w.Data().begin(), w.Data().end());
         SendRaw(to, d);
         std::vector<std::uint8_t> big(10000, 0);
-        auto frags = mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, mxp::EV_FILE_LIST, MX_RW_DEFAULT, s++, 0, big.data(),
-                                        big.size());
+        auto frags = mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, mxp::EV_FILE_LIST, MX_RW_DEFAULT, s++, 0,
+                                        big.data(), big.size());
         SendRaw(to, frags[0]);
         SendRaw(to, frags[1]);
     }
     auto msg = [&](std::uint16_t id, const std::vector<std::uint8_t>& payload) {
-        for (const auto& dg : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, s++, 0, payload.data(),
-                                                 payload.size()))
+        for (const auto& dg : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, s++, 0,
+                                                 payload.data(), payload.size()))
             SendRaw(to, dg);
     };
     // 10 folder list claiming a million entries.
@@ -526,7 +600,8 @@ void CMarlixSim::SendMalformedBurst() {
     // 11 file list whose name has no terminator.
     {
         FileInfoRecord r{};
-        for (auto& c : r.m_szName) c = u'X';
+        for (auto& c : r.m_szName)
+            c = u'X';
         mxp::Writer w;
         w.U32(1);
         mxp::PutFileInfo(w, r);
@@ -550,7 +625,8 @@ void CMarlixSim::SendMalformedBurst() {
         mxp::PutDeviceInfo(w, Info());
         msg(mxp::EV_DEVICE_INFO, w.Data());
     }
-    for (const auto& dg : mxp::EncodeMessage(0, MX_CMD_STATUS, MX_RW_DEFAULT, s++, 0, nullptr, 0)) SendRaw(to, dg);
+    for (const auto& dg : mxp::EncodeMessage(0, MX_CMD_STATUS, MX_RW_DEFAULT, s++, 0, nullptr, 0))
+        SendRaw(to, dg);
     {
         mxp::Writer w;
         w.U32(0);
@@ -564,30 +640,40 @@ void CMarlixSim::SendMalformedBurst() {
 }
 
 void CMarlixSim::SendForeignBurst() {
-    if (!m_bConnected) return;
+    if (!m_bConnected)
+        return;
     // A well-formed status report from another port of this address, and from another address.
-    const auto dg = mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, mxp::EV_STATUS, MX_RW_DEFAULT, 0x7FFFFFFFu, 0,
-                                       mxp::EncodeU32s({0x1404}).data(), 4)[0];
+    const auto dg = mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, mxp::EV_STATUS, MX_RW_DEFAULT, 0x7FFFFFFFu,
+                                       0, mxp::EncodeU32s({0x1404}).data(), 4)[0];
     std::vector<std::uint32_t> sources = {m_bindAddr};
-    if (mxp::IsLoopback(m_bindAddr)) sources.push_back(htonl(0x7F0000FAu));  // 127.0.0.250
+    if (mxp::IsLoopback(m_bindAddr))
+        sources.push_back(htonl(0x7F0000FAu)); // 127.0.0.250
     for (std::uint32_t src : sources) {
         const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) continue;
+        if (fd < 0)
+            continue;
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = src;
         a.sin_port = 0;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) SendRaw(m_client, dg, fd);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0)
+            SendRaw(m_client, dg, fd);
         ::close(fd);
     }
     std::fprintf(stderr, "marlix-sim %s: foreign burst sent\n", m_opt.bind.c_str());
 }
 
 void CMarlixSim::ControlLine(const std::string& line) {
-    if (line == "silent") SetSilent(true);
-    else if (line == "resume") SetSilent(false);
-    else if (line == "malformed") SendMalformedBurst();
-    else if (line == "foreign") SendForeignBurst();
-    else if (line.rfind("status ", 0) == 0) m_opt.statusCode = static_cast<std::int32_t>(std::strtol(line.c_str() + 7, nullptr, 0));
-    else if (!line.empty()) std::fprintf(stderr, "marlix-sim: unknown control line: %s\n", line.c_str());
+    if (line == "silent")
+        SetSilent(true);
+    else if (line == "resume")
+        SetSilent(false);
+    else if (line == "malformed")
+        SendMalformedBurst();
+    else if (line == "foreign")
+        SendForeignBurst();
+    else if (line.rfind("status ", 0) == 0)
+        m_opt.statusCode = static_cast<std::int32_t>(std::strtol(line.c_str() + 7, nullptr, 0));
+    else if (!line.empty())
+        std::fprintf(stderr, "marlix-sim: unknown control line: %s\n", line.c_str());
 }

@@ -17,15 +17,15 @@ struct SimOptions {
     std::string bind = "127.0.0.1";
     std::uint16_t port = mxp::kDefaultPort;
     std::string name = "Marlix Zephyra (simulated)";
-    std::string serial;             // default: from the address
-    std::string logPath;            // --log
-    std::int32_t statusCode = 0;    // --status: code reported to MX_CMD_STATUS
-    unsigned silentAfterMs = 0;     // --silent-after: fall silent this long after a connection
-    bool malformedOnConnect = false;  // --malformed-on-connect
-    bool externalDrives = true;     // --no-external
-    double playSpeed = 1.0;         // --play-speed: play seconds per real second
-    unsigned spectrumPoints = 8192; // --points
-    unsigned measureIntervalMs = 0; // --measure-ms: blocks this often instead of by update speed
+    std::string serial;              // default: from the address
+    std::string logPath;             // --log
+    std::int32_t statusCode = 0;     // --status: code reported to MX_CMD_STATUS
+    unsigned silentAfterMs = 0;      // --silent-after: fall silent this long after a connection
+    bool malformedOnConnect = false; // --malformed-on-connect
+    bool externalDrives = true;      // --no-external
+    double playSpeed = 1.0;          // --play-speed: play seconds per real second
+    unsigned spectrumPoints = 8192;  // --points
+    unsigned measureIntervalMs = 0;  // --measure-ms: blocks this often instead of by update speed
 };
 
 class CMarlixSim {
@@ -47,8 +47,8 @@ public:
 
 private:
     struct Peer {
-        std::uint32_t addr = 0;  // network order
-        std::uint16_t port = 0;  // network order
+        std::uint32_t addr = 0; // network order
+        std::uint16_t port = 0; // network order
     };
     std::uint64_t Ms() const;
     void Receive(const Peer& from, const std::uint8_t* data, std::size_t n);
@@ -80,7 +80,8 @@ private:
 
     // Settings as last sent.
     std::int32_t m_nSystemMode = 0, m_nRef10MHz = 0, m_nTrigger = 0, m_nTriggerOut = 0, m_nResBW = 1,
-                 m_nUpdateSpeed = 1, m_nSpectralInv = 0, m_nStorage = 0, m_nStorageDrive = 3, m_nModeParamA = 0;
+                 m_nUpdateSpeed = 1, m_nSpectralInv = 0, m_nStorage = 0, m_nStorageDrive = 3,
+                 m_nModeParamA = 0;
     std::uint32_t m_nFreqHz = 0, m_nModeParamB = 0;
     std::int16_t m_sPower = 0;
     double m_dSampleClockKHz = 0.0;

@@ -10,12 +10,14 @@ namespace {
 constexpr unsigned kIntervalMs[5] = {50, 100, 200, 500, 1000};
 // The output levels the block's full scale can state, with the headroom.
 constexpr double kMinLevelDbm = mxp::kMinFullScaleDbm, kMaxLevelDbm = 60.0;
-}  // namespace
+} // namespace
 
 SimMeasureStream::SimMeasureStream() = default;
 SimMeasureStream::~SimMeasureStream() = default;
 
-unsigned SimMeasureStream::IntervalMs(int updateSpeed) { return kIntervalMs[std::clamp(updateSpeed, 0, 4)]; }
+unsigned SimMeasureStream::IntervalMs(int updateSpeed) {
+    return kIntervalMs[std::clamp(updateSpeed, 0, 4)];
+}
 
 unsigned SimMeasureStream::Interval(int updateSpeed) const {
     return m_overrideMs ? m_overrideMs : IntervalMs(updateSpeed);
@@ -32,14 +34,16 @@ void SimMeasureStream::Start(std::uint64_t nowMs, int updateSpeed) {
 }
 
 int SimMeasureStream::MsUntilDue(std::uint64_t nowMs) const {
-    if (!m_running) return -1;
+    if (!m_running)
+        return -1;
     return m_nextMs <= nowMs ? 0 : static_cast<int>(std::min<std::uint64_t>(m_nextMs - nowMs, 1000));
 }
 
 std::vector<std::uint8_t> SimMeasureStream::NextBlock(std::uint64_t nowMs, int updateSpeed, int points,
-                                                      std::int32_t playMode, double positionSec, double sampleClock,
-                                                      double levelDbm, bool inverted) {
-    if (MsUntilDue(nowMs) != 0) return {};
+                                                      std::int32_t playMode, double positionSec,
+                                                      double sampleClock, double levelDbm, bool inverted) {
+    if (MsUntilDue(nowMs) != 0)
+        return {};
     const unsigned interval = Interval(updateSpeed);
     // Keep the rate; after a stall (a slow machine) start afresh rather than burst.
     m_nextMs = nowMs - m_nextMs > interval ? nowMs + interval : m_nextMs + interval;
@@ -48,7 +52,8 @@ std::vector<std::uint8_t> SimMeasureStream::NextBlock(std::uint64_t nowMs, int u
     levelDbm = std::clamp(std::isfinite(levelDbm) ? levelDbm : 0.0, kMinLevelDbm, kMaxLevelDbm - kHeadroomDb);
     const double fullScale = levelDbm + kHeadroomDb;
     if (!m_synth || m_synthLevel != levelDbm || m_synthInv != inverted) {
-        m_synth = std::make_unique<MxSignalSynth>(MxSignalSynth::ForFile(m_file, levelDbm, inverted, 1, fullScale));
+        m_synth =
+            std::make_unique<MxSignalSynth>(MxSignalSynth::ForFile(m_file, levelDbm, inverted, 1, fullScale));
         m_synthLevel = levelDbm;
         m_synthInv = inverted;
     }

@@ -40,15 +40,16 @@ public:
     // When a block is due: its EV_MEASURE payload, the schedule moved on; else empty.
     // levelDbm is the output level, sampleClock the clock played at, inverted the
     // output inversion; position in seconds.
-    std::vector<std::uint8_t> NextBlock(std::uint64_t nowMs, int updateSpeed, int points, std::int32_t playMode,
-                                        double positionSec, double sampleClock, double levelDbm, bool inverted);
+    std::vector<std::uint8_t> NextBlock(std::uint64_t nowMs, int updateSpeed, int points,
+                                        std::int32_t playMode, double positionSec, double sampleClock,
+                                        double levelDbm, bool inverted);
 
     std::uint64_t BlocksMade() const { return m_made; }
 
 private:
     unsigned Interval(int updateSpeed) const;
 
-    std::string m_file;  // UTF-8
+    std::string m_file; // UTF-8
     bool m_running = false;
     std::uint64_t m_nextMs = 0;
     unsigned m_overrideMs = 0;

@@ -9,35 +9,43 @@
 namespace {
 std::uint32_t Hash(const std::u16string& s) {
     std::uint32_t h = 2166136261u;
-    for (char16_t c : s) h = (h ^ static_cast<std::uint32_t>(c)) * 16777619u;
+    for (char16_t c : s)
+        h = (h ^ static_cast<std::uint32_t>(c)) * 16777619u;
     return h;
 }
-bool Contains(const std::u16string& s, const std::u16string& part) { return s.find(part) != std::u16string::npos; }
-}  // namespace
+bool Contains(const std::u16string& s, const std::u16string& part) {
+    return s.find(part) != std::u16string::npos;
+}
+} // namespace
 
 SimFile MakeSimFile(const std::u16string& name) {
     SimFile f;
     f.name = name;
     f.fm = Contains(name, u"FM") || Contains(name, u"fm");
-    if (Contains(name, u"AM")) f.fm = false;
+    if (Contains(name, u"AM"))
+        f.fm = false;
     f.sampleClockKHz = f.fm ? 744187.5 : 46511.71875;
     const std::uint32_t h = Hash(name);
-    f.timeSec = Contains(name, u"short") ? 3u : 60u + h % 241u;  // 60..300 s
+    f.timeSec = Contains(name, u"short") ? 3u : 60u + h % 241u; // 60..300 s
     f.size = static_cast<std::uint64_t>(f.timeSec * f.sampleClockKHz + 0.5);
-    f.power = f.fm ? -100 - static_cast<std::int32_t>(h % 5) * 10 : -200 - static_cast<std::int32_t>(h % 3) * 5;
+    f.power =
+        f.fm ? -100 - static_cast<std::int32_t>(h % 5) * 10 : -200 - static_cast<std::int32_t>(h % 3) * 5;
     return f;
 }
 
 std::u16string SimStorage::Norm(const std::u16string& folder) {
     std::u16string s = folder;
-    while (s.size() > 1 && s.back() == u'\\' && s[s.size() - 2] == u'\\') s.pop_back();
-    if (s.empty() || s.back() != u'\\') s += u'\\';
+    while (s.size() > 1 && s.back() == u'\\' && s[s.size() - 2] == u'\\')
+        s.pop_back();
+    if (s.empty() || s.back() != u'\\')
+        s += u'\\';
     return s;
 }
 
 bool SimStorage::Split(const std::u16string& full, std::u16string& folder, std::u16string& name) {
     const auto pos = full.find_last_of(u'\\');
-    if (pos == std::u16string::npos || pos + 1 >= full.size()) return false;
+    if (pos == std::u16string::npos || pos + 1 >= full.size())
+        return false;
     folder = Norm(full.substr(0, pos + 1));
     name = full.substr(pos + 1);
     return true;
@@ -45,7 +53,8 @@ bool SimStorage::Split(const std::u16string& full, std::u16string& folder, std::
 
 void SimStorage::AddFolder(const std::u16string& folder) {
     const std::u16string f = Norm(folder);
-    if (std::find(m_folders.begin(), m_folders.end(), f) == m_folders.end()) m_folders.push_back(f);
+    if (std::find(m_folders.begin(), m_folders.end(), f) == m_folders.end())
+        m_folders.push_back(f);
     m_files[f];
 }
 
@@ -68,9 +77,11 @@ SimStorage::SimStorage(bool externalDrives) : m_bExternal(externalDrives) {
     for (std::size_t i = 0; i < kTestVectorCount; ++i) {
         const TestVectorInfo& t = g_TestVectorCatalog[i];
         std::u16string name;
-        for (std::size_t k = 0; k < sizeof t.m_szFileName / sizeof t.m_szFileName[0] && t.m_szFileName[k]; ++k)
+        for (std::size_t k = 0; k < sizeof t.m_szFileName / sizeof t.m_szFileName[0] && t.m_szFileName[k];
+             ++k)
             name += t.m_szFileName[k];
-        if (!name.empty()) place(name);
+        if (!name.empty())
+            place(name);
     }
 #else
     for (const char16_t* n : {u"IB_FMr001_e1_cw_0_m200.bin", u"IB_FM_e1_awgn.bin", u"IB_AM_e1_awgn.bin",
@@ -94,9 +105,11 @@ std::vector<std::u16string> SimStorage::Folders(const std::u16string& path) cons
     const std::u16string p = Norm(path);
     std::vector<std::u16string> v;
     for (const auto& f : m_folders) {
-        if (f.size() <= p.size() || f.compare(0, p.size(), p) != 0) continue;
-        const std::u16string rest = f.substr(p.size());  // "Name\"
-        if (rest.find(u'\\') == rest.size() - 1) v.push_back(rest.substr(0, rest.size() - 1));
+        if (f.size() <= p.size() || f.compare(0, p.size(), p) != 0)
+            continue;
+        const std::u16string rest = f.substr(p.size()); // "Name\"
+        if (rest.find(u'\\') == rest.size() - 1)
+            v.push_back(rest.substr(0, rest.size() - 1));
     }
     return v;
 }
@@ -108,19 +121,24 @@ const std::vector<SimFile>* SimStorage::Files(const std::u16string& path) const 
 
 const SimFile* SimStorage::Find(const std::u16string& fullPath) const {
     std::u16string folder, name;
-    if (!Split(fullPath, folder, name)) return nullptr;
+    if (!Split(fullPath, folder, name))
+        return nullptr;
     auto it = m_files.find(folder);
-    if (it == m_files.end()) return nullptr;
+    if (it == m_files.end())
+        return nullptr;
     for (const auto& f : it->second)
-        if (f.name == name) return &f;
+        if (f.name == name)
+            return &f;
     return nullptr;
 }
 
 bool SimStorage::Delete(const std::u16string& fullPath) {
     std::u16string folder, name;
-    if (!Split(fullPath, folder, name)) return false;
+    if (!Split(fullPath, folder, name))
+        return false;
     auto it = m_files.find(folder);
-    if (it == m_files.end()) return false;
+    if (it == m_files.end())
+        return false;
     auto& v = it->second;
     const auto n = v.size();
     v.erase(std::remove_if(v.begin(), v.end(), [&](const SimFile& f) { return f.name == name; }), v.end());
@@ -129,9 +147,11 @@ bool SimStorage::Delete(const std::u16string& fullPath) {
 
 bool SimStorage::Rename(const std::u16string& from, const std::u16string& to) {
     std::u16string f1, n1, f2, n2;
-    if (!Split(from, f1, n1) || !Split(to, f2, n2) || f1 != f2 || Find(to) != nullptr) return false;
+    if (!Split(from, f1, n1) || !Split(to, f2, n2) || f1 != f2 || Find(to) != nullptr)
+        return false;
     auto it = m_files.find(f1);
-    if (it == m_files.end()) return false;
+    if (it == m_files.end())
+        return false;
     for (auto& f : it->second)
         if (f.name == n1) {
             f.name = n2;
@@ -141,30 +161,35 @@ bool SimStorage::Rename(const std::u16string& from, const std::u16string& to) {
 }
 
 bool SimStorage::HasDrive(int i) const {
-    if (i == 2 || i == 3) return true;
+    if (i == 2 || i == 3)
+        return true;
     return m_bExternal && (i == 4 || i == 5);
 }
 
 std::vector<int> SimStorage::ExternalDrives() const {
-    if (!m_bExternal) return {};
+    if (!m_bExternal)
+        return {};
     return {4, 5};
 }
 
 bool SimStorage::CopyToDrive(const std::u16string& fullPath, int driveIndex) {
     const SimFile* f = Find(fullPath);
-    if (f == nullptr || !HasDrive(driveIndex)) return false;
+    if (f == nullptr || !HasDrive(driveIndex))
+        return false;
     std::u16string root;
     root += static_cast<char16_t>(u'A' + driveIndex);
     root += u":\\";
     SimFile copy = *f;
     auto& v = m_files[root];
-    v.erase(std::remove_if(v.begin(), v.end(), [&](const SimFile& x) { return x.name == copy.name; }), v.end());
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const SimFile& x) { return x.name == copy.name; }),
+            v.end());
     v.push_back(copy);
     return true;
 }
 
 std::size_t SimStorage::FileCount() const {
     std::size_t n = 0;
-    for (const auto& [k, v] : m_files) n += v.size();
+    for (const auto& [k, v] : m_files)
+        n += v.size();
     return n;
 }

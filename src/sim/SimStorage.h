@@ -9,10 +9,10 @@
 struct SimFile {
     std::u16string name;
     bool fm = false;
-    std::uint64_t size = 0;        // bytes = play time x sample clock (kHz)
+    std::uint64_t size = 0; // bytes = play time x sample clock (kHz)
     double sampleClockKHz = 0.0;
     std::uint32_t timeSec = 0;
-    std::int32_t power = 0;        // tenths of dBm
+    std::int32_t power = 0; // tenths of dBm
 };
 
 class SimStorage {
@@ -31,17 +31,17 @@ public:
     bool Rename(const std::u16string& from, const std::u16string& to);
     // Copies a file to the root of drive index (0 = A).
     bool CopyToDrive(const std::u16string& fullPath, int driveIndex);
-    std::vector<int> ExternalDrives() const;  // indexes (4 = E)
+    std::vector<int> ExternalDrives() const; // indexes (4 = E)
     bool HasDrive(int driveIndex) const;
     std::size_t FileCount() const;
     bool UsesCatalog() const { return m_bCatalog; }
 
 private:
-    static std::u16string Norm(const std::u16string& folder);  // with one trailing backslash
+    static std::u16string Norm(const std::u16string& folder); // with one trailing backslash
     static bool Split(const std::u16string& full, std::u16string& folder, std::u16string& name);
     void AddFolder(const std::u16string& folder);
-    std::map<std::u16string, std::vector<SimFile>> m_files;  // folder -> files
-    std::vector<std::u16string> m_folders;                   // every folder, normalised
+    std::map<std::u16string, std::vector<SimFile>> m_files; // folder -> files
+    std::vector<std::u16string> m_folders;                  // every folder, normalised
     bool m_bExternal;
     bool m_bCatalog = false;
 };

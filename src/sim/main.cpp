@@ -18,9 +18,12 @@ volatile sig_atomic_t g_toggleSilent = 0;
 volatile sig_atomic_t g_burst = 0;
 
 void OnSignal(int sig) {
-    if (sig == SIGINT || sig == SIGTERM) g_stop = 1;
-    else if (sig == SIGUSR1) g_toggleSilent = 1;
-    else if (sig == SIGUSR2) g_burst = 1;
+    if (sig == SIGINT || sig == SIGTERM)
+        g_stop = 1;
+    else if (sig == SIGUSR1)
+        g_toggleSilent = 1;
+    else if (sig == SIGUSR2)
+        g_burst = 1;
 }
 
 void Usage() {
@@ -33,13 +36,14 @@ void Usage() {
                  "         SIGINT/SIGTERM stop. Control lines on stdin (with --control-stdin):\n"
                  "         silent | resume | malformed | foreign | status CODE\n");
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     SimOptions opt;
     if (const char* p = std::getenv("MARLIX_PORT")) {
         const long v = std::strtol(p, nullptr, 10);
-        if (v > 0 && v < 65536) opt.port = static_cast<std::uint16_t>(v);
+        if (v > 0 && v < 65536)
+            opt.port = static_cast<std::uint16_t>(v);
     }
     bool controlStdin = false;
     for (int i = 1; i < argc; ++i) {
@@ -51,44 +55,69 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (a == "--bind") opt.bind = value();
+        if (a == "--bind")
+            opt.bind = value();
         else if (a == "--port") {
             const long v = std::strtol(value(), nullptr, 10);
-            if (v <= 0 || v > 65535) { std::fprintf(stderr, "marlix-sim: bad --port\n"); return 2; }
+            if (v <= 0 || v > 65535) {
+                std::fprintf(stderr, "marlix-sim: bad --port\n");
+                return 2;
+            }
             opt.port = static_cast<std::uint16_t>(v);
-        }
-        else if (a == "--name") opt.name = value();
-        else if (a == "--serial") opt.serial = value();
-        else if (a == "--log") opt.logPath = value();
-        else if (a == "--status") opt.statusCode = static_cast<std::int32_t>(std::strtol(value(), nullptr, 0));
-        else if (a == "--silent-after") opt.silentAfterMs = static_cast<unsigned>(std::strtoul(value(), nullptr, 10));
-        else if (a == "--malformed-on-connect") opt.malformedOnConnect = true;
-        else if (a == "--no-external") opt.externalDrives = false;
-        else if (a == "--play-speed") opt.playSpeed = std::strtod(value(), nullptr);
+        } else if (a == "--name")
+            opt.name = value();
+        else if (a == "--serial")
+            opt.serial = value();
+        else if (a == "--log")
+            opt.logPath = value();
+        else if (a == "--status")
+            opt.statusCode = static_cast<std::int32_t>(std::strtol(value(), nullptr, 0));
+        else if (a == "--silent-after")
+            opt.silentAfterMs = static_cast<unsigned>(std::strtoul(value(), nullptr, 10));
+        else if (a == "--malformed-on-connect")
+            opt.malformedOnConnect = true;
+        else if (a == "--no-external")
+            opt.externalDrives = false;
+        else if (a == "--play-speed")
+            opt.playSpeed = std::strtod(value(), nullptr);
         else if (a == "--points") {
             const long v = std::strtol(value(), nullptr, 10);
-            if (v < 1 || v > MX_MAX_POINTS) { std::fprintf(stderr, "marlix-sim: bad --points\n"); return 2; }
+            if (v < 1 || v > MX_MAX_POINTS) {
+                std::fprintf(stderr, "marlix-sim: bad --points\n");
+                return 2;
+            }
             opt.spectrumPoints = static_cast<unsigned>(v);
-        }
-        else if (a == "--measure-ms") {
+        } else if (a == "--measure-ms") {
             const long v = std::strtol(value(), nullptr, 10);
-            if (v < 1 || v > 60000) { std::fprintf(stderr, "marlix-sim: bad --measure-ms\n"); return 2; }
+            if (v < 1 || v > 60000) {
+                std::fprintf(stderr, "marlix-sim: bad --measure-ms\n");
+                return 2;
+            }
             opt.measureIntervalMs = static_cast<unsigned>(v);
+        } else if (a == "--control-stdin")
+            controlStdin = true;
+        else if (a == "--help" || a == "-h") {
+            Usage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "marlix-sim: unknown option %s\n", a.c_str());
+            Usage();
+            return 2;
         }
-        else if (a == "--control-stdin") controlStdin = true;
-        else if (a == "--help" || a == "-h") { Usage(); return 0; }
-        else { std::fprintf(stderr, "marlix-sim: unknown option %s\n", a.c_str()); Usage(); return 2; }
     }
-    if (!(opt.playSpeed > 0.0)) opt.playSpeed = 1.0;
+    if (!(opt.playSpeed > 0.0))
+        opt.playSpeed = 1.0;
 
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2})
+        sigaction(sig, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
     CMarlixSim sim(opt);
-    if (!sim.Open()) return 1;
+    if (!sim.Open())
+        return 1;
     std::fprintf(stderr, "marlix-sim: %s on %s:%u\n", opt.name.c_str(), opt.bind.c_str(), opt.port);
 
     std::string pending;
@@ -109,7 +138,7 @@ int main(int argc, char** argv) {
                 char buf[256];
                 const ssize_t n = ::read(0, buf, sizeof buf);
                 if (n <= 0) {
-                    controlStdin = false;  // end of input: no more control lines
+                    controlStdin = false; // end of input: no more control lines
                 } else {
                     pending.append(buf, static_cast<std::size_t>(n));
                     std::size_t nl;

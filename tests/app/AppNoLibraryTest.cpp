@@ -27,10 +27,10 @@ TEST(StartupWithoutGraphLibrary, TheMessageIsShownOnceAndTheWindowOpens) {
     EXPECT_EQ(theApp.GraphCall(theApp.m_pfnVarolGraph_Init, 0, nullptr, 100, 100), 0);
     theApp.ExitInstance();
 
-    ASSERT_TRUE(theApp.InitInstance());  // nothing left to report
+    ASSERT_TRUE(theApp.InitInstance()); // nothing left to report
     EXPECT_EQ(boxes.boxes.size(), 1u);
     theApp.ExitInstance();
     Profile::SetStorageFolder(QString());
 }
 
-}  // namespace
+} // namespace

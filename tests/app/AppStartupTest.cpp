@@ -34,7 +34,7 @@ protected:
         theApp.m_pDeviceState = nullptr;
         theApp.m_pDeviceData = nullptr;
         Profile::SetStorageFolder(QString());
-        theApp.LoadVarolGraphLibrary();  // as the next test expects it
+        theApp.LoadVarolGraphLibrary(); // as the next test expects it
     }
     QTemporaryDir dir;
     RecordingMessageBoxes boxes;
@@ -54,7 +54,7 @@ TEST_F(AppStartup, MissingLibraryGivesOneMessageAndTheWindowStillOpens) {
     ASSERT_TRUE(theApp.InitInstance());
     ASSERT_NE(theApp.m_pMainWnd, nullptr);
     EXPECT_TRUE(theApp.m_pMainWnd->isVisible());
-    EXPECT_EQ(boxes.boxes.size(), 1u);  // nothing more on the way up
+    EXPECT_EQ(boxes.boxes.size(), 1u); // nothing more on the way up
 }
 
 TEST_F(AppStartup, EachMissingEntryPointIsReportedOnce) {
@@ -98,7 +98,7 @@ TEST_F(AppStartup, AfterShowStepsBindTheFrameAndPointers) {
     theApp.ExitInstance();
     EXPECT_EQ(theApp.m_pMainWnd, nullptr);
     EXPECT_EQ(g_Marlix.m_hNotifyWnd, nullptr);
-    EXPECT_EQ(theApp.mh_Module, nullptr);  // freed at exit
+    EXPECT_EQ(theApp.mh_Module, nullptr); // freed at exit
 }
 
 TEST_F(AppStartup, ScreenSaverIsOffDuringTheRunAndAsBeforeAfterIt) {
@@ -149,11 +149,14 @@ TEST(AboutBox, VersionBytesShowMostSignificantFirstAndTheLinkOpens) {
     EXPECT_TRUE(dlg.VersionControl()->text().endsWith(QStringLiteral("1.0.1.4")));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral(u"Zephyra\u2122"));
     QString opened;
-    SetShellOpenHandler([&](const QString& url) { opened = url; return true; });
+    SetShellOpenHandler([&](const QString& url) {
+        opened = url;
+        return true;
+    });
     EXPECT_EQ(dlg.OnClickLink(CMarlixExApp::AboutLinkUrl()), 0);
     SetShellOpenHandler(nullptr);
     EXPECT_EQ(opened, CMarlixExApp::AboutLinkUrl());
     EXPECT_TRUE(dlg.LinkControl()->text().contains(CMarlixExApp::AboutLinkUrl()));
 }
 
-}  // namespace
+} // namespace

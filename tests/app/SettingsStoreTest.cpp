@@ -30,7 +30,8 @@ protected:
 };
 
 TEST(SettingKeys, RowsCarryTheirIndexAndName) {
-    for (int i = 0; i < kSettingKeyCount; ++i) EXPECT_EQ(SettingKeyTable[i].m_nId, i);
+    for (int i = 0; i < kSettingKeyCount; ++i)
+        EXPECT_EQ(SettingKeyTable[i].m_nId, i);
     EXPECT_EQ(SettingKeyName(0), QStringLiteral("MxRecordPlayMode"));
     EXPECT_EQ(SettingKeyName(24), QStringLiteral("MxSpecBGColor"));
     EXPECT_EQ(SettingKeyName(34), QStringLiteral("MxSpecMinHoldColor"));
@@ -64,14 +65,17 @@ TEST_F(SettingsStore, EmptyProfileGivesTheDefaults) {
     EXPECT_EQ(s.m_nFullBandStartHz, 48000000u);
     EXPECT_EQ(s.m_nFullBandEndHz, 1000000000u);
     const int rec[5] = {0, 2, 0, 0, 200};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(s.m_anRecordOptions[i], rec[i]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(s.m_anRecordOptions[i], rec[i]);
     const std::uint32_t want[11] = {0xFF000000, 0xFF7F7F7F, 0xFF3C3C3C, 0x000E7AE8, 0x00F0CAA6, 0x7FFFFFFF,
                                     0xAAE87A0E, 0xFEFFFFFF, 0x7F007FFF, 0xAA00FF00, 0xAA00FFFF};
     for (int set : {0, 3}) {
         const GraphColorSet& c = s.m_aGraphColors[set];
-        const std::uint32_t got[11] = {c.m_clrBG,   c.m_clrAxis, c.m_clrGrid, c.m_clrText,     c.m_clrTextFo, c.m_clrTextSe,
-                                       c.m_clrData, c.m_clrFade, c.m_clrDrag, c.m_clrMaxHold, c.m_clrMinHold};
-        for (int i = 0; i < 11; ++i) EXPECT_EQ(got[i], want[i]) << "set " << set << " colour " << i;
+        const std::uint32_t got[11] = {c.m_clrBG,     c.m_clrAxis,    c.m_clrGrid,   c.m_clrText,
+                                       c.m_clrTextFo, c.m_clrTextSe,  c.m_clrData,   c.m_clrFade,
+                                       c.m_clrDrag,   c.m_clrMaxHold, c.m_clrMinHold};
+        for (int i = 0; i < 11; ++i)
+            EXPECT_EQ(got[i], want[i]) << "set " << set << " colour " << i;
     }
 }
 
@@ -80,12 +84,15 @@ TEST_F(SettingsStore, GraphColoursRoundTripThroughTheProfile) {
     std::uint32_t* spectrum = &s.m_aGraphColors[0].m_clrBG;
     std::uint32_t* iq = &s.m_aGraphColors[3].m_clrBG;
     for (int i = 0; i < 11; ++i) {
-        spectrum[i] = 0xF0000000u + std::uint32_t(i);  // above INT32_MAX: must survive as unsigned
+        spectrum[i] = 0xF0000000u + std::uint32_t(i); // above INT32_MAX: must survive as unsigned
         iq[i] = 0x00100000u + std::uint32_t(i);
     }
-    for (int key = 24; key <= 34; ++key) theApp.SaveGraphColor(key);
-    for (int key = 57; key <= 67; ++key) theApp.SaveGraphColor(key);
-    for (int key = 35; key <= 56; ++key) theApp.SaveGraphColor(key);  // unused sets: nothing written
+    for (int key = 24; key <= 34; ++key)
+        theApp.SaveGraphColor(key);
+    for (int key = 57; key <= 67; ++key)
+        theApp.SaveGraphColor(key);
+    for (int key = 35; key <= 56; ++key)
+        theApp.SaveGraphColor(key); // unused sets: nothing written
     for (int key = 35; key <= 56; ++key)
         EXPECT_FALSE(Profile::HasProfileValue(kGraphColorSection, SettingKeyName(key))) << key;
 
@@ -131,7 +138,7 @@ TEST_F(SettingsStore, ApplyGraphColorsPutsTheRightSetIntoExistingGraphsOnly) {
     };
     for (auto& d : g_design) {
         d = GraphDesignInfo{};
-        d.m_fScale = 2.5f;  // a field the colours must leave alone
+        d.m_fScale = 2.5f; // a field the colours must leave alone
     }
     g_setCalls = 0;
     DeviceState& s = g_Marlix.DeviceState;
@@ -143,12 +150,14 @@ TEST_F(SettingsStore, ApplyGraphColorsPutsTheRightSetIntoExistingGraphsOnly) {
     std::copy(std::begin(theApp.m_bGraphCreated), std::end(theApp.m_bGraphCreated), created);
 
     theApp.m_bGraphCreated[0] = theApp.m_bGraphCreated[3] = theApp.m_bGraphCreated[4] = 0;
-    for (int g = 0; g < 5; ++g) theApp.ApplyGraphColors(g);
+    for (int g = 0; g < 5; ++g)
+        theApp.ApplyGraphColors(g);
     theApp.ApplyGraphColors(7);
     EXPECT_EQ(g_setCalls, 0);
 
     theApp.m_bGraphCreated[0] = theApp.m_bGraphCreated[3] = theApp.m_bGraphCreated[4] = 1;
-    for (int g : {0, 3, 4}) theApp.ApplyGraphColors(g);
+    for (int g : {0, 3, 4})
+        theApp.ApplyGraphColors(g);
     EXPECT_EQ(g_setCalls, 3);
     EXPECT_EQ(g_design[0].m_clrData, 0x11111111u);
     EXPECT_EQ(g_design[0].m_clrMinHold, 0x22222222u);
@@ -165,7 +174,7 @@ TEST_F(SettingsStore, ApplyGraphColorsPutsTheRightSetIntoExistingGraphsOnly) {
 }
 
 TEST_F(SettingsStore, AnOutOfRangeStoredLevelDoesNotWrapAround) {
-    theApp.SaveZephyraPower(40000);  // cut to 16 bits it would read -25536
+    theApp.SaveZephyraPower(40000); // cut to 16 bits it would read -25536
     theApp.LoadDefaultSettings();
     const DeviceState& s = g_Marlix.DeviceState;
     EXPECT_EQ(s.m_sZephyraPower, std::max(s.m_nLevelMin, s.m_nLevelMax));
@@ -182,15 +191,18 @@ TEST(SettingsClamp, StoredFrequencyAndLevelStayInsideTheLimits) {
     s.m_nLevelMax = 300;
     struct {
         std::uint32_t stored, want;
-    } freqs[] = {{87900000u, 87900000u}, {1u, 50000000u}, {0xFFFFFFFFu, 1000000000u}, {1000000000u, 1000000000u}};
-    for (auto c : freqs) EXPECT_EQ(CMarlixExApp::ClampStoredFrequency(c.stored, s), c.want) << c.stored;
+    } freqs[] = {
+        {87900000u, 87900000u}, {1u, 50000000u}, {0xFFFFFFFFu, 1000000000u}, {1000000000u, 1000000000u}};
+    for (auto c : freqs)
+        EXPECT_EQ(CMarlixExApp::ClampStoredFrequency(c.stored, s), c.want) << c.stored;
     struct {
         int stored, want;
     } levels[] = {{-200, -200}, {40000, 300}, {-40000, -900}, {300, 300}, {-901, -900}};
-    for (auto c : levels) EXPECT_EQ(CMarlixExApp::ClampStoredLevel(c.stored, s), c.want) << c.stored;
+    for (auto c : levels)
+        EXPECT_EQ(CMarlixExApp::ClampStoredLevel(c.stored, s), c.want) << c.stored;
     // Without limits from the library the frequency is taken as stored.
     s.m_nFreqMinHz = s.m_nFreqMaxHz = 0;
     EXPECT_EQ(CMarlixExApp::ClampStoredFrequency(123u, s), 123u);
 }
 
-}  // namespace
+} // namespace

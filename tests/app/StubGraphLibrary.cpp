@@ -1,6 +1,9 @@
 // A graph library that lacks two entry points (Undo and SetTextFont).
 extern "C" {
-#define STUB(name) __attribute__((visibility("default"))) int name() { return 0; }
+#define STUB(name)                                                                                           \
+    __attribute__((visibility("default"))) int name() {                                                      \
+        return 0;                                                                                            \
+    }
 STUB(VarolGraph_Init)
 STUB(VarolGraph_Free)
 STUB(VarolGraph_Resize)

@@ -49,7 +49,8 @@ TEST_F(WindowRects, EmptyProfileYieldsTheDefaults) {
 }
 
 TEST_F(WindowRects, ANegativeValueResetsOnlyItsOwnRectangle) {
-    for (int i = 0; i < WINDOW_POS_COUNT; ++i) Write(i, RECT{10 + i, 20, 300, 400});
+    for (int i = 0; i < WINDOW_POS_COUNT; ++i)
+        Write(i, RECT{10 + i, 20, 300, 400});
     Profile::WriteProfileInt(QStringLiteral("MxIQPos"), QStringLiteral("Top"), -5);
     RECT rects[WINDOW_POS_COUNT];
     WindowPositions::Load(rects);
@@ -109,16 +110,17 @@ TEST(BringOnScreen, KeepsVisibleRectanglesAndMovesLostOnes) {
     struct Case {
         QRect in, want;
     } cases[] = {
-        {QRect(66, 87, 960, 745), QRect(66, 87, 960, 745)},         // on the first screen
-        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},   // on the second screen
-        {QRect(1880, 100, 800, 600), QRect(1880, 100, 800, 600)},   // across both
-        {QRect(1890, 1050, 800, 600), QRect(1120, 480, 800, 600)},  // 30 x 30 corner only: brought in
-        {QRect(5000, 5000, 800, 600), QRect(1120, 480, 800, 600)},  // lost: pinned inside the first
+        {QRect(66, 87, 960, 745), QRect(66, 87, 960, 745)},        // on the first screen
+        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},  // on the second screen
+        {QRect(1880, 100, 800, 600), QRect(1880, 100, 800, 600)},  // across both
+        {QRect(1890, 1050, 800, 600), QRect(1120, 480, 800, 600)}, // 30 x 30 corner only: brought in
+        {QRect(5000, 5000, 800, 600), QRect(1120, 480, 800, 600)}, // lost: pinned inside the first
         {QRect(-5000, -900, 800, 600), QRect(0, 0, 800, 600)},
-        {QRect(4000, 20, 2500, 1500), QRect(0, 0, 1920, 1080)},     // larger than the screen: shrunk
+        {QRect(4000, 20, 2500, 1500), QRect(0, 0, 1920, 1080)}, // larger than the screen: shrunk
     };
-    for (const Case& c : cases) EXPECT_EQ(WindowPositions::BringOnScreen(c.in, screens), c.want) << c.in.x();
+    for (const Case& c : cases)
+        EXPECT_EQ(WindowPositions::BringOnScreen(c.in, screens), c.want) << c.in.x();
     EXPECT_EQ(WindowPositions::BringOnScreen(QRect(5000, 5000, 10, 10), {}), QRect(5000, 5000, 10, 10));
 }
 
-}  // namespace
+} // namespace

@@ -63,7 +63,8 @@ unsigned long long BlocksSent(const std::string& path) {
     unsigned long long n = 0;
     while (std::getline(in, line)) {
         const auto at = line.find(" measurement blocks sent");
-        if (at == std::string::npos) continue;
+        if (at == std::string::npos)
+            continue;
         const auto colon = line.rfind(':', at);
         n = std::strtoull(line.c_str() + colon + 1, nullptr, 10);
     }
@@ -82,14 +83,16 @@ Result Run(int points, int measureMs, double seconds) {
     UseLoopback(kAddr);
     const std::string errPath = "/tmp/mxbench_road." + std::to_string(::getpid()) + ".err";
     std::vector<std::string> args = {"--points", std::to_string(points)};
-    if (measureMs > 0) args.insert(args.end(), {"--measure-ms", std::to_string(measureMs)});
+    if (measureMs > 0)
+        args.insert(args.end(), {"--measure-ms", std::to_string(measureMs)});
     auto sim = std::make_unique<SimProcess>(kAddr, args);
     bool started;
     {
         StderrToFile redirect(errPath);
         started = sim->Start();
     }
-    if (!started) return r;
+    if (!started)
+        return r;
 
     QueueSink sink;
     auto lib = std::make_unique<CMarlixMFC>();
@@ -99,12 +102,15 @@ Result Run(int points, int measureMs, double seconds) {
     lib->BeginConnectedUDPThread();
     const std::uint16_t param = 0;
     lib->MxAddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, 2, &param, kMain);
-    if (!sink.PumpUntil([&] { return sink.Count(WM_CONNECT_STATE) > 0; }, 10000)) return r;
+    if (!sink.PumpUntil([&] { return sink.Count(WM_CONNECT_STATE) > 0; }, 10000))
+        return r;
     lib->SetAverageType(MX_AVERAGE_EXPONENTIAL, 10);
     const std::int32_t speed = 0;
     lib->MxAddCmd(MX_CMD_UPDATE_SPEED, MX_RW_DEFAULT, 4, &speed, kMain);
-    lib->MxAddCmd(MX_CMD_PLAY_FILE, MX_RW_DEFAULT, static_cast<unsigned>(kFile.size() * 2), kFile.data(), kMain);
-    if (!sink.PumpUntil([&] { return sink.Count(WM_PLAY_FILE_RESULT) > 0; }, 10000)) return r;
+    lib->MxAddCmd(MX_CMD_PLAY_FILE, MX_RW_DEFAULT, static_cast<unsigned>(kFile.size() * 2), kFile.data(),
+                  kMain);
+    if (!sink.PumpUntil([&] { return sink.Count(WM_PLAY_FILE_RESULT) > 0; }, 10000))
+        return r;
 
     const double cpu0 = CpuSeconds(RUSAGE_SELF);
     const auto t0 = std::chrono::steady_clock::now();
@@ -118,7 +124,7 @@ Result Run(int points, int measureMs, double seconds) {
         },
         10000);
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    sink.PumpFor(300);  // what was on its way
+    sink.PumpFor(300); // what was on its way
     r.libCpu = CpuSeconds(RUSAGE_SELF) - cpu0;
     r.delivered = sink.Count(WM_MEASURE_DATA);
     const MxLinkCounters c = lib->GetLinkCounters();
@@ -138,7 +144,7 @@ Result Run(int points, int measureMs, double seconds) {
     return r;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const bool shortRun = argc > 1 && std::strcmp(argv[1], "--short") == 0;
@@ -146,37 +152,44 @@ int main(int argc, char** argv) {
     struct Config {
         int points, measureMs;
     };
-    std::vector<Config> configs = {{8192, 0}, {30720, 0}, {8192, 5}, {30720, 5}, {8192, 2}, {30720, 2}, {8192, 1}};
-    if (!shortRun) configs.push_back({30720, 1});
+    std::vector<Config> configs = {{8192, 0}, {30720, 0}, {8192, 5}, {30720, 5},
+                                   {8192, 2}, {30720, 2}, {8192, 1}};
+    if (!shortRun)
+        configs.push_back({30720, 1});
 
-    std::printf("Measurement road on loopback: marlix-sim -> link -> reassembly -> spectrum -> GUI-thread sink\n");
-    std::printf("(hybrid FM file, exponential averaging 10, %.1f s per row; CPU per block delivered)\n", seconds);
-    std::printf("%7s %9s %10s %10s %9s %8s %12s %12s\n", "points", "interval", "sent/s", "got/s", "sent", "lost",
-                "library us", "sim us");
+    std::printf(
+        "Measurement road on loopback: marlix-sim -> link -> reassembly -> spectrum -> GUI-thread sink\n");
+    std::printf("(hybrid FM file, exponential averaging 10, %.1f s per row; CPU per block delivered)\n",
+                seconds);
+    std::printf("%7s %9s %10s %10s %9s %8s %12s %12s\n", "points", "interval", "sent/s", "got/s", "sent",
+                "lost", "library us", "sim us");
     double bestRate[2] = {0.0, 0.0};
     for (const Config& c : configs) {
         const Result r = Run(c.points, c.measureMs, seconds);
         char interval[32];
-        std::snprintf(interval, sizeof interval, "%d ms%s", c.measureMs ? c.measureMs : 50, c.measureMs ? "" : "*");
+        std::snprintf(interval, sizeof interval, "%d ms%s", c.measureMs ? c.measureMs : 50,
+                      c.measureMs ? "" : "*");
         if (!r.ok) {
             std::printf("%7d %9s   (simulator or link did not come up)\n", c.points, interval);
             continue;
         }
         const long long lost = static_cast<long long>(r.sent) - static_cast<long long>(r.delivered);
         const double got = r.delivered / r.seconds;
-        std::printf("%7d %9s %10.1f %10.1f %9llu %8lld %12.0f %12.0f\n", c.points, interval, r.sent / r.seconds, got,
-                    r.sent, lost, r.delivered ? r.libCpu / r.delivered * 1e6 : 0.0,
+        std::printf("%7d %9s %10.1f %10.1f %9llu %8lld %12.0f %12.0f\n", c.points, interval,
+                    r.sent / r.seconds, got, r.sent, lost, r.delivered ? r.libCpu / r.delivered * 1e6 : 0.0,
                     r.sent ? r.simCpu / r.sent * 1e6 : 0.0);
         if (lost <= 0) {
             double& best = bestRate[c.points == 8192 ? 0 : 1];
-            if (got > best) best = got;
+            if (got > best)
+                best = got;
         }
         if (r.droppedReassembly || r.droppedDeliveries)
             std::printf("%7s %9s   dropped: %llu in reassembly, %llu deliveries (GUI behind)\n", "", "",
                         r.droppedReassembly, r.droppedDeliveries);
     }
     std::printf("* the fastest update speed (0); the other rows force the interval with --measure-ms\n");
-    std::printf("highest rate delivered without loss: %.0f blocks/s at 8192 points, %.0f blocks/s at 30720 points\n",
-                bestRate[0], bestRate[1]);
+    std::printf(
+        "highest rate delivered without loss: %.0f blocks/s at 8192 points, %.0f blocks/s at 30720 points\n",
+        bestRate[0], bestRate[1]);
     return 0;
 }

@@ -27,7 +27,7 @@ QWidget* DarkPanel(QWidget* w) {
     w->setPalette(pal);
     return w;
 }
-}  // namespace
+} // namespace
 
 TEST(Gallery, GrabsEveryControl) {
     RecordingParent panel;

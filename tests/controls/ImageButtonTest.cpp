@@ -38,13 +38,13 @@ struct Boxes {
     ~Boxes() { ctl::ResetPictureErrors(); }
     RecordingMessageBoxes& rec;
 };
-}  // namespace
+} // namespace
 
 TEST(ImageButton, FrameChoiceOrder) {
     struct Case {
         bool disabled, pressed, hover;
         int frame;
-    } cases[] = {{true, true, true, 3}, {true, false, false, 3}, {false, true, true, 2},
+    } cases[] = {{true, true, true, 3},   {true, false, false, 3}, {false, true, true, 2},
                  {false, true, false, 2}, {false, false, true, 1}, {false, false, false, 0}};
     for (const auto& c : cases)
         EXPECT_EQ(ctl::KbcFrameFor(c.disabled, c.pressed, c.hover), c.frame)
@@ -81,7 +81,7 @@ TEST_F(ButtonFixture, SizesToOneFrameAndKeepsItsCorner) {
 
 TEST_F(ButtonFixture, DrawsChosenFrameWithKeyTransparent) {
     EXPECT_EQ(Shown({2, 2}), QColor(200, 0, 0));
-    EXPECT_EQ(Shown({30, 10}), QColor(10, 20, 30));  // the key pixel shows the parent
+    EXPECT_EQ(Shown({30, 10}), QColor(10, 20, 30)); // the key pixel shows the parent
     button->m_bDisabled = 1;
     button->update();
     EXPECT_EQ(Shown({2, 2}), QColor(90, 90, 90));

@@ -12,27 +12,36 @@ namespace {
 enum class Key { None, Magenta, TopLeft, Button };
 
 struct ImageCase {
-    QString path;  // relative to the executable's folder
+    QString path; // relative to the executable's folder
     int w, h;
     Key key;
-    QRgb keyColour = 0;  // expected key colour for TopLeft
+    QRgb keyColour = 0; // expected key colour for TopLeft
 };
 
-QString Res(int id) { return QStringLiteral("res/%1.bmp").arg(id); }
+QString Res(int id) {
+    return QStringLiteral("res/%1.bmp").arg(id);
+}
 
 std::vector<ImageCase> AllImages() {
     std::vector<ImageCase> v = {
-        {Res(428), 358, 17, Key::None},      {Res(429), 358, 17, Key::None},
+        {Res(428), 358, 17, Key::None},
+        {Res(429), 358, 17, Key::None},
         {Res(430), 16, 15, Key::TopLeft, qRgb(255, 0, 255)},
         {Res(431), 16, 15, Key::TopLeft, qRgb(255, 0, 255)},
         {Res(493), 103, 103, Key::Magenta},
-        {Res(494), 16, 16, Key::TopLeft, qRgb(0xFF, 0x92, 0x3D)},  // orange corners
-        {Res(464), 173, 652, Key::None},     {Res(414), 952, 83, Key::None},
-        {Res(465), kSepW, 17, Key::Magenta}, {Res(466), kSepW, 17, Key::Magenta},
-        {Res(477), kSepW, 17, Key::Magenta}, {Res(490), kSepW, 17, Key::Magenta},
-        {Res(478), 10, 17, Key::Magenta},    {Res(479), 10, 17, Key::Magenta},
-        {Res(491), 10, 17, Key::Magenta},    {Res(492), 10, 17, Key::Magenta},
-        {Res(400), kSmallColonW, 10, Key::None}, {Res(496), kSepW, 17, Key::None},
+        {Res(494), 16, 16, Key::TopLeft, qRgb(0xFF, 0x92, 0x3D)}, // orange corners
+        {Res(464), 173, 652, Key::None},
+        {Res(414), 952, 83, Key::None},
+        {Res(465), kSepW, 17, Key::Magenta},
+        {Res(466), kSepW, 17, Key::Magenta},
+        {Res(477), kSepW, 17, Key::Magenta},
+        {Res(490), kSepW, 17, Key::Magenta},
+        {Res(478), 10, 17, Key::Magenta},
+        {Res(479), 10, 17, Key::Magenta},
+        {Res(491), 10, 17, Key::Magenta},
+        {Res(492), 10, 17, Key::Magenta},
+        {Res(400), kSmallColonW, 10, Key::None},
+        {Res(496), kSepW, 17, Key::None},
     };
     for (int d = 0; d < 10; ++d) {
         v.push_back({Res(467 + d), 12, 17, Key::Magenta});
@@ -43,13 +52,13 @@ std::vector<ImageCase> AllImages() {
         const char* name;
         int w, h;
     } buttons[] = {
-        {"button_-5.bmp", kStepW, kStepH},  {"button_-05.bmp", kStepW, kStepH},
-        {"button_+05.bmp", kStepW, kStepH}, {"button_+5.bmp", kStepW, kStepH},
-        {"am530.bmp", kPresetW, kPresetH},  {"am820.bmp", kPresetW, kPresetH},
-        {"am1120.bmp", kPresetW, kPresetH}, {"am1420.bmp", kPresetW, kPresetH},
-        {"am1710.bmp", kPresetW, kPresetH}, {"fm87.bmp", kPresetW, kPresetH},
-        {"fm92.bmp", kPresetW, kPresetH},   {"fm97.bmp", kPresetW, kPresetH},
-        {"fm102.bmp", kPresetW, kPresetH},  {"fm107.bmp", kPresetW, kPresetH},
+        {"button_-5.bmp", kStepW, kStepH},        {"button_-05.bmp", kStepW, kStepH},
+        {"button_+05.bmp", kStepW, kStepH},       {"button_+5.bmp", kStepW, kStepH},
+        {"am530.bmp", kPresetW, kPresetH},        {"am820.bmp", kPresetW, kPresetH},
+        {"am1120.bmp", kPresetW, kPresetH},       {"am1420.bmp", kPresetW, kPresetH},
+        {"am1710.bmp", kPresetW, kPresetH},       {"fm87.bmp", kPresetW, kPresetH},
+        {"fm92.bmp", kPresetW, kPresetH},         {"fm97.bmp", kPresetW, kPresetH},
+        {"fm102.bmp", kPresetW, kPresetH},        {"fm107.bmp", kPresetW, kPresetH},
         {"OPEN-2.bmp", kTransportW, kTransportH}, {"PLAY-2.bmp", kTransportW, kTransportH},
         {"STOP-2.bmp", kTransportW, kTransportH}, {"PREV-2.bmp", kTransportW, kTransportH},
         {"NEXT-2.bmp", kTransportW, kTransportH}, {"TIMESET.bmp", kTimeSetW, kTimeSetH},
@@ -76,7 +85,7 @@ int CountColour(const QImage& img, const QRect& r, QRgb c) {
             n += (img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF);
     return n;
 }
-}  // namespace
+} // namespace
 
 TEST(Images, EachHasItsSizeDepthAndKeyColour) {
     const QString bin = QCoreApplication::applicationDirPath();
@@ -96,7 +105,7 @@ TEST(Images, EachHasItsSizeDepthAndKeyColour) {
         case Key::Magenta:
             EXPECT_EQ(img.pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
             EXPECT_GT(CountColour(img, all, qRgb(255, 0, 255)), 0);
-            EXPECT_LT(CountColour(img, all, qRgb(255, 0, 255)), c.w * c.h);  // something shows
+            EXPECT_LT(CountColour(img, all, qRgb(255, 0, 255)), c.w * c.h); // something shows
             break;
         case Key::TopLeft: {
             EXPECT_EQ(img.pixel(0, 0) & 0xFFFFFF, c.keyColour & 0xFFFFFF);

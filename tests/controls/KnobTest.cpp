@@ -10,7 +10,7 @@ TEST(KnobMath, QuarterTurnsWithZeroAt90) {
     const QPoint c(51, 51);
     struct Case {
         int pos, angle;
-        QPoint where;  // rough direction from the centre
+        QPoint where; // rough direction from the centre
     } cases[] = {{0, 90, {1, 0}}, {600, 180, {0, 1}}, {1200, 270, {-1, 0}}, {1800, 0, {0, -1}}};
     for (const auto& cs : cases) {
         const int a = ctl::KnobAngle(cs.pos, 0, 2399, 90, false);
@@ -106,8 +106,8 @@ TEST_F(KnobFixture, KeysOutsideHalfTurnAreIgnoredButStillScroll) {
         bool changed;
         UINT code;
     } cases[] = {
-        {0, Qt::Key_Right, 0, false, TB_LINEUP},        {1200, Qt::Key_Left, 1200, false, TB_LINEDOWN},
-        {100, Qt::Key_Left, 101, true, TB_LINEDOWN},    {100, Qt::Key_PageUp, 90, true, TB_PAGEUP},
+        {0, Qt::Key_Right, 0, false, TB_LINEUP},         {1200, Qt::Key_Left, 1200, false, TB_LINEDOWN},
+        {100, Qt::Key_Left, 101, true, TB_LINEDOWN},     {100, Qt::Key_PageUp, 90, true, TB_PAGEUP},
         {100, Qt::Key_PageDown, 110, true, TB_PAGEDOWN}, {100, Qt::Key_Home, 100, false, 99},
     };
     for (const auto& c : cases) {
@@ -145,7 +145,7 @@ TEST_F(KnobFixture, WheelClampsAndPostsEvenWithoutChange) {
 
 TEST_F(KnobFixture, DragByKnobIgnoresPressAwayFromIt) {
     knob->SetDragByKnob(true);
-    knob->repaint();  // places m_ptKnob
+    knob->repaint(); // places m_ptKnob
     QTest::mousePress(knob, Qt::LeftButton, {}, QPoint(51, 95));
     EXPECT_FALSE(knob->m_bDragging);
     EXPECT_EQ(knob->GetPos(), 0);

@@ -19,7 +19,7 @@ SliderAxis SeekAxis() {
     a.marginHigh = 2;
     return a;
 }
-}  // namespace
+} // namespace
 
 TEST(SliderMath, PositionToPixelAndBack) {
     const SliderAxis a = SeekAxis();
@@ -28,7 +28,7 @@ TEST(SliderMath, PositionToPixelAndBack) {
     } cases[] = {{0, 10}, {8192, 348}, {1000, 51}, {4096, 179}};
     for (const auto& c : cases)
         EXPECT_EQ(ctl::SliderPosToPixel(a, c.pos), c.pixel) << "pos " << c.pos;
-    EXPECT_EQ(ctl::SliderPixelToPos(a, 51), 993);  // truncated, not rounded
+    EXPECT_EQ(ctl::SliderPixelToPos(a, 51), 993); // truncated, not rounded
     EXPECT_EQ(ctl::SliderPixelToPos(a, 10), 0);
     EXPECT_EQ(ctl::SliderPixelToPos(a, 348), 8192);
 }
@@ -39,7 +39,7 @@ TEST(SliderMath, EmptyRangeAndNoTravelDoNotDivideByZero) {
     EXPECT_EQ(ctl::SliderPosToPixel(a, 5), 10);
     EXPECT_EQ(ctl::SliderPixelToPos(a, 200), 5);
     SliderAxis b = SeekAxis();
-    b.length = b.thumb + b.marginLow + b.marginHigh;  // no room to move
+    b.length = b.thumb + b.marginLow + b.marginHigh; // no room to move
     EXPECT_EQ(ctl::SliderPixelToPos(b, 40), 0);
 }
 
@@ -116,7 +116,7 @@ TEST_F(SliderFixture, PressOffThumbJumpsAndDragPostsMovingThenMovedOnRelease) {
 }
 
 TEST_F(SliderFixture, PressOnThumbKeepsGrip) {
-    seek->SetPos(4096);  // thumb centre at pixel 179
+    seek->SetPos(4096); // thumb centre at pixel 179
     QTest::mousePress(seek, Qt::LeftButton, {}, AtPixel(183));
     EXPECT_EQ(seek->m_nMouseOffset, 4);
     EXPECT_EQ(seek->m_nPos, 4096);
@@ -141,8 +141,8 @@ TEST_F(SliderFixture, KeysMoveWithoutNotifying) {
     struct Case {
         Qt::Key key;
         int expect;
-    } cases[] = {{Qt::Key_PageDown, 120}, {Qt::Key_PageUp, 100}, {Qt::Key_Up, 99},    {Qt::Key_Down, 100},
-                 {Qt::Key_End, 8192},     {Qt::Key_Home, 0},     {Qt::Key_Left, 0},    {Qt::Key_Up, 0}};
+    } cases[] = {{Qt::Key_PageDown, 120}, {Qt::Key_PageUp, 100}, {Qt::Key_Up, 99},  {Qt::Key_Down, 100},
+                 {Qt::Key_End, 8192},     {Qt::Key_Home, 0},     {Qt::Key_Left, 0}, {Qt::Key_Up, 0}};
     for (const auto& c : cases) {
         QTest::keyClick(seek, c.key);
         EXPECT_EQ(seek->m_nPos, c.expect) << "key " << c.key;
@@ -197,7 +197,9 @@ protected:
     CBitmapSlider* cells[2] = {};
 };
 
-TEST_F(DigitFixture, CellTakesTheDigitBitmapSize) { EXPECT_EQ(cells[0]->size(), QSize(12, 17)); }
+TEST_F(DigitFixture, CellTakesTheDigitBitmapSize) {
+    EXPECT_EQ(cells[0]->size(), QSize(12, 17));
+}
 
 TEST_F(DigitFixture, DigitKeysPostSteps) {
     struct Case {
@@ -205,9 +207,9 @@ TEST_F(DigitFixture, DigitKeysPostSteps) {
         Qt::KeyboardModifiers mods;
         LPARAM expect;
     } cases[] = {
-        {Qt::Key_Up, Qt::NoModifier, 1},         {Qt::Key_Down, Qt::NoModifier, 0},
-        {Qt::Key_Plus, Qt::KeypadModifier, 1},   {Qt::Key_Minus, Qt::KeypadModifier, 0},
-        {Qt::Key_0, Qt::NoModifier, '0'},        {Qt::Key_7, Qt::NoModifier, '7'},
+        {Qt::Key_Up, Qt::NoModifier, 1},       {Qt::Key_Down, Qt::NoModifier, 0},
+        {Qt::Key_Plus, Qt::KeypadModifier, 1}, {Qt::Key_Minus, Qt::KeypadModifier, 0},
+        {Qt::Key_0, Qt::NoModifier, '0'},      {Qt::Key_7, Qt::NoModifier, '7'},
         {Qt::Key_9, Qt::KeypadModifier, '9'},
     };
     for (const auto& c : cases) {
@@ -293,13 +295,13 @@ TEST(MemDC, PutsTheOffScreenPictureOnTheTargetInOnePiece) {
         QPainter p(&target);
         const QRect r(10, 5, 20, 10);
         {
-            CMyMemDC dc(&p, &r, TRUE);  // starts from what is there: only drawn pixels change
+            CMyMemDC dc(&p, &r, TRUE); // starts from what is there: only drawn pixels change
             dc.fillRect(QRect(10, 5, 5, 5), Qt::red);
-            EXPECT_EQ(target.pixelColor(10, 5), QColor(Qt::blue));  // nothing until it goes
+            EXPECT_EQ(target.pixelColor(10, 5), QColor(Qt::blue)); // nothing until it goes
         }
         p.setBackground(Qt::green);
         const QRect r2(0, 20, 10, 10);
-        CMyMemDC fill(&p, &r2, FALSE);  // starts from the target's background colour
+        CMyMemDC fill(&p, &r2, FALSE); // starts from the target's background colour
     }
     EXPECT_EQ(target.pixelColor(10, 5), QColor(Qt::red));
     EXPECT_EQ(target.pixelColor(20, 10), QColor(Qt::blue));

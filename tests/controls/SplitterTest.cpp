@@ -23,12 +23,12 @@ void Record(RecordingParent& p, Notice& n) {
         ++n.count;
     };
 }
-}  // namespace
+} // namespace
 
 class SplitterFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        parent.move(230, 170);  // limits must not depend on where the window sits
+        parent.move(230, 170); // limits must not depend on where the window sits
         bar = new CSplitterControl(&parent);
         ASSERT_TRUE(bar->Create(QRect(100, 10, 3, 200), &parent, 1300));
         Record(parent, notice);
@@ -42,8 +42,8 @@ protected:
         QMouseEvent move(QEvent::MouseMove, local, bar->mapToGlobal(local), Qt::NoButton, Qt::LeftButton,
                          Qt::NoModifier);
         QCoreApplication::sendEvent(bar, &move);
-        QMouseEvent up(QEvent::MouseButtonRelease, local, bar->mapToGlobal(local), Qt::LeftButton, Qt::NoButton,
-                       Qt::NoModifier);
+        QMouseEvent up(QEvent::MouseButtonRelease, local, bar->mapToGlobal(local), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(bar, &up);
     }
     int Centre() const { return (bar->geometry().left() * 2 + bar->width()) / 2; }
@@ -75,7 +75,7 @@ TEST_F(SplitterFixture, BeforeSetRangeNothingMoves) {
 
 TEST_F(SplitterFixture, DragWithinAndBeyondTheLimits) {
     const int q = 50;
-    bar->SetRange(q, 3 * q, q);  // client 0 .. 200
+    bar->SetRange(q, 3 * q, q); // client 0 .. 200
     struct Case {
         int to, centre;
     } cases[] = {{150, 150}, {500, 200}, {-40, 0}, {120, 120}};

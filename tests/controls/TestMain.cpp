@@ -14,7 +14,9 @@ QString TestOutputFolder() {
 namespace {
 RecordingMessageBoxes* g_boxes = nullptr;
 }
-RecordingMessageBoxes& TestBoxes() { return *g_boxes; }
+RecordingMessageBoxes& TestBoxes() {
+    return *g_boxes;
+}
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -29,10 +29,11 @@ namespace {
 const QString kSimA = QStringLiteral("127.0.0.2");
 const QString kSimB = QStringLiteral("127.0.0.3");
 
-int State() { return g_Marlix.DeviceState.m_nConnectState; }
+int State() {
+    return g_Marlix.DeviceState.m_nConnectState;
+}
 
-QStringList MxNames(const std::vector<SimLogLine>& log)
-{
+QStringList MxNames(const std::vector<SimLogLine>& log) {
     QStringList names;
     for (const SimLogLine& l : log)
         if (l.name.startsWith(QLatin1String("MX_CMD_")))
@@ -42,8 +43,7 @@ QStringList MxNames(const std::vector<SimLogLine>& log)
 
 // The commands after the connection's first MX_CMD_STATUS, with the status
 // polls (timer driven, they may fall anywhere) left out.
-QStringList SetupNames(const QStringList& names)
-{
+QStringList SetupNames(const QStringList& names) {
     QStringList out;
     for (const QString& n : names)
         if (n != QLatin1String("MX_CMD_STATUS"))
@@ -51,8 +51,7 @@ QStringList SetupNames(const QStringList& names)
     return out;
 }
 
-const SimLogLine* FindLine(const std::vector<SimLogLine>& log, const QString& name, int nth = 0)
-{
+const SimLogLine* FindLine(const std::vector<SimLogLine>& log, const QString& name, int nth = 0) {
     for (const SimLogLine& l : log)
         if (l.name == name && nth-- == 0)
             return &l;
@@ -61,8 +60,7 @@ const SimLogLine* FindLine(const std::vector<SimLogLine>& log, const QString& na
 
 class ConnectE2E : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         // Start-up may report a missing graph library; nothing may wait for a click.
         s_suiteBoxes = new RecordingMessageBoxes;
         s_profileDir = new QTemporaryDir;
@@ -72,8 +70,7 @@ protected:
         g_Marlix.SetPostSink(&PlatformPostSink());
         ASSERT_TRUE(theApp.InitInstance());
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         SetMessageBoxHandler(s_suiteBoxes);
         theApp.ExitInstance();
         g_Marlix.SetPostSink(nullptr);
@@ -82,14 +79,12 @@ protected:
         delete s_suiteBoxes;
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         PointDiscoveryAt({kSimA, kSimB}, s_port);
         frame = theApp.m_pMainWnd;
         ASSERT_NE(frame, nullptr);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         // Also ends a start still in its pause (state 0 then).
         ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
         WaitFor([this] { return State() == 0 && !frame->m_connectSequence.IsPausing(); }, 10000);
@@ -98,35 +93,31 @@ protected:
         simB.reset();
     }
 
-    SimInstrument& StartSim(std::unique_ptr<SimInstrument>& sim, const QString& addr, const QString& name)
-    {
+    SimInstrument& StartSim(std::unique_ptr<SimInstrument>& sim, const QString& addr, const QString& name) {
         sim = std::make_unique<SimInstrument>(addr, name, s_port);
         EXPECT_TRUE(sim->Start()) << sim->Output().toStdString();
         return *sim;
     }
 
-    void TypeAndConnect(const QString& address)
-    {
+    void TypeAndConnect(const QString& address) {
         frame->GetIPCombo()->setEditText(address);
         ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_IP_COMBO, 0);
     }
 
     // Connected, "Connected!" closed, and the instrument has all of the set-up.
-    bool WaitConnected(SimInstrument& sim)
-    {
-        return WaitFor([&] { return State() == 2 && FindLine(sim.Log(), QStringLiteral("MX_CMD_MODE_PARAM_A")); },
-                       20000);
+    bool WaitConnected(SimInstrument& sim) {
+        return WaitFor(
+            [&] { return State() == 2 && FindLine(sim.Log(), QStringLiteral("MX_CMD_MODE_PARAM_A")); },
+            20000);
     }
 
     QString Pane(int n) const { return frame->StatusPaneLabel(n)->text(); }
-    bool PanelsEnabled() const
-    {
+    bool PanelsEnabled() const {
         QWidget* play = frame->m_wndPlayBarPane ? frame->m_wndPlayBarPane->widget() : nullptr;
         QWidget* front = frame->m_wndZephyraPane ? frame->m_wndZephyraPane->widget() : nullptr;
         return play && front && play->isEnabled() && front->isEnabled();
     }
-    bool PanelsDisabled() const
-    {
+    bool PanelsDisabled() const {
         QWidget* play = frame->m_wndPlayBarPane ? frame->m_wndPlayBarPane->widget() : nullptr;
         QWidget* front = frame->m_wndZephyraPane ? frame->m_wndZephyraPane->widget() : nullptr;
         return (!play || !play->isEnabled()) && (!front || !front->isEnabled());
@@ -144,8 +135,7 @@ QTemporaryDir* ConnectE2E::s_profileDir = nullptr;
 int ConnectE2E::s_port = 0;
 
 // Runs `act` on the device list once it is open modally and shows `rows` rows.
-void WhenDeviceListShows(int rows, std::function<void(CDialogMarlixIP*)> act)
-{
+void WhenDeviceListShows(int rows, std::function<void(CDialogMarlixIP*)> act) {
     auto* poll = new QTimer;
     poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, [poll, rows, act] {
@@ -159,16 +149,14 @@ void WhenDeviceListShows(int rows, std::function<void(CDialogMarlixIP*)> act)
     poll->start();
 }
 
-QPoint RowTextPoint(CDialogMarlixIP* dlg, int row)
-{
+QPoint RowTextPoint(CDialogMarlixIP* dlg, int row) {
     const QRect r = dlg->m_listIP.visualItemRect(dlg->m_listIP.topLevelItem(row));
     return QPoint(60, r.center().y());
 }
 
-}  // namespace
+} // namespace
 
-TEST_F(ConnectE2E, DeviceListShowsBothInstrumentsAndDoubleClickConnects)
-{
+TEST_F(ConnectE2E, DeviceListShowsBothInstrumentsAndDoubleClickConnects) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     StartSim(simB, kSimB, QStringLiteral("Bench B"));
 
@@ -203,8 +191,7 @@ TEST_F(ConnectE2E, DeviceListShowsBothInstrumentsAndDoubleClickConnects)
     EXPECT_FALSE(FindLine(simB->Log(), QStringLiteral("MX_CMD_CONNECT")));
 }
 
-TEST_F(ConnectE2E, IPUpdateSearchesAgain)
-{
+TEST_F(ConnectE2E, IPUpdateSearchesAgain) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     CDialogMarlixIP dlg;
     dlg.show();
@@ -217,17 +204,16 @@ TEST_F(ConnectE2E, IPUpdateSearchesAgain)
                dlg.m_listIP.topLevelItemCount() == 1;
     }));
     EXPECT_EQ(dlg.m_listIP.topLevelItem(0)->text(0), kSimA);
-    const std::vector<SimLogLine> log = simA->Log();  // FindLine points into it
+    const std::vector<SimLogLine> log = simA->Log(); // FindLine points into it
     const SimLogLine* second = FindLine(log, QStringLiteral("MX_CMD_DISCOVER"), 1);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->selector, 4);
     EXPECT_EQ(second->length, 0);
     dlg.reject();
-    g_Marlix.DeviceState.m_nConnectState = 0;  // the caller's part
+    g_Marlix.DeviceState.m_nConnectState = 0; // the caller's part
 }
 
-TEST_F(ConnectE2E, DeviceListClosedWithoutChoiceLeavesStateAsItWas)
-{
+TEST_F(ConnectE2E, DeviceListClosedWithoutChoiceLeavesStateAsItWas) {
     ASSERT_EQ(State(), 0);
     for (bool escape : {true, false}) {
         bool closed = false;
@@ -250,15 +236,14 @@ TEST_F(ConnectE2E, DeviceListClosedWithoutChoiceLeavesStateAsItWas)
     }
 }
 
-TEST_F(ConnectE2E, CommandOrderOfAConnectionThenStatusEvery3s)
-{
+TEST_F(ConnectE2E, CommandOrderOfAConnectionThenStatusEvery3s) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     QStringList whileOpen;
     bool spectrumOpenDuringBox = false;
     boxes.whileOpen = [&](const RecordingMessageBoxes::Box& b) {
         if (b.text != QLatin1String("Connected!"))
             return;
-        PumpPostedMessages(1500);  // the posted window commands run; the rest must wait
+        PumpPostedMessages(1500); // the posted window commands run; the rest must wait
         // The Spectrum and IQ commands have run (their windows are later work).
         spectrumOpenDuringBox = theApp.m_bGraphShown[0] == 1 && theApp.m_bGraphShown[3] == 1;
         whileOpen = SetupNames(MxNames(simA->Log()));
@@ -275,10 +260,12 @@ TEST_F(ConnectE2E, CommandOrderOfAConnectionThenStatusEvery3s)
     EXPECT_EQ(names[0], QStringLiteral("MX_CMD_CONNECT"));
     EXPECT_EQ(names[1], QStringLiteral("MX_CMD_STATUS"));
     const QStringList expected{
-        QStringLiteral("MX_CMD_CONNECT"),       QStringLiteral("MX_CMD_SYSTEM_MODE"),  QStringLiteral("MX_CMD_SYSTEM_MODE"),
-        QStringLiteral("MX_CMD_REF_10MHZ"),     QStringLiteral("MX_CMD_TRIGGER"),      QStringLiteral("MX_CMD_RES_BW"),
-        QStringLiteral("MX_CMD_UPDATE_SPEED"),  QStringLiteral("MX_CMD_SPECTRAL_INV"), QStringLiteral("MX_CMD_STORAGE"),
-        QStringLiteral("MX_CMD_STORAGE_DRIVE"), QStringLiteral("MX_CMD_MODE_PARAM_B"), QStringLiteral("MX_CMD_MODE_PARAM_A"),
+        QStringLiteral("MX_CMD_CONNECT"),      QStringLiteral("MX_CMD_SYSTEM_MODE"),
+        QStringLiteral("MX_CMD_SYSTEM_MODE"),  QStringLiteral("MX_CMD_REF_10MHZ"),
+        QStringLiteral("MX_CMD_TRIGGER"),      QStringLiteral("MX_CMD_RES_BW"),
+        QStringLiteral("MX_CMD_UPDATE_SPEED"), QStringLiteral("MX_CMD_SPECTRAL_INV"),
+        QStringLiteral("MX_CMD_STORAGE"),      QStringLiteral("MX_CMD_STORAGE_DRIVE"),
+        QStringLiteral("MX_CMD_MODE_PARAM_B"), QStringLiteral("MX_CMD_MODE_PARAM_A"),
     };
     EXPECT_EQ(SetupNames(names), expected);
 
@@ -289,10 +276,10 @@ TEST_F(ConnectE2E, CommandOrderOfAConnectionThenStatusEvery3s)
         const char* hex;
     };
     const Payload payloads[] = {
-        {"MX_CMD_SYSTEM_MODE", 0, "07000000"}, {"MX_CMD_SYSTEM_MODE", 1, "07000000"},
-        {"MX_CMD_REF_10MHZ", 0, "00000000"},   {"MX_CMD_TRIGGER", 0, "00000000"},
-        {"MX_CMD_RES_BW", 0, "01000000"},      {"MX_CMD_UPDATE_SPEED", 0, "01000000"},
-        {"MX_CMD_SPECTRAL_INV", 0, "00000000"}, {"MX_CMD_STORAGE", 0, "00000000"},
+        {"MX_CMD_SYSTEM_MODE", 0, "07000000"},   {"MX_CMD_SYSTEM_MODE", 1, "07000000"},
+        {"MX_CMD_REF_10MHZ", 0, "00000000"},     {"MX_CMD_TRIGGER", 0, "00000000"},
+        {"MX_CMD_RES_BW", 0, "01000000"},        {"MX_CMD_UPDATE_SPEED", 0, "01000000"},
+        {"MX_CMD_SPECTRAL_INV", 0, "00000000"},  {"MX_CMD_STORAGE", 0, "00000000"},
         {"MX_CMD_STORAGE_DRIVE", 0, "03000000"}, {"MX_CMD_MODE_PARAM_B", 0, "00403011"},
     };
     for (const Payload& p : payloads) {
@@ -328,8 +315,7 @@ TEST_F(ConnectE2E, CommandOrderOfAConnectionThenStatusEvery3s)
         EXPECT_GT(polls[i] - polls[i - 1], 1000) << i;
 }
 
-TEST_F(ConnectE2E, TypedAddressesFillTheHistoryOfTen)
-{
+TEST_F(ConnectE2E, TypedAddressesFillTheHistoryOfTen) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     CIPComboBox* combo = frame->GetIPCombo();
     // Ten addresses where nobody answers, then the instrument as the eleventh.
@@ -355,11 +341,11 @@ TEST_F(ConnectE2E, TypedAddressesFillTheHistoryOfTen)
     EXPECT_EQ(combo->itemText(0), QStringLiteral("127.0.0.15"));
     EXPECT_EQ(combo->itemText(1), kSimA);
     // Leaving the instrument told it so.
-    EXPECT_TRUE(WaitFor([&] { return FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCONNECT")) != nullptr; }));
+    EXPECT_TRUE(
+        WaitFor([&] { return FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCONNECT")) != nullptr; }));
 }
 
-TEST_F(ConnectE2E, EnterInTheComboAndAChoiceFromItsListConnect)
-{
+TEST_F(ConnectE2E, EnterInTheComboAndAChoiceFromItsListConnect) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     StartSim(simB, kSimB, QStringLiteral("Bench B"));
     CIPComboBox* combo = frame->GetIPCombo();
@@ -382,8 +368,7 @@ TEST_F(ConnectE2E, EnterInTheComboAndAChoiceFromItsListConnect)
     EXPECT_EQ(boxes.Count(QStringLiteral("Connected!")), 3);
 }
 
-TEST_F(ConnectE2E, TypedTextThatIsNoAddressIsRefused)
-{
+TEST_F(ConnectE2E, TypedTextThatIsNoAddressIsRefused) {
     ASSERT_EQ(State(), 0);
     const int historyBefore = frame->m_lstIPHistory.size();
     for (const char* text : {"255.255.255.255", "300.1.2.3", "bench-a"}) {
@@ -398,8 +383,7 @@ TEST_F(ConnectE2E, TypedTextThatIsNoAddressIsRefused)
     EXPECT_EQ(boxes.Count(QStringLiteral("Connected!")), 0);
 }
 
-TEST_F(ConnectE2E, SwitchingInstrumentsDisconnectsTheOldOneOnly)
-{
+TEST_F(ConnectE2E, SwitchingInstrumentsDisconnectsTheOldOneOnly) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     StartSim(simB, kSimB, QStringLiteral("Bench B"));
     TypeAndConnect(kSimA);
@@ -416,8 +400,7 @@ TEST_F(ConnectE2E, SwitchingInstrumentsDisconnectsTheOldOneOnly)
     EXPECT_EQ(boxes.Count(QStringLiteral("Connected!")), 2);
 }
 
-TEST_F(ConnectE2E, DisconnectStopsThePollAndDisablesThePanels)
-{
+TEST_F(ConnectE2E, DisconnectStopsThePollAndDisablesThePanels) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     TypeAndConnect(kSimA);
     ASSERT_TRUE(WaitConnected(*simA));
@@ -426,7 +409,8 @@ TEST_F(ConnectE2E, DisconnectStopsThePollAndDisablesThePanels)
     EXPECT_FALSE(frame->IsCommandEnabled(ID_CONTROL_CONNECT));
 
     ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
-    ASSERT_TRUE(WaitFor([&] { return FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCONNECT")) != nullptr; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCONNECT")) != nullptr; }));
     EXPECT_EQ(State(), 0);
     EXPECT_EQ(Pane(1), QStringLiteral("Disconnected"));
     EXPECT_TRUE(PanelsDisabled());
@@ -439,8 +423,7 @@ TEST_F(ConnectE2E, DisconnectStopsThePollAndDisablesThePanels)
     EXPECT_EQ(MxNames(simA->Log()).size(), lines);
 }
 
-TEST_F(ConnectE2E, SilentInstrumentIsLostThenReconnectsAfterRestart)
-{
+TEST_F(ConnectE2E, SilentInstrumentIsLostThenReconnectsAfterRestart) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     TypeAndConnect(kSimA);
     ASSERT_TRUE(WaitConnected(*simA));
@@ -480,8 +463,7 @@ TEST_F(ConnectE2E, SilentInstrumentIsLostThenReconnectsAfterRestart)
     EXPECT_EQ(Pane(1), QStringLiteral("Connected"));
 }
 
-TEST_F(ConnectE2E, LinkLostWhileConnectedBoxIsOpenSkipsTheFollowUp)
-{
+TEST_F(ConnectE2E, LinkLostWhileConnectedBoxIsOpenSkipsTheFollowUp) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     boxes.whileOpen = [&](const RecordingMessageBoxes::Box& b) {
         if (b.text != QLatin1String("Connected!"))
@@ -491,7 +473,8 @@ TEST_F(ConnectE2E, LinkLostWhileConnectedBoxIsOpenSkipsTheFollowUp)
         PumpPostedMessages(200);
     };
     TypeAndConnect(kSimA);
-    ASSERT_TRUE(WaitFor([&] { return boxes.Contains(QStringLiteral("Disconnected!")) && State() == 0; }, 40000));
+    ASSERT_TRUE(
+        WaitFor([&] { return boxes.Contains(QStringLiteral("Disconnected!")) && State() == 0; }, 40000));
     PumpPostedMessages(500);
     simA->Resume();
     WaitFor([] { return false; }, 1000);
@@ -504,8 +487,7 @@ TEST_F(ConnectE2E, LinkLostWhileConnectedBoxIsOpenSkipsTheFollowUp)
     EXPECT_FALSE(names.contains(QStringLiteral("MX_CMD_REF_10MHZ")));
 }
 
-TEST_F(ConnectE2E, StaleConnectStateMessagesAreIgnored)
-{
+TEST_F(ConnectE2E, StaleConnectStateMessagesAreIgnored) {
     // Nothing being made: a late "connected" or "lost" changes nothing.
     ASSERT_EQ(State(), 0);
     ::PostMessage(frame->GetSafeHwnd(), WM_CONNECT_STATE, 2, 0);
@@ -516,8 +498,7 @@ TEST_F(ConnectE2E, StaleConnectStateMessagesAreIgnored)
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-TEST_F(ConnectE2E, GuiKeepsRunningDuringTheConnectPause)
-{
+TEST_F(ConnectE2E, GuiKeepsRunningDuringTheConnectPause) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     // Count event-loop turns while the road is in its 500 ms pause.
     int ticks = 0;
@@ -536,8 +517,7 @@ TEST_F(ConnectE2E, GuiKeepsRunningDuringTheConnectPause)
     ASSERT_TRUE(WaitConnected(*simA));
 }
 
-TEST_F(ConnectE2E, DisconnectDuringThePauseCancelsTheConnection)
-{
+TEST_F(ConnectE2E, DisconnectDuringThePauseCancelsTheConnection) {
     StartSim(simA, kSimA, QStringLiteral("Bench A"));
     TypeAndConnect(kSimA);
     ASSERT_TRUE(WaitFor([&] { return frame->m_connectSequence.IsPausing(); }));

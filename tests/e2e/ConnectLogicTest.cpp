@@ -12,8 +12,7 @@
 
 using namespace ConnectLogic;
 
-TEST(DeviceAddress, OnlyDottedUnicastAddressesAreAccepted)
-{
+TEST(DeviceAddress, OnlyDottedUnicastAddressesAreAccepted) {
     struct Case {
         const char* text;
         bool ok;
@@ -22,8 +21,8 @@ TEST(DeviceAddress, OnlyDottedUnicastAddressesAreAccepted)
     const Case cases[] = {
         {"127.0.0.2", true, 0x0200007Fu},
         {"192.168.0.10", true, 0x0A00A8C0u},
-        {" 10.0.0.5 ", true, 0x0500000Au},  // blanks around it do not change the address
-        {"255.255.255.255", false, 0},        // would broadcast
+        {" 10.0.0.5 ", true, 0x0500000Au}, // blanks around it do not change the address
+        {"255.255.255.255", false, 0},     // would broadcast
         {"0.0.0.0", false, 0},
         {"", false, 0},
         {"localhost", false, 0},
@@ -46,8 +45,7 @@ TEST(DeviceAddress, OnlyDottedUnicastAddressesAreAccepted)
     EXPECT_TRUE(InvalidAddressMessage(QStringLiteral("abc")).contains(QStringLiteral("abc")));
 }
 
-TEST(AddressHistory, ElevenAddressesKeepTheNewestTen)
-{
+TEST(AddressHistory, ElevenAddressesKeepTheNewestTen) {
     QStringList h;
     for (int i = 1; i <= 10; ++i) {
         HistoryEdit e = AddToHistory(h, QStringLiteral("10.0.0.%1").arg(i));
@@ -64,8 +62,7 @@ TEST(AddressHistory, ElevenAddressesKeepTheNewestTen)
     EXPECT_FALSE(h.contains(QStringLiteral("10.0.0.1")));
 }
 
-TEST(AddressHistory, ReuseMovesToTopAndTextsCompareExactly)
-{
+TEST(AddressHistory, ReuseMovesToTopAndTextsCompareExactly) {
     QStringList h{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
     HistoryEdit e = AddToHistory(h, QStringLiteral("c"));
     EXPECT_EQ(e.kind, HistoryEdit::Moved);
@@ -81,19 +78,19 @@ TEST(AddressHistory, ReuseMovesToTopAndTextsCompareExactly)
     EXPECT_EQ(h.size(), 5);
 }
 
-TEST(DeviceListTexts, VersionsAndBoardRevisions)
-{
+TEST(DeviceListTexts, VersionsAndBoardRevisions) {
     const std::uint8_t v[4] = {4, 1, 0, 1};
     EXPECT_EQ(FormatVersion(v), QStringLiteral("1.0.1.4"));
     const std::pair<std::uint32_t, const char*> revs[] = {
-        {0, "(x.x)"}, {1, "(1.0)"}, {2, "(1.1)"}, {10, "(1.9)"}, {11, "(2.0)"}, {12, "(1.0)"}, {0xFFFFFFFFu, "(1.0)"},
+        {0, "(x.x)"},  {1, "(1.0)"},  {2, "(1.1)"},           {10, "(1.9)"},
+        {11, "(2.0)"}, {12, "(1.0)"}, {0xFFFFFFFFu, "(1.0)"},
     };
     for (auto [rev, text] : revs)
         EXPECT_EQ(BoardRevisionText(rev), QString::fromLatin1(text)) << rev;
 
     const QStringList rows{QStringLiteral("127.0.0.2"), QStringLiteral("127.0.0.3")};
     EXPECT_EQ(FindRow(rows, 2, QStringLiteral("127.0.0.3")), 1);
-    EXPECT_EQ(FindRow(rows, 1, QStringLiteral("127.0.0.3")), -1);  // only the rows of this search
+    EXPECT_EQ(FindRow(rows, 1, QStringLiteral("127.0.0.3")), -1); // only the rows of this search
     EXPECT_EQ(FindRow(rows, 5, QStringLiteral("127.0.0.4")), -1);
 }
 
@@ -101,12 +98,11 @@ namespace {
 struct SequenceRecorder {
     std::vector<std::string> steps;
     CConnectSequence seq;
-    SequenceRecorder()
-    {
+    SequenceRecorder() {
         seq.SetHooks({
             [this] {
                 steps.push_back("disconnect");
-                seq.Cancel();  // as the frame's disconnect does
+                seq.Cancel(); // as the frame's disconnect does
             },
             [this](std::uint32_t ip) { steps.push_back("address " + std::to_string(ip)); },
             [this] { steps.push_back("begin"); },
@@ -114,15 +110,14 @@ struct SequenceRecorder {
         });
     }
 };
-}  // namespace
+} // namespace
 
-TEST(ConnectSequence, DisconnectsWithOldAddressThenPausesWithoutBlocking)
-{
+TEST(ConnectSequence, DisconnectsWithOldAddressThenPausesWithoutBlocking) {
     SequenceRecorder r;
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(r.seq.Start(QStringLiteral("127.0.0.2")));
-    EXPECT_LT(clock.elapsed(), 400);  // returned at once: the pause is the timer's
+    EXPECT_LT(clock.elapsed(), 400); // returned at once: the pause is the timer's
     EXPECT_EQ(r.steps, (std::vector<std::string>{"disconnect", "address " + std::to_string(0x0200007Fu)}));
     EXPECT_TRUE(r.seq.IsPausing());
 
@@ -134,8 +129,7 @@ TEST(ConnectSequence, DisconnectsWithOldAddressThenPausesWithoutBlocking)
     EXPECT_EQ(r.steps[3], "connect");
 }
 
-TEST(ConnectSequence, InvalidAddressDoesNothingAndCancelDropsPendingStart)
-{
+TEST(ConnectSequence, InvalidAddressDoesNothingAndCancelDropsPendingStart) {
     SequenceRecorder r;
     const unsigned serial0 = r.seq.Serial();
     EXPECT_FALSE(r.seq.Start(QStringLiteral("255.255.255.255")));
@@ -149,7 +143,7 @@ TEST(ConnectSequence, InvalidAddressDoesNothingAndCancelDropsPendingStart)
     r.seq.Cancel();
     EXPECT_FALSE(r.seq.IsPausing());
     EXPECT_NE(r.seq.Serial(), serial1);
-    r.seq.PauseElapsed();  // a late timer does nothing now
+    r.seq.PauseElapsed(); // a late timer does nothing now
     EXPECT_EQ(r.steps.size(), 2u);
 
     // A second start during the pause replaces the first.
@@ -162,8 +156,7 @@ TEST(ConnectSequence, InvalidAddressDoesNothingAndCancelDropsPendingStart)
     EXPECT_EQ(r.steps[r.steps.size() - 3], "address " + std::to_string(0x0300007Fu));
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

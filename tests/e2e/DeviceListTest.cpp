@@ -14,11 +14,11 @@
 
 namespace {
 
-DeviceInfoRecord Record(const char* ip, std::uint8_t swMinor, std::uint32_t boardRev, const char* desc)
-{
+DeviceInfoRecord Record(const char* ip, std::uint8_t swMinor, std::uint32_t boardRev, const char* desc) {
     DeviceInfoRecord r{};
     r.m_nIPAddress = static_cast<std::uint32_t>(win::inet_addr(ip));
-    const std::uint8_t hw[4] = {0, 0, 2, 3}, sw[4] = {4, swMinor, 0, 1}, pump[4] = {9, 8, 7, 6}, dsp[4] = {1, 2, 3, 4};
+    const std::uint8_t hw[4] = {0, 0, 2, 3}, sw[4] = {4, swMinor, 0, 1}, pump[4] = {9, 8, 7, 6},
+                       dsp[4] = {1, 2, 3, 4};
     std::memcpy(r.m_abHWVer, hw, 4);
     std::memcpy(r.m_abSWVer, sw, 4);
     std::memcpy(r.m_abPumpVer, pump, 4);
@@ -30,8 +30,7 @@ DeviceInfoRecord Record(const char* ip, std::uint8_t swMinor, std::uint32_t boar
 }
 
 // As the library does: the record belongs to the delivery.
-void Deliver(CDialogMarlixIP& dlg, const DeviceInfoRecord& r)
-{
+void Deliver(CDialogMarlixIP& dlg, const DeviceInfoRecord& r) {
     auto* copy = new DeviceInfoRecord(r);
     MxDelivery d;
     d.hwnd = dlg.GetSafeHwnd();
@@ -41,17 +40,17 @@ void Deliver(CDialogMarlixIP& dlg, const DeviceInfoRecord& r)
     PostDelivery(std::move(d));
 }
 
-QPoint RowPoint(CDialogMarlixIP& dlg, int row, int x = 80)
-{
+QPoint RowPoint(CDialogMarlixIP& dlg, int row, int x = 80) {
     return QPoint(x, dlg.m_listIP.visualItemRect(dlg.m_listIP.topLevelItem(row)).center().y());
 }
 
-bool Checked(CDialogMarlixIP& dlg, int row) { return dlg.m_listIP.topLevelItem(row)->checkState(0) == Qt::Checked; }
+bool Checked(CDialogMarlixIP& dlg, int row) {
+    return dlg.m_listIP.topLevelItem(row)->checkState(0) == Qt::Checked;
+}
 
 class DeviceList : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     }
@@ -60,8 +59,7 @@ protected:
     // Runs before the dialog is built (members are made in order): its search
     // starts in the constructor.
     struct BeforeDialog {
-        BeforeDialog()
-        {
+        BeforeDialog() {
             // Replies come from the test; the search itself goes nowhere but loopback.
             PointDiscoveryAt({QStringLiteral("127.0.0.2")}, PickTestPort());
             g_Marlix.SetPostSink(&PlatformPostSink());
@@ -71,15 +69,15 @@ protected:
     CDialogMarlixIP dlg;
 };
 
-}  // namespace
+} // namespace
 
-TEST_F(DeviceList, RowsFromRepliesWithoutDuplicates)
-{
+TEST_F(DeviceList, RowsFromRepliesWithoutDuplicates) {
     EXPECT_EQ(dlg.windowTitle(), QString::fromUtf8("Zephyra\u2122 IP List"));
-    const QStringList headings{QString::fromUtf8("Zephyra\u2122 IP"), "Description", "SW Ver", "HW Ver", "Pump Ver", "DSP Ver"};
+    const QStringList headings{
+        QString::fromUtf8("Zephyra\u2122 IP"), "Description", "SW Ver", "HW Ver", "Pump Ver", "DSP Ver"};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(dlg.m_listIP.headerItem()->text(i), headings[i]);
-    EXPECT_EQ(g_Marlix.DeviceState.m_nConnectState, 1);  // searching
+    EXPECT_EQ(g_Marlix.DeviceState.m_nConnectState, 1); // searching
     EXPECT_FALSE(dlg.ConnectButton()->isEnabled());
 
     Deliver(dlg, Record("127.0.0.2", 1, 12, "Bench A"));
@@ -92,19 +90,19 @@ TEST_F(DeviceList, RowsFromRepliesWithoutDuplicates)
     const QTreeWidgetItem* a = dlg.m_listIP.topLevelItem(0);
     EXPECT_EQ(a->text(0), QStringLiteral("127.0.0.2"));
     EXPECT_EQ(a->text(1), QStringLiteral("Bench A"));
-    EXPECT_EQ(a->text(2), QStringLiteral("1.0.1.4"));  // the first reply's versions stay
+    EXPECT_EQ(a->text(2), QStringLiteral("1.0.1.4")); // the first reply's versions stay
     EXPECT_EQ(a->text(3), QStringLiteral("3.2.0.0(1.0)"));
     EXPECT_EQ(a->text(4), QStringLiteral("6.7.8.9"));
     EXPECT_EQ(a->text(5), QStringLiteral("4.3.2.1"));
     EXPECT_FALSE(Checked(dlg, 0));
     const QTreeWidgetItem* b = dlg.m_listIP.topLevelItem(1);
     EXPECT_EQ(b->text(0), QStringLiteral("127.0.0.3"));
-    EXPECT_EQ(b->text(1), QStringLiteral("A description of exactly 32 char"));  // no terminator: 32 bytes, no more
+    EXPECT_EQ(b->text(1),
+              QStringLiteral("A description of exactly 32 char")); // no terminator: 32 bytes, no more
     EXPECT_EQ(b->text(3), QStringLiteral("3.2.0.0(x.x)"));
 }
 
-TEST_F(DeviceList, OneCheckedRowAndTheConnectButtonFollows)
-{
+TEST_F(DeviceList, OneCheckedRowAndTheConnectButtonFollows) {
     Deliver(dlg, Record("127.0.0.2", 1, 1, "A"));
     Deliver(dlg, Record("127.0.0.3", 1, 1, "B"));
     ASSERT_TRUE(WaitFor([&] { return dlg.m_nDeviceCount == 2; }));
@@ -144,8 +142,7 @@ TEST_F(DeviceList, OneCheckedRowAndTheConnectButtonFollows)
     EXPECT_FALSE(dlg.IsSearching());
 }
 
-TEST_F(DeviceList, IPUpdateStartsAFreshSearchAndListeningEnds)
-{
+TEST_F(DeviceList, IPUpdateStartsAFreshSearchAndListeningEnds) {
     Deliver(dlg, Record("127.0.0.2", 1, 1, "A"));
     ASSERT_TRUE(WaitFor([&] { return dlg.m_nDeviceCount == 1; }));
     QTest::mouseClick(dlg.m_listIP.viewport(), Qt::LeftButton, {}, RowPoint(dlg, 0));
@@ -165,11 +162,10 @@ TEST_F(DeviceList, IPUpdateStartsAFreshSearchAndListeningEnds)
     Deliver(dlg, Record("127.0.0.3", 1, 1, "B"));
     ASSERT_TRUE(WaitFor([&] { return dlg.m_nDeviceCount == 1; }));
     ASSERT_TRUE(WaitFor([&] { return !dlg.IsSearching(); }, CDialogMarlixIP::kListenMs + 10000));
-    EXPECT_EQ(dlg.m_listIP.topLevelItemCount(), 1);  // rows stay after the search
+    EXPECT_EQ(dlg.m_listIP.topLevelItemCount(), 1); // rows stay after the search
 }
 
-TEST_F(DeviceList, EnterActsOnTheFocusedButtonAndNeverCloses)
-{
+TEST_F(DeviceList, EnterActsOnTheFocusedButtonAndNeverCloses) {
     Deliver(dlg, Record("127.0.0.2", 1, 1, "A"));
     ASSERT_TRUE(WaitFor([&] { return dlg.m_nDeviceCount == 1; }));
 
@@ -177,7 +173,7 @@ TEST_F(DeviceList, EnterActsOnTheFocusedButtonAndNeverCloses)
     QTest::keyClick(dlg.IPUpdateButton(), Qt::Key_Return);
     PumpPostedMessages(50);
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.m_listIP.topLevelItemCount(), 0);  // a new search
+    EXPECT_EQ(dlg.m_listIP.topLevelItemCount(), 0); // a new search
 
     dlg.m_listIP.setFocus();
     QTest::keyClick(&dlg.m_listIP, Qt::Key_Return);

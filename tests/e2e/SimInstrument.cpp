@@ -15,8 +15,7 @@
 
 #include "platform/MsgTarget.h"
 
-std::vector<SimLogLine> ParseSimLog(const QByteArray& text)
-{
+std::vector<SimLogLine> ParseSimLog(const QByteArray& text) {
     std::vector<SimLogLine> out;
     for (const QByteArray& raw : text.split('\n')) {
         const QList<QByteArray> f = raw.trimmed().split(' ');
@@ -39,16 +38,14 @@ std::vector<SimLogLine> ParseSimLog(const QByteArray& text)
     return out;
 }
 
-QStringList SimLogNames(const std::vector<SimLogLine>& lines)
-{
+QStringList SimLogNames(const std::vector<SimLogLine>& lines) {
     QStringList names;
     for (const SimLogLine& l : lines)
         names << l.name;
     return names;
 }
 
-static bool UdpPortFree(const char* addr, int port)
-{
+static bool UdpPortFree(const char* addr, int port) {
     const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (s < 0)
         return false;
@@ -61,8 +58,7 @@ static bool UdpPortFree(const char* addr, int port)
     return ok;
 }
 
-int PickTestPort()
-{
+int PickTestPort() {
     // Start from a spot that depends on the process, then probe upwards.
     int port = 30000 + (static_cast<int>(::getpid()) * 7) % 20000;
     for (int tries = 0; tries < 2000; ++tries, port = port >= 59990 ? 30000 : port + 3) {
@@ -72,24 +68,24 @@ int PickTestPort()
     return port;
 }
 
-void PointDiscoveryAt(const QStringList& addresses, int port)
-{
+void PointDiscoveryAt(const QStringList& addresses, int port) {
     qputenv("MARLIX_DISCOVERY_TARGETS", addresses.join(QLatin1Char(',')).toLatin1());
     qputenv("MARLIX_PORT", QByteArray::number(port));
     qputenv("MARLIX_LOOPBACK_ONLY", "1");
 }
 
 SimInstrument::SimInstrument(QString bindAddress, QString name, int port)
-    : m_address(std::move(bindAddress)), m_name(std::move(name)), m_port(port)
-{
+    : m_address(std::move(bindAddress)), m_name(std::move(name)), m_port(port) {}
+
+SimInstrument::~SimInstrument() {
+    Stop();
 }
 
-SimInstrument::~SimInstrument() { Stop(); }
+QString SimInstrument::LogPath() const {
+    return m_dir.filePath(QStringLiteral("commands.log"));
+}
 
-QString SimInstrument::LogPath() const { return m_dir.filePath(QStringLiteral("commands.log")); }
-
-bool SimInstrument::Start()
-{
+bool SimInstrument::Start() {
     if (IsRunning())
         return true;
     const QString exe = QCoreApplication::applicationDirPath() + QStringLiteral("/marlix-sim");
@@ -109,11 +105,11 @@ bool SimInstrument::Start()
         return false;
     // Ready once it holds its port: nothing else can bind address:port then.
     const QByteArray addr = m_address.toLatin1();
-    return WaitFor([&] { return !IsRunning() || !UdpPortFree(addr.constData(), m_port); }, 20000) && IsRunning();
+    return WaitFor([&] { return !IsRunning() || !UdpPortFree(addr.constData(), m_port); }, 20000) &&
+           IsRunning();
 }
 
-bool SimInstrument::Stop()
-{
+bool SimInstrument::Stop() {
     if (!m_proc)
         return true;
     if (m_proc->state() != QProcess::NotRunning) {
@@ -127,26 +123,29 @@ bool SimInstrument::Stop()
     return m_proc->state() == QProcess::NotRunning;
 }
 
-bool SimInstrument::IsRunning() const { return m_proc && m_proc->state() == QProcess::Running; }
+bool SimInstrument::IsRunning() const {
+    return m_proc && m_proc->state() == QProcess::Running;
+}
 
-bool SimInstrument::Pause() { return IsRunning() && ::kill(static_cast<pid_t>(m_proc->processId()), SIGSTOP) == 0; }
-bool SimInstrument::Resume() { return IsRunning() && ::kill(static_cast<pid_t>(m_proc->processId()), SIGCONT) == 0; }
+bool SimInstrument::Pause() {
+    return IsRunning() && ::kill(static_cast<pid_t>(m_proc->processId()), SIGSTOP) == 0;
+}
+bool SimInstrument::Resume() {
+    return IsRunning() && ::kill(static_cast<pid_t>(m_proc->processId()), SIGCONT) == 0;
+}
 
-std::vector<SimLogLine> SimInstrument::Log() const
-{
+std::vector<SimLogLine> SimInstrument::Log() const {
     QFile f(LogPath());
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return ParseSimLog(f.readAll());
 }
 
-QString SimInstrument::Output() const
-{
+QString SimInstrument::Output() const {
     return m_proc ? QString::fromLocal8Bit(m_proc->readAll()) : QString();
 }
 
-bool WaitFor(const std::function<bool()>& cond, int timeoutMs)
-{
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (!cond()) {

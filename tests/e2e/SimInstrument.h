@@ -16,7 +16,7 @@ struct SimLogLine {
     QString name;
     int selector = 0;
     int length = 0;
-    QByteArray payload;  // decoded from the hex column
+    QByteArray payload; // decoded from the hex column
 };
 
 // Parses "<ms> <id> <name> <selector> <len> <hex|->" lines; malformed lines are skipped.

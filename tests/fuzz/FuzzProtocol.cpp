@@ -19,47 +19,57 @@ void DecodePayload(std::uint16_t id, const std::uint8_t* p, std::size_t n) {
         Reader rd(p, n);
         DeviceInfoRecord r;
         std::int32_t state;
-        if (id == EV_CONNECT_STATE && !rd.I32(state)) return;
+        if (id == EV_CONNECT_STATE && !rd.I32(state))
+            return;
         if (GetDeviceInfo(rd, r)) {
             // A decoded record has terminated strings.
-            if (!std::memchr(r.m_szDescription, 0, sizeof r.m_szDescription)) __builtin_trap();
+            if (!std::memchr(r.m_szDescription, 0, sizeof r.m_szDescription))
+                __builtin_trap();
             Writer w;
             PutDeviceInfo(w, r);
-            if (w.Data().size() != kDeviceInfoSize) __builtin_trap();
+            if (w.Data().size() != kDeviceInfoSize)
+                __builtin_trap();
         }
         break;
     }
     case EV_FOLDER_LIST: {
         std::vector<FolderItemRecord> f;
         if (DecodeFolderList(p, n, f)) {
-            if (f.size() > kMaxFolderEntries) __builtin_trap();
+            if (f.size() > kMaxFolderEntries)
+                __builtin_trap();
             auto again = EncodeFolderList(f);
-            if (again.size() != n || std::memcmp(again.data(), p, n) != 0) __builtin_trap();
+            if (again.size() != n || std::memcmp(again.data(), p, n) != 0)
+                __builtin_trap();
         }
         break;
     }
     case EV_FILE_LIST: {
         std::vector<FileInfoRecord> f;
         if (DecodeFileList(p, n, f)) {
-            if (f.size() > kMaxFileEntries) __builtin_trap();
-            for (const auto& r : f) (void)FromZ(r.m_szName, 100);
+            if (f.size() > kMaxFileEntries)
+                __builtin_trap();
+            for (const auto& r : f)
+                (void)FromZ(r.m_szName, 100);
         }
         break;
     }
     case EV_LIMITS: {
         Limits l;
-        if (DecodeLimits(p, n, l) && (l.spectrumPoints < 1 || l.spectrumPoints > MX_MAX_POINTS)) __builtin_trap();
+        if (DecodeLimits(p, n, l) && (l.spectrumPoints < 1 || l.spectrumPoints > MX_MAX_POINTS))
+            __builtin_trap();
         break;
     }
     case EV_MEASURE: {
         MeasureHead h;
         std::vector<std::int16_t> iq;
-        if (DecodeMeasure(p, n, h, iq) && iq.size() != std::size_t(h.points) * 2) __builtin_trap();
+        if (DecodeMeasure(p, n, h, iq) && iq.size() != std::size_t(h.points) * 2)
+            __builtin_trap();
         break;
     }
     default: {
         std::u16string s;
-        if (DecodeText(p, n, s)) (void)ToUtf8(s);
+        if (DecodeText(p, n, s))
+            (void)ToUtf8(s);
         DecodeU32s(p, n, v, 1);
         DecodeU32s(p, n, v, 2);
         DecodeU32s(p, n, v, 3);
@@ -68,7 +78,7 @@ void DecodePayload(std::uint16_t id, const std::uint8_t* p, std::size_t n) {
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Reassembler reasm;
@@ -82,15 +92,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pos += len;
         now += 50;
         Datagram d;
-        if (DecodeDatagram(dgram.data(), dgram.size(), d) != DecodeError::None) continue;
-        if (d.payload + d.size > dgram.data() + dgram.size()) __builtin_trap();
+        if (DecodeDatagram(dgram.data(), dgram.size(), d) != DecodeError::None)
+            continue;
+        if (d.payload + d.size > dgram.data() + dgram.size())
+            __builtin_trap();
         if (d.h.flags & FLAG_FRAGMENT) {
             Message m;
             if (reasm.Add(d, now, m) == Reassembler::Result::Complete) {
-                if (m.payload.size() > kMaxMessage) __builtin_trap();
+                if (m.payload.size() > kMaxMessage)
+                    __builtin_trap();
                 DecodePayload(m.h.id, m.payload.data(), m.payload.size());
             }
-            if (reasm.BytesHeld() > Reassembler::kSlots * kMaxMessage) __builtin_trap();
+            if (reasm.BytesHeld() > Reassembler::kSlots * kMaxMessage)
+                __builtin_trap();
         } else {
             DecodePayload(d.h.id, d.payload, d.size);
         }

@@ -8,7 +8,8 @@
 using namespace mxp;
 
 int main(int argc, char** argv) {
-    if (argc < 2) return 2;
+    if (argc < 2)
+        return 2;
     const std::string dir = argv[1];
     int n = 0;
     auto write = [&](const std::vector<std::vector<std::uint8_t>>& dgrams) {
@@ -42,11 +43,13 @@ int main(int argc, char** argv) {
     l.spectrumPoints = 8192;
     msg(EV_LIMITS, EncodeLimits(l));
     std::vector<FolderItemRecord> folders(3);
-    for (auto& f : folders) CopyZ(f.m_szPath, 260, std::u16string(u"D:\\"));
+    for (auto& f : folders)
+        CopyZ(f.m_szPath, 260, std::u16string(u"D:\\"));
     msg(EV_FOLDER_LIST, EncodeFolderList(folders));
     std::vector<FileInfoRecord> files(20);
-    for (auto& f : files) CopyZ(f.m_szName, 100, std::u16string(u"IB_FM_e1.bin"));
-    msg(EV_FILE_LIST, EncodeFileList(files));  // fragmented
+    for (auto& f : files)
+        CopyZ(f.m_szName, 100, std::u16string(u"IB_FM_e1.bin"));
+    msg(EV_FILE_LIST, EncodeFileList(files)); // fragmented
     std::vector<std::int16_t> iq(2 * 1024, 3);
     msg(EV_MEASURE, EncodeMeasure(MeasureHead{0, 1024, 5, 1}, iq.data(), iq.data() + 1024));
     msg(0x72, EncodeText(u"debugmarlix 1"));

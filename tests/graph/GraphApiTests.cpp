@@ -5,16 +5,18 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+#include "GraphTestWindow.h"
 #include "device/VarolGraph.h"
 #include "graph/GraphLayout.h"
-#include "GraphTestWindow.h"
 
 namespace {
 
 struct Plot {
     int left, top, width, height;
     int Col(double frac) const { return left + int(std::lround(frac * (width - 1))); }
-    int Row(double y, double y0, double y1) const { return top + int(std::lround((y1 - y) / (y1 - y0) * (height - 1))); }
+    int Row(double y, double y0, double y1) const {
+        return top + int(std::lround((y1 - y) / (y1 - y0) * (height - 1)));
+    }
 };
 
 class GraphApi : public ::testing::Test {
@@ -23,7 +25,8 @@ protected:
     void SetUp() override {
         ASSERT_EQ(VarolGraph_Init(0, m_window.GetSafeHwnd(), kW, kH), -1);
         auto l = vg::SpectrumDefaults();
-        m_plot = {l.marginLeft, l.marginTop, kW - l.marginLeft - l.marginRight, kH - l.marginTop - l.marginBottom};
+        m_plot = {l.marginLeft, l.marginTop, kW - l.marginLeft - l.marginRight,
+                  kH - l.marginTop - l.marginBottom};
         // Plain colours so that a pixel tells what was drawn.
         GraphDesignInfo d{};
         VarolGraph_GetDesignInfo(0, &d);
@@ -63,7 +66,8 @@ TEST_F(GraphApi, RecordsRoundTripKeepingTheLibrarysBytes) {
     GraphDataInfo info{};
     ASSERT_EQ(VarolGraph_GetDataInfo(0, &info), -1);
     auto* raw = reinterpret_cast<unsigned char*>(&info);
-    for (int off : {12, 13, 19, 68, 71, 80, 100, 143}) raw[off] = static_cast<unsigned char>(0xA0 + off);
+    for (int off : {12, 13, 19, 68, 71, 80, 100, 143})
+        raw[off] = static_cast<unsigned char>(0xA0 + off);
     info.m_dYMin = -97.5;
     ASSERT_EQ(VarolGraph_SetDataInfo(0, &info), -1);
     GraphDataInfo back{};
@@ -73,7 +77,8 @@ TEST_F(GraphApi, RecordsRoundTripKeepingTheLibrarysBytes) {
     GraphDesignInfo d{};
     ASSERT_EQ(VarolGraph_GetDesignInfo(0, &d), -1);
     auto* draw = reinterpret_cast<unsigned char*>(&d);
-    for (int off : {8, 35, 72, 107, 140, 171, 204, 231, 236, 291, 300, 383}) draw[off] = static_cast<unsigned char>(off);
+    for (int off : {8, 35, 72, 107, 140, 171, 204, 231, 236, 291, 300, 383})
+        draw[off] = static_cast<unsigned char>(off);
     std::strcpy(d.m_szYUnit, "dBuV");
     ASSERT_EQ(VarolGraph_SetDesignInfo(0, &d), -1);
     GraphDesignInfo dback{};
@@ -84,20 +89,22 @@ TEST_F(GraphApi, RecordsRoundTripKeepingTheLibrarysBytes) {
 TEST_F(GraphApi, TraceLandsOnItsPixelsInTheDataColour) {
     struct Case {
         int n;
-        double lo, hi;  // samples alternate between these
+        double lo, hi; // samples alternate between these
     };
     // Fewer points than columns (line segments) and many more (column min/max).
     for (Case c : {Case{10, 50.0, 50.0}, Case{30720, 40.0, 60.0}}) {
         SCOPED_TRACE(c.n);
         SetRange(c.n, 0.0, c.n - 1.0, 0.0, 100.0);
         std::vector<double> v(std::size_t(c.n));
-        for (int i = 0; i < c.n; ++i) v[std::size_t(i)] = (i % 2) ? c.hi : c.lo;
+        for (int i = 0; i < c.n; ++i)
+            v[std::size_t(i)] = (i % 2) ? c.hi : c.lo;
         ASSERT_EQ(VarolGraph_SetData(0, 0, v.data(), c.n, c.n * 8, 0), -1);
         QImage img = Shot();
         const int x = m_plot.Col(0.5);
         const int top = m_plot.Row(c.hi, 0, 100), bottom = m_plot.Row(c.lo, 0, 100);
         // Within a pixel of the ideal rows (rounding), unbroken between them, nothing else.
-        for (int y = top + 1; y < bottom; ++y) EXPECT_TRUE(IsRed(img.pixel(x, y))) << "y " << y;
+        for (int y = top + 1; y < bottom; ++y)
+            EXPECT_TRUE(IsRed(img.pixel(x, y))) << "y " << y;
         auto redNear = [&](int row) {
             return IsRed(img.pixel(x, row - 1)) || IsRed(img.pixel(x, row)) || IsRed(img.pixel(x, row + 1));
         };
@@ -114,7 +121,8 @@ TEST_F(GraphApi, ClickInMarkerModeSetsTheMarker) {
     const int n = 101;
     SetRange(n, 1.0e6, 2.0e6, -100.0, 0.0);
     std::vector<double> v(n);
-    for (int i = 0; i < n; ++i) v[std::size_t(i)] = -double(i) * 0.5;
+    for (int i = 0; i < n; ++i)
+        v[std::size_t(i)] = -double(i) * 0.5;
     VarolGraph_SetData(0, 0, v.data(), n, n * 8, 0);
     VarolGraph_SetMarkCount(0, 2);
     const int x = PointPixel(50, n), y = m_plot.top + m_plot.height / 2;
@@ -177,7 +185,7 @@ TEST_F(GraphApi, DragInBandPowerModeGivesAnOrderedArea) {
     EXPECT_NEAR(first, 40, 1);
     EXPECT_NEAR(last, 160, 1);
     VarolGraph_SetBandPowerText(0, "-12.345dBm");
-    Shot();  // draws area and text without trouble
+    Shot(); // draws area and text without trouble
 
     // Fewer points later: an area past the last point is dropped, not handed out.
     SetRange(n, 0.0, 200.0, -100.0, 0.0);
@@ -190,7 +198,7 @@ TEST_F(GraphApi, ZoomThenUndoRestoresTheExactDataInfo) {
     SetRange(1000, 469.0e6, 479.0e6, -120.0, -20.0);
     GraphDataInfo before{};
     VarolGraph_GetDataInfo(0, &before);
-    reinterpret_cast<unsigned char*>(&before)[90] = 0x5A;  // a library byte rides along
+    reinterpret_cast<unsigned char*>(&before)[90] = 0x5A; // a library byte rides along
     VarolGraph_SetDataInfo(0, &before);
 
     VarolGraph_SetMode(0, VG_MODE_ZOOM);
@@ -232,7 +240,7 @@ TEST_F(GraphApi, PressWithoutReleaseEndsAtTheNextMoveWithoutTheButton) {
     // The play bar sends a lone press; a later plain move must not keep a drag alive.
     SetRange(100, 0.0, 99.0, 0.0, 100.0);
     VarolGraph_SetMode(0, VG_MODE_ZOOM);
-    VarolGraph_InputUpdate(0, 1, 1, 0, 1, 1, 0);  // outside the plot: nothing starts
+    VarolGraph_InputUpdate(0, 1, 1, 0, 1, 1, 0); // outside the plot: nothing starts
     Press(m_plot.left + 10, m_plot.top + 10);
     VarolGraph_InputUpdate(0, m_plot.left + 100, m_plot.top + 100, 0, 0, 0, 1);
     GraphDataInfo a{}, b{};
@@ -247,7 +255,7 @@ TEST_F(GraphApi, PressWithoutReleaseEndsAtTheNextMoveWithoutTheButton) {
 
 TEST_F(GraphApi, SamplesAreCopiedInEachForm) {
     struct Case {
-        int bytes;  // for 3 samples
+        int bytes; // for 3 samples
         bool ok;
     };
     std::int16_t s16[3] = {-32767, 0, 1234};
@@ -286,4 +294,4 @@ TEST(GraphApiNoWindow, InitWithoutAWindowStillMakesAGraph) {
     EXPECT_EQ(VarolGraph_Free(3), 0);
 }
 
-}  // namespace
+} // namespace

@@ -26,7 +26,7 @@ std::vector<double> Spectrum(int n, unsigned seed) {
     std::vector<double> v(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         double x = double(i) / n;
-        double carrier = (x > 0.3 && x < 0.7) ? 40.0 : 0.0;  // an occupied band above the noise floor
+        double carrier = (x > 0.3 && x < 0.7) ? 40.0 : 0.0; // an occupied band above the noise floor
         v[std::size_t(i)] = -100.0 + carrier + noise(rng);
     }
     return v;
@@ -37,23 +37,25 @@ double Time(const std::function<void(int)>& frame, bool shortRun) {
     using clock = std::chrono::steady_clock;
     const auto budget = std::chrono::milliseconds(shortRun ? 30 : 500);
     const int minFrames = shortRun ? 3 : 20;
-    frame(0);  // warm-up
+    frame(0); // warm-up
     int frames = 0;
     auto start = clock::now();
-    while (frames < minFrames || clock::now() - start < budget) frame(++frames);
+    while (frames < minFrames || clock::now() - start < budget)
+        frame(++frames);
     return std::chrono::duration<double, std::milli>(clock::now() - start).count() / frames;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     const bool shortRun = argc > 1 && std::strcmp(argv[1], "--short") == 0;
 
     std::printf("graph %dx%d px, ms per frame%s\n", kWidth, kHeight, shortRun ? " (short run)" : "");
-    std::printf("%8s %14s %22s %16s %19s\n", "points", "graph Render", "Render + hold + glow", "naive polyline",
-                "naive polyline AA");
+    std::printf("%8s %14s %22s %16s %19s\n", "points", "graph Render", "Render + hold + glow",
+                "naive polyline", "naive polyline AA");
     for (int n : {1024, 8192, 30720}) {
         std::vector<double> a = Spectrum(n, 1), b = Spectrum(n, 2);
 
@@ -101,8 +103,9 @@ int main(int argc, char** argv) {
                     QPolygonF line;
                     line.reserve(n);
                     for (int i = 0; i < n; ++i)
-                        line.append(QPointF(plot.left() + double(i) * (plot.width() - 1) / (n - 1),
-                                            plot.top() + (-20.0 - d[std::size_t(i)]) / 100.0 * (plot.height() - 1)));
+                        line.append(
+                            QPointF(plot.left() + double(i) * (plot.width() - 1) / (n - 1),
+                                    plot.top() + (-20.0 - d[std::size_t(i)]) / 100.0 * (plot.height() - 1)));
                     p.setClipRect(plot);
                     p.setPen(QColor(0xE8, 0x7A, 0x0E));
                     p.drawPolyline(line);

@@ -51,7 +51,7 @@ TEST(GraphData, KeepsItsOwnCopyOfTheSamples) {
     vg::CGraph g(3, nullptr, 400, 300);
     std::vector<std::int16_t> buf = {10, -20, 30};
     ASSERT_TRUE(g.SetData(0, buf.data(), 3, 6));
-    buf.assign(3, 0);  // the device library reuses its buffer
+    buf.assign(3, 0); // the device library reuses its buffer
     g.Render(0.2f);
     EXPECT_EQ(g.LayerData(0), (std::vector<double>{10, -20, 30}));
 }
@@ -96,7 +96,8 @@ bool HasColour(const QImage& img, const QRect& r, int red, int green, int blue) 
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x) {
             QRgb c = img.pixel(x, y);
-            if (std::abs(qRed(c) - red) < 40 && std::abs(qGreen(c) - green) < 40 && std::abs(qBlue(c) - blue) < 40)
+            if (std::abs(qRed(c) - red) < 40 && std::abs(qGreen(c) - green) < 40 &&
+                std::abs(qBlue(c) - blue) < 40)
                 return true;
         }
     return false;
@@ -107,10 +108,10 @@ TEST(GraphColours, TextColoursAreBgrTheOthersArgb) {
     GraphDesignInfo d{};
     g.GetDesignInfo(d);
     d.m_clrBG = 0xFF000000;
-    d.m_clrText = 0x000000FF;     // red as 0x00BBGGRR
-    d.m_clrTextFo = 0x0000FF00;   // green
-    d.m_clrTextSe = 0x00000000;   // no box behind the focused text
-    d.m_clrData = 0xFF0000FF;     // blue as 0xAARRGGBB
+    d.m_clrText = 0x000000FF;   // red as 0x00BBGGRR
+    d.m_clrTextFo = 0x0000FF00; // green
+    d.m_clrTextSe = 0x00000000; // no box behind the focused text
+    d.m_clrData = 0xFF0000FF;   // blue as 0xAARRGGBB
     d.m_clrFade = 0;
     g.SetDesignInfo(d);
     GraphDataInfo info{};
@@ -163,11 +164,12 @@ TEST(TraceGeometry, EachColumnSpansItsLowestAndHighestSample) {
     m.b = 0.0;
     m.yTop = 0;
     m.yMax = 100;
-    m.ky = 1.0;  // one pixel per unit
+    m.ky = 1.0; // one pixel per unit
     m.clipTop = 0;
     m.clipBottom = 100;
     std::vector<double> v(n);
-    for (int i = 0; i < n; ++i) v[std::size_t(i)] = 50.0 + 40.0 * std::sin(i * 0.37) * std::sin(i * 0.0011);
+    for (int i = 0; i < n; ++i)
+        v[std::size_t(i)] = 50.0 + 40.0 * std::sin(i * 0.37) * std::sin(i * 0.0011);
     ASSERT_TRUE(vg::IsDense(m, n));
     std::vector<vg::Span> spans;
     std::vector<int> scratch;
@@ -207,14 +209,14 @@ TEST(TraceGeometry, GapsAndOffScaleSamplesAreSafe) {
     double v[5] = {0.5, std::nan(""), 1e300, -1e300, -INFINITY};
     std::vector<vg::Segment> segs;
     vg::BuildSegments(m, v, 5, segs);
-    ASSERT_EQ(segs.size(), 2u);  // NaN breaks the line; the rest is clamped to the edges
+    ASSERT_EQ(segs.size(), 2u); // NaN breaks the line; the rest is clamped to the edges
     for (const auto& s : segs) {
         EXPECT_GE(s.y0, -2.0);
         EXPECT_LE(s.y1, 22.0);
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -228,8 +230,9 @@ TEST(Graph3D, StacksRecentTracesAndTakesTheWheel) {
     g.SetDesignInfo(d);
     ASSERT_TRUE(g.SetMode(VG_MODE_3D));
     std::vector<double> v(1024, -70.0);
-    for (int i = 0; i < 5; ++i) g.SetData(0, v.data(), 1024, 1024 * 8);
-    g.Input(100, 100, 3, false, false, false);  // deeper
+    for (int i = 0; i < 5; ++i)
+        g.SetData(0, v.data(), 1024, 1024 * 8);
+    g.Input(100, 100, 3, false, false, false); // deeper
     g.Render(0);
     const QImage img = g.Frame().convertToFormat(QImage::Format_RGB32);
     const QRect plot = g.PlotRect();
@@ -245,12 +248,12 @@ TEST(Graph3D, StacksRecentTracesAndTakesTheWheel) {
     EXPECT_EQ(g.Mode(), VG_MODE_3D);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
 TEST(GraphFade, PreviousTraceGlowsForTheLayoutsFadeTime) {
-    vg::CGraph g(0, nullptr, 400, 300);  // spectrum layout: 1 s afterglow
+    vg::CGraph g(0, nullptr, 400, 300); // spectrum layout: 1 s afterglow
     GraphDesignInfo d{};
     g.GetDesignInfo(d);
     d.m_clrBG = d.m_clrGrid = d.m_clrAxis = 0xFF000000;
@@ -272,7 +275,8 @@ TEST(GraphFade, PreviousTraceGlowsForTheLayoutsFadeTime) {
     auto greenInColumn = [&]() {
         const QImage img = g.Frame().convertToFormat(QImage::Format_RGB32);
         for (int y = plot.top(); y <= plot.bottom(); ++y)
-            if (qGreen(img.pixel(plot.center().x(), y)) > 20) return true;
+            if (qGreen(img.pixel(plot.center().x(), y)) > 20)
+                return true;
         return false;
     };
     g.Render(0.0f);
@@ -281,12 +285,12 @@ TEST(GraphFade, PreviousTraceGlowsForTheLayoutsFadeTime) {
     EXPECT_TRUE(greenInColumn());
     g.Render(0.6f);
     EXPECT_FALSE(greenInColumn()) << "1.2 s after the new trace";
-    g.Render(-5.0f);  // nonsense elapsed times change nothing
+    g.Render(-5.0f); // nonsense elapsed times change nothing
     g.Render(std::nanf(""));
     EXPECT_FALSE(greenInColumn());
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -324,7 +328,8 @@ TEST(GraphRobustness, HostileRecordsDrawAndAnswerSafely) {
         info.m_bMaxHold = -1;
         g.SetDataInfo(info);
         std::vector<double> v(100);
-        for (int i = 0; i < 100; ++i) v[std::size_t(i)] = (i % 7 == 0) ? nan : i * 1e6 - 5e7;
+        for (int i = 0; i < 100; ++i)
+            v[std::size_t(i)] = (i % 7 == 0) ? nan : i * 1e6 - 5e7;
         g.SetData(0, v.data(), 100, 800);
         for (int mode : {VG_MODE_MARKER, VG_MODE_BAND_POWER, VG_MODE_ZOOM, VG_MODE_3D, VG_MODE_2D}) {
             g.SetMode(mode);
@@ -350,4 +355,4 @@ TEST(GraphRobustness, HostileRecordsDrawAndAnswerSafely) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -2,30 +2,31 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <gtest/gtest.h>
+#include <iterator>
 
 #include "graph/Graph.h"
 #include "graph/GraphLayout.h"
 
 namespace {
 
-std::string BinDir() { return QCoreApplication::applicationDirPath().toStdString(); }
+std::string BinDir() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
 
 TEST(GraphLayout, ParsesOurFormat) {
-    const char* text =
-        "VarolGraphLayout 1\n"
-        "# comment\n"
-        "points 512   # trailing comment\r\n"
-        "x_range -5 5\n"
-        "y_range -50 10\n"
-        "y_step 5\n"
-        "x_unit kHz 1000 2\n"
-        "y_unit dBm dB 1\n"
-        "font Arial 12\n"
-        "markers 4\n"
-        "text 3 ymax left-top 0 visible focus\n"
-        "text 9 custom top-left 0 hidden focus Gain: 1.0 dB\n";
+    const char* text = "VarolGraphLayout 1\n"
+                       "# comment\n"
+                       "points 512   # trailing comment\r\n"
+                       "x_range -5 5\n"
+                       "y_range -50 10\n"
+                       "y_step 5\n"
+                       "x_unit kHz 1000 2\n"
+                       "y_unit dBm dB 1\n"
+                       "font Arial 12\n"
+                       "markers 4\n"
+                       "text 3 ymax left-top 0 visible focus\n"
+                       "text 9 custom top-left 0 hidden focus Gain: 1.0 dB\n";
     vg::GraphLayout l;
     std::string err;
     ASSERT_TRUE(vg::ParseLayout(text, vg::SpectrumDefaults(), l, &err)) << err;
@@ -79,7 +80,8 @@ TEST(GraphLayout, ShippedFilesMatchTheBuiltInDefaults) {
         const char* file;
         vg::GraphLayout builtIn;
     };
-    for (const Case& c : {Case{"Spectrum.lgd", vg::SpectrumDefaults()}, Case{"IQData.lgd", vg::TraceDefaults()}}) {
+    for (const Case& c :
+         {Case{"Spectrum.lgd", vg::SpectrumDefaults()}, Case{"IQData.lgd", vg::TraceDefaults()}}) {
         SCOPED_TRACE(c.file);
         vg::GraphLayout l;
         std::string err;
@@ -135,7 +137,7 @@ TEST(GraphLayout, MissingOrMalformedFileGivesTheBuiltInDefaults) {
     EXPECT_TRUE(g.LoadLayout("Spectrum.lgd"));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -152,11 +154,18 @@ TEST(GraphLayout, SurvivesDamagedFiles) {
         for (int k = 0, edits = 1 + int(next() % 4); k < edits; ++k) {
             std::size_t at = next() % t.size();
             switch (next() % 3) {
-            case 0: t[at] = char(next()); break;
-            case 1: t.erase(at, next() % 8); break;
-            default: t.insert(at, 1, char("0123456789-. \n#x"[next() % 17])); break;
+            case 0:
+                t[at] = char(next());
+                break;
+            case 1:
+                t.erase(at, next() % 8);
+                break;
+            default:
+                t.insert(at, 1, char("0123456789-. \n#x"[next() % 17]));
+                break;
             }
-            if (t.empty()) t = "x";
+            if (t.empty())
+                t = "x";
         }
         vg::GraphLayout l;
         std::string err;
@@ -170,4 +179,4 @@ TEST(GraphLayout, SurvivesDamagedFiles) {
     EXPECT_GT(accepted, 0);
 }
 
-}  // namespace
+} // namespace

@@ -1,10 +1,10 @@
 // The main window: menus, toolbar, panes, enable rules, timers and status texts.
 #include <QAction>
 #include <QDockWidget>
-#include <QMdiArea>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -23,7 +23,8 @@ namespace {
 
 std::vector<UINT> ActionIds(const QList<QAction*>& actions) {
     std::vector<UINT> ids;
-    for (QAction* a : actions) ids.push_back(a->isSeparator() ? 0 : a->data().toUInt());
+    for (QAction* a : actions)
+        ids.push_back(a->isSeparator() ? 0 : a->data().toUInt());
     return ids;
 }
 
@@ -59,9 +60,19 @@ TEST_F(FrameTest, ToolbarHasTheTwoCombosAndItsButtonsInOrder) {
     EXPECT_EQ(bar->widgetForAction(actions[0]), frame->GetIPCombo());
     EXPECT_EQ(bar->widgetForAction(actions[1]), frame->GetModeCombo());
     actions.erase(actions.begin(), actions.begin() + 2);
-    const std::vector<UINT> want = {0, ID_ANALYZER_3D, ID_ANALYZER_2D, ID_ANALYZER_ZOOM, ID_ANALYZER_MARKER,
-                                    ID_ANALYZER_BANDPOWER, ID_SPECTRUM_UNDO, 0, ID_WINDOW_SPECTRUM, ID_WINDOW_IQ,
-                                    ID_WINDOW_TILE_HORZ_MAIN, 0, ID_AUTO_RANGE};
+    const std::vector<UINT> want = {0,
+                                    ID_ANALYZER_3D,
+                                    ID_ANALYZER_2D,
+                                    ID_ANALYZER_ZOOM,
+                                    ID_ANALYZER_MARKER,
+                                    ID_ANALYZER_BANDPOWER,
+                                    ID_SPECTRUM_UNDO,
+                                    0,
+                                    ID_WINDOW_SPECTRUM,
+                                    ID_WINDOW_IQ,
+                                    ID_WINDOW_TILE_HORZ_MAIN,
+                                    0,
+                                    ID_AUTO_RANGE};
     EXPECT_EQ(ActionIds(actions), want);
     for (QAction* a : actions)
         if (!a->isSeparator()) {
@@ -84,7 +95,8 @@ TEST_F(FrameTest, ToolbarHasTheTwoCombosAndItsButtonsInOrder) {
 
 TEST_F(FrameTest, EightPanesWithTheirWidthsAndFirstTexts) {
     const int widths[8] = {100, 90, 90, 70, 70, 30, 170, 110};
-    const char* texts[8] = {"", "Disconnected", "Trigger Off", "Ref Int", "AGC Off", "D:\\", nullptr, "0 KB/s"};
+    const char* texts[8] = {"",        "Disconnected", "Trigger Off", "Ref Int",
+                            "AGC Off", "D:\\",         nullptr,       "0 KB/s"};
     for (int i = 0; i < 8; ++i) {
         if (i == 6) {
             QProgressBar* bar = frame->StatusProgress();
@@ -132,15 +144,17 @@ TEST(BackgroundOrigin, CentredWithDivisionTowardZero) {
 }
 
 TEST_F(FrameTest, CommandsNeedingTheInstrumentWaitForAConnection) {
-    const UINT needLink[] = {ID_SETTING_PLAY, ID_SETTING_VIEWER, ID_SETTING_SYSTEM, ID_SETTING_GRAPH,
-                             ID_SELECT_MODE_COMBO, ID_MODE_ZEPHYRA, ID_CONTROL_DISCONNECT};
-    for (UINT id : needLink) EXPECT_FALSE(frame->IsCommandEnabled(id)) << id;
+    const UINT needLink[] = {ID_SETTING_PLAY,      ID_SETTING_VIEWER, ID_SETTING_SYSTEM,    ID_SETTING_GRAPH,
+                             ID_SELECT_MODE_COMBO, ID_MODE_ZEPHYRA,   ID_CONTROL_DISCONNECT};
+    for (UINT id : needLink)
+        EXPECT_FALSE(frame->IsCommandEnabled(id)) << id;
     EXPECT_TRUE(frame->IsCommandEnabled(ID_CONTROL_CONNECT));
     frame->UpdateCommandUI();
     EXPECT_FALSE(frame->GetModeCombo()->isEnabled());
 
     state().m_nConnectState = 2;
-    for (UINT id : needLink) EXPECT_TRUE(frame->IsCommandEnabled(id)) << id;
+    for (UINT id : needLink)
+        EXPECT_TRUE(frame->IsCommandEnabled(id)) << id;
     EXPECT_FALSE(frame->IsCommandEnabled(ID_CONTROL_CONNECT));
     frame->UpdateCommandUI();
     EXPECT_TRUE(frame->GetModeCombo()->isEnabled());
@@ -162,7 +176,7 @@ TEST_F(FrameTest, StatusTextClearsAboutOneSecondAfterTheLastOne) {
     EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kStatusClearTimer));
     QElapsedTimer clock;
     clock.start();
-    frame->SendMessage(WM_STATUS_MESSAGE, 0x1B0E, 0);  // replaces the text, restarts the second
+    frame->SendMessage(WM_STATUS_MESSAGE, 0x1B0E, 0); // replaces the text, restarts the second
     EXPECT_EQ(frame->StatusPaneLabel(0)->text(), QStringLiteral("Saturation"));
     QTRY_COMPARE_WITH_TIMEOUT(frame->StatusPaneLabel(0)->text(), QString(), 10000);
     EXPECT_GE(clock.elapsed(), 900);
@@ -208,7 +222,7 @@ TEST_F(FrameTest, StatusPollQueuesOnlyWhileConnected) {
         frame->OnTimer(CMainFrame::kStatusPollTimer);
     }
     DeviceState* keep = theApp.m_pDeviceState;
-    theApp.m_pDeviceState = nullptr;  // before the after-show steps
+    theApp.m_pDeviceState = nullptr; // before the after-show steps
     frame->OnTimer(CMainFrame::kStatusPollTimer);
     theApp.m_pDeviceState = keep;
     EXPECT_TRUE(queued.empty());
@@ -224,8 +238,10 @@ TEST_F(FrameTest, StatusPollQueuesOnlyWhileConnected) {
 }
 
 TEST_F(FrameTest, SessionChangeTurnsDrawingOffOnlyForARemoteDisconnect) {
-    for (auto [code, draw] : {std::pair<WPARAM, int>{WTS_REMOTE_DISCONNECT, 0}, {WTS_REMOTE_CONNECT, 1},
-                              {WTS_REMOTE_DISCONNECT, 0}, {7, 1}}) {
+    for (auto [code, draw] : {std::pair<WPARAM, int>{WTS_REMOTE_DISCONNECT, 0},
+                              {WTS_REMOTE_CONNECT, 1},
+                              {WTS_REMOTE_DISCONNECT, 0},
+                              {7, 1}}) {
         frame->SendMessage(WM_WTSSESSION_CHANGE, code, 0);
         EXPECT_EQ(theApp.m_bDrawEnabled, draw) << code;
     }
@@ -246,8 +262,8 @@ public:
     int ip = 0, mode = 0;
 };
 BEGIN_MESSAGE_MAP(ComboHost, CMsgTarget)
-    ON_COMMAND(ID_IP_COMBO, &ComboHost::OnIP)
-    ON_COMMAND(ID_SELECT_MODE_COMBO, &ComboHost::OnMode)
+ON_COMMAND(ID_IP_COMBO, &ComboHost::OnIP)
+ON_COMMAND(ID_SELECT_MODE_COMBO, &ComboHost::OnMode)
 END_MESSAGE_MAP()
 
 TEST(ToolbarCombos, EnterAndAChoiceFromTheListPostTheirCommand) {
@@ -262,7 +278,7 @@ TEST(ToolbarCombos, EnterAndAChoiceFromTheListPostTheirCommand) {
     QTest::keyClick(ip, Qt::Key_Return);
     PumpPostedMessages(200);
     EXPECT_EQ(host.ip, 1);
-    EXPECT_EQ(ip->count(), 1);  // the history, not Enter, fills the list
+    EXPECT_EQ(ip->count(), 1); // the history, not Enter, fills the list
     emit ip->activated(0);
     PumpPostedMessages(200);
     EXPECT_EQ(host.ip, 2);
@@ -275,4 +291,4 @@ TEST(ToolbarCombos, EnterAndAChoiceFromTheListPostTheirCommand) {
     EXPECT_EQ(host.ip, 2);
 }
 
-}  // namespace
+} // namespace

@@ -49,22 +49,42 @@ TEST(StatusText, CodesMapToTheirTextsExactly) {
         {INT32_MIN, "Error Unknown"},
         {INT32_MAX, "Error Unknown"},
     };
-    for (const auto& c : cases) EXPECT_EQ(StatusText::CodeText(c.code), QString::fromUtf8(c.text)) << std::hex << c.code;
+    for (const auto& c : cases)
+        EXPECT_EQ(StatusText::CodeText(c.code), QString::fromUtf8(c.text)) << std::hex << c.code;
 }
 
 TEST(StatusText, PanesShowTheirValues) {
     struct {
         int pane;
         std::uint32_t value;
-        const char* text;  // nullptr: the pane stays as it was
+        const char* text; // nullptr: the pane stays as it was
     } cases[] = {
-        {1, 0, "Disconnected"}, {1, 1, "Connecting"}, {1, 2, "Connected"}, {1, 4, nullptr},
-        {2, 1, "Trigger On"},   {2, 0, "Trigger Off"}, {2, 2, nullptr},
-        {3, 0, "Ref Int"},      {3, 1, "Ref Ext"},     {3, 7, nullptr},
-        {4, 0, "AGC Off"},      {4, 1, "AGC On"},      {4, 0xFFFFFFFF, nullptr},
-        {5, 0, "A:\\"},         {5, 3, "D:\\"},        {5, 24, "Y:\\"}, {5, 25, " "}, {5, 0xFFFFFFFF, " "},
-        {7, 0, "0 KB/s"},       {7, 999, "0 KB/s"},    {7, 1999, "1 KB/s"}, {7, 0xFFFFFFFF, "4294967 KB/s"},
-        {0, 5, nullptr},        {6, 5, nullptr},       {8, 0, nullptr}, {-1, 0, nullptr},
+        {1, 0, "Disconnected"},
+        {1, 1, "Connecting"},
+        {1, 2, "Connected"},
+        {1, 4, nullptr},
+        {2, 1, "Trigger On"},
+        {2, 0, "Trigger Off"},
+        {2, 2, nullptr},
+        {3, 0, "Ref Int"},
+        {3, 1, "Ref Ext"},
+        {3, 7, nullptr},
+        {4, 0, "AGC Off"},
+        {4, 1, "AGC On"},
+        {4, 0xFFFFFFFF, nullptr},
+        {5, 0, "A:\\"},
+        {5, 3, "D:\\"},
+        {5, 24, "Y:\\"},
+        {5, 25, " "},
+        {5, 0xFFFFFFFF, " "},
+        {7, 0, "0 KB/s"},
+        {7, 999, "0 KB/s"},
+        {7, 1999, "1 KB/s"},
+        {7, 0xFFFFFFFF, "4294967 KB/s"},
+        {0, 5, nullptr},
+        {6, 5, nullptr},
+        {8, 0, nullptr},
+        {-1, 0, nullptr},
     };
     for (const auto& c : cases) {
         const auto got = StatusText::PaneText(c.pane, c.value);
@@ -90,4 +110,4 @@ TEST(StatusText, TransferProgressStaysWithin0To100WithoutOverflow) {
     EXPECT_EQ(StatusText::TransferPercent(20, 10), 100);
 }
 
-}  // namespace
+} // namespace

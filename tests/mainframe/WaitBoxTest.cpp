@@ -21,7 +21,7 @@ TEST(WaitBox, DotsRunOneToElevenThenNoneAndContinueAcrossShowings) {
         dlg.OnTimer(CDialogWaitMessage::kDotTimer);
         EXPECT_EQ(dlg.TextControl()->text(), kText + QString(tick, QLatin1Char('.'))) << tick;
     }
-    dlg.OnTimer(CDialogWaitMessage::kDotTimer);  // the twelfth
+    dlg.OnTimer(CDialogWaitMessage::kDotTimer); // the twelfth
     EXPECT_EQ(dlg.TextControl()->text(), kText);
     dlg.OnTimer(CDialogWaitMessage::kDotTimer);
     dlg.OnTimer(CDialogWaitMessage::kDotTimer);
@@ -56,7 +56,8 @@ TEST_F(FrameTest, WaitShowOpensOneBoxAndWaitCloseEndsItAsCancel) {
         int* n;
         explicit Counter(int* p) : n(p) {}
         bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Show) ++*n;
+            if (e->type() == QEvent::Show)
+                ++*n;
             return false;
         }
     } counter(&shown);
@@ -65,7 +66,7 @@ TEST_F(FrameTest, WaitShowOpensOneBoxAndWaitCloseEndsItAsCancel) {
     QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
 
     ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);
-    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);  // arrives while the first is open
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0); // arrives while the first is open
     ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_CLOSE, 0, 0);
     QTRY_VERIFY_WITH_TIMEOUT(shown == 1 && !box->isVisible(), 10000);
     PumpPostedMessages(200);
@@ -93,4 +94,4 @@ TEST_F(FrameTest, WaitDoneClosesTheBox) {
     EXPECT_FALSE(box->isVisible());
 }
 
-}  // namespace
+} // namespace

@@ -21,7 +21,8 @@ TEST_F(ConfigTest, OverrideReplacesTheDefaultTargets) {
     const mxp::LinkConfig c = mxp::ReadLinkConfig();
     EXPECT_TRUE(c.targetsOverridden);
     EXPECT_EQ(c.targets, (std::vector<std::uint32_t>{Addr("127.0.0.2"), Addr("127.0.0.3")}));
-    for (std::uint32_t d : defaults) EXPECT_EQ(std::find(c.targets.begin(), c.targets.end(), d), c.targets.end());
+    for (std::uint32_t d : defaults)
+        EXPECT_EQ(std::find(c.targets.begin(), c.targets.end(), d), c.targets.end());
     CMarlixMFC lib;
     EXPECT_EQ(lib.GetDiscoveryTargets(), (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
     EXPECT_EQ(lib.GetPort(), TestPort());
@@ -81,7 +82,8 @@ TEST_F(ConfigTest, WithoutLoopbackOnlyAConnectionNeverGoesToABroadcastAddress) {
     EXPECT_FALSE(mxp::MaySendTo(c, Addr("255.255.255.255"), false));
     EXPECT_FALSE(mxp::MaySendTo(c, Addr("0.0.0.0"), false));
     EXPECT_FALSE(mxp::MaySendTo(c, Addr("239.1.1.1"), false));
-    for (std::uint32_t b : mxp::DefaultDiscoveryTargets()) EXPECT_FALSE(mxp::MaySendTo(c, b, false));
+    for (std::uint32_t b : mxp::DefaultDiscoveryTargets())
+        EXPECT_FALSE(mxp::MaySendTo(c, b, false));
 }
 
 TEST_F(ConfigTest, PortAndTimeoutFromTheEnvironment) {
@@ -101,8 +103,9 @@ TEST(DottedTest, ParsesOnlyFourDecimalParts) {
     std::uint32_t a;
     EXPECT_TRUE(mxp::ParseDotted("127.0.0.2", a));
     EXPECT_EQ(mxp::Dotted(a), "127.0.0.2");
-    for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", "a.b.c.d", "1..2.3", "0001.1.1.1"})
+    for (const char* bad :
+         {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", "a.b.c.d", "1..2.3", "0001.1.1.1"})
         EXPECT_FALSE(mxp::ParseDotted(bad, a)) << bad;
 }
 
-}  // namespace
+} // namespace

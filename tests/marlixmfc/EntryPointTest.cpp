@@ -24,7 +24,7 @@ TEST(EntryPointTest, PowerUnitsAndTheirShift) {
     lib.m_hNotifyWnd = FakeHwnd(9);
     EXPECT_EQ(lib.GetPowerUnitdBType(), POWER_UNIT_DBM);
     lib.SetPowerUnitdBType(POWER_UNIT_DBM);
-    EXPECT_EQ(sink.posted, 0u);  // unchanged: no notice
+    EXPECT_EQ(sink.posted, 0u); // unchanged: no notice
     lib.SetPowerUnitdBType(POWER_UNIT_DBUV);
     EXPECT_EQ(lib.GetPowerUnitdBType(), POWER_UNIT_DBUV);
     EXPECT_EQ(lib.DeviceState.m_nPowerUnitTo, 2);
@@ -48,10 +48,11 @@ TEST(EntryPointTest, MarkersExclusionAndBandPower) {
     EXPECT_EQ(lib.GetExcludeCnt(), 1638);
     lib.CalcuExcludeCnt(0.0, 0.0);
     EXPECT_EQ(lib.GetExcludeCnt(), 0);
-    for (int i = 0; i < 8192; ++i) lib.DeviceDataStore.m_adSpectrum[i] = -60.0;
+    for (int i = 0; i < 8192; ++i)
+        lib.DeviceDataStore.m_adSpectrum[i] = -60.0;
     // Channel power: ten equal bins are 10 dB above one (either order, clamped to the trace).
     const double one = lib.CalcuBandPower(0, 0);
-    EXPECT_LT(one, -60.0);  // one bin is a fraction of the filter's noise bandwidth
+    EXPECT_LT(one, -60.0); // one bin is a fraction of the filter's noise bandwidth
     EXPECT_NEAR(lib.CalcuBandPower(10, 19) - one, 10.0, 1e-9);
     EXPECT_NEAR(lib.CalcuBandPower(19, 10) - one, 10.0, 1e-9);
     EXPECT_NEAR(lib.CalcuBandPower(-5, 0), one, 1e-9);
@@ -80,4 +81,4 @@ TEST(EntryPointTest, LimitsVersionsAndDefaults) {
     EXPECT_EQ(lib.DeviceState.m_awModeParamB[1], 4400);
 }
 
-}  // namespace
+} // namespace

@@ -49,13 +49,16 @@ protected:
                 return m && m->wParam == 2;
             },
             5000);
-        if (ok) lib->DeviceState.m_nConnectState = 2;
+        if (ok)
+            lib->DeviceState.m_nConnectState = 2;
         return ok;
     }
     void Cmd(MX_CMD_ID_e id, const void* p, unsigned n, HWND h = kMain, MX_RW_ID_e rw = MX_RW_DEFAULT) {
         ASSERT_EQ(lib->MxAddCmd(id, rw, n, p, h), 1);
     }
-    void CmdI32(MX_CMD_ID_e id, std::int32_t v, HWND h = kMain, MX_RW_ID_e rw = MX_RW_DEFAULT) { Cmd(id, &v, 4, h, rw); }
+    void CmdI32(MX_CMD_ID_e id, std::int32_t v, HWND h = kMain, MX_RW_ID_e rw = MX_RW_DEFAULT) {
+        Cmd(id, &v, 4, h, rw);
+    }
     void CmdText(MX_CMD_ID_e id, const std::u16string& s, HWND h) {
         Cmd(id, s.data(), static_cast<unsigned>(s.size() * 2), h);
     }
@@ -85,7 +88,8 @@ TEST_F(LinkTest, DiscoveryOfTwoSimulatorsGivesTwoRecords) {
     lib->CloseBroadCastRxThread();
     std::set<std::string> found;
     for (const auto& m : sink.seen) {
-        if (m.msg != WM_DEVICE_FOUND) continue;
+        if (m.msg != WM_DEVICE_FOUND)
+            continue;
         EXPECT_EQ(m.hwnd, kDialog);
         const std::string desc = m.device.m_szDescription;
         if (m.device.m_nIPAddress == Addr("127.0.0.2")) {
@@ -142,7 +146,8 @@ TEST_F(LinkTest, ConnectStatusSystemModeAndSettingRoundTrip) {
     CmdI32(MX_CMD_SYSTEM_MODE, 7);
     ASSERT_TRUE(WaitFor(WM_WAIT_DONE, 1));
     std::vector<UINT> order;
-    for (std::size_t i = before; i < sink.seen.size(); ++i) order.push_back(sink.seen[i].msg);
+    for (std::size_t i = before; i < sink.seen.size(); ++i)
+        order.push_back(sink.seen[i].msg);
     EXPECT_EQ(order, (std::vector<UINT>{WM_WAIT_SHOW, WM_GRAPH_AXES_UPDATE, WM_WAIT_DONE}));
     EXPECT_EQ(lib->DeviceState.m_nFreqMinHz, 500000u);
     EXPECT_EQ(lib->DeviceState.m_nFreqMaxHz, 2000000000u);
@@ -176,7 +181,8 @@ TEST_F(LinkTest, ConnectStatusSystemModeAndSettingRoundTrip) {
     ASSERT_TRUE(WaitFor(WM_STATUS_MESSAGE, 2));
     const auto lines = sim.LogLines();
     const std::regex format(R"((\d+) (\d+) (MX_CMD_[A-Z0-9_]+) (\d+) (\d+) ([0-9a-f]+|-))");
-    for (const auto& l : lines) EXPECT_TRUE(std::regex_match(l, format)) << l;
+    for (const auto& l : lines)
+        EXPECT_TRUE(std::regex_match(l, format)) << l;
     auto has = [&](const std::string& tail) {
         return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
             return l.size() > tail.size() && l.compare(l.find(' ') + 1, std::string::npos, tail) == 0;
@@ -189,7 +195,8 @@ TEST_F(LinkTest, ConnectStatusSystemModeAndSettingRoundTrip) {
     EXPECT_TRUE(has("116 MX_CMD_ZEPHYRA_POWER 1 2 cffe"));
     EXPECT_TRUE(has("115 MX_CMD_MODULE_CAL 169 4 e7ffffff"));
     // Keep-alives are link traffic, not commands: never in the log.
-    for (const auto& l : lines) EXPECT_EQ(l.find(" 255 "), std::string::npos) << l;
+    for (const auto& l : lines)
+        EXPECT_EQ(l.find(" 255 "), std::string::npos) << l;
 }
 
 TEST_F(LinkTest, FolderAndFileLists) {
@@ -254,10 +261,11 @@ TEST_F(LinkTest, PlayPositionAndEndOfFile) {
     EXPECT_EQ(sink.Last(WM_PLAY_POSITION)->hwnd, kPlayBar);
     EXPECT_EQ(lib->DeviceState.m_nPlayMode, 5);
     std::uint32_t highest = 0;
-    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_PLAY_EVENT) >= 1; }, 8000, [&](const SeenMessage& m) {
-        if (m.msg == WM_PLAY_POSITION && m.wParam == 138)
-            highest = std::max(highest, lib->DeviceDataStore.m_nPlayPosSec);
-    }));
+    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_PLAY_EVENT) >= 1; }, 8000,
+                               [&](const SeenMessage& m) {
+                                   if (m.msg == WM_PLAY_POSITION && m.wParam == 138)
+                                       highest = std::max(highest, lib->DeviceDataStore.m_nPlayPosSec);
+                               }));
     EXPECT_GE(highest, 2u);
     EXPECT_EQ(sink.Last(WM_PLAY_EVENT)->wParam, 9u);
     EXPECT_EQ(sink.Last(WM_PLAY_EVENT)->hwnd, kMain);
@@ -270,13 +278,15 @@ TEST_F(LinkTest, PlayPositionAndEndOfFile) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     lib->DeviceState.m_nPlayMode = 9;
     Cmd(MX_CMD_PLAY_STOP, nullptr, 0, kPlayBar);
-    const std::size_t n146 = std::count_if(sink.seen.begin(), sink.seen.end(),
-                                           [](const SeenMessage& m) { return m.msg == WM_PLAY_POSITION && m.wParam == 146; });
+    const std::size_t n146 = std::count_if(sink.seen.begin(), sink.seen.end(), [](const SeenMessage& m) {
+        return m.msg == WM_PLAY_POSITION && m.wParam == 146;
+    });
     ASSERT_TRUE(sink.PumpUntil(
         [&] {
-            return static_cast<std::size_t>(std::count_if(sink.seen.begin(), sink.seen.end(), [](const SeenMessage& m) {
-                       return m.msg == WM_PLAY_POSITION && m.wParam == 146;
-                   })) > n146;
+            return static_cast<std::size_t>(
+                       std::count_if(sink.seen.begin(), sink.seen.end(), [](const SeenMessage& m) {
+                           return m.msg == WM_PLAY_POSITION && m.wParam == 146;
+                       })) > n146;
         },
         3000));
 }
@@ -298,7 +308,8 @@ TEST_F(LinkTest, RenameCopyAndDrives) {
     const HWND kCopy = FakeHwnd(0x600);
     CmdI32(MX_CMD_COPY_DRIVE, 4, kCopy);
     CmdText(MX_CMD_COPY_FILE, u"D:\\Recordings\\renamed_AM.bin", kCopy);
-    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_COPY_PROGRESS) && sink.Last(WM_COPY_PROGRESS)->wParam == 100; }, 5000));
+    ASSERT_TRUE(sink.PumpUntil(
+        [&] { return sink.Last(WM_COPY_PROGRESS) && sink.Last(WM_COPY_PROGRESS)->wParam == 100; }, 5000));
     EXPECT_EQ(sink.Last(WM_COPY_PROGRESS)->hwnd, kCopy);
     EXPECT_GE(sink.Count(WM_TRANSFER_PROGRESS), 1u);
     EXPECT_EQ(lib->DeviceDataStore.m_nTransferDone, lib->DeviceDataStore.m_nTransferTotal);
@@ -316,20 +327,23 @@ TEST_F(LinkTest, LinkLossWhenTheSimulatorFallsSilent) {
     ASSERT_TRUE(sim.Start());
     lib->SetLinkTimeoutMs(1500);
     ASSERT_TRUE(Connect("127.0.0.2"));
-    sink.PumpFor(1800);  // keep-alives keep the link up past the timeout
+    sink.PumpFor(1800); // keep-alives keep the link up past the timeout
     EXPECT_EQ(sink.Last(WM_CONNECT_STATE)->wParam, 2u);
-    ASSERT_TRUE(sim.Signal(SIGUSR1));  // falls silent
+    ASSERT_TRUE(sim.Signal(SIGUSR1)); // falls silent
     const auto t0 = std::chrono::steady_clock::now();
     ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_CONNECT_STATE)->wParam == 4; }, 6000));
-    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
-    EXPECT_GE(waited, 300);  // the last datagram before the silence may be up to a keep-alive old
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_GE(waited, 300); // the last datagram before the silence may be up to a keep-alive old
     EXPECT_EQ(sink.Last(WM_CONNECT_STATE)->hwnd, kMain);
     EXPECT_EQ(lib->GetLinkCounters().linkLost, 1u);
     // Commands queued after the loss return at once and go nowhere.
     const auto c0 = std::chrono::steady_clock::now();
     lib->MxAddCmd(MX_CMD_STATUS, MX_RW_DEFAULT, 0, nullptr, kMain);
     lib->CloseConnectedUDPThread();
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - c0).count(), 500);
+    EXPECT_LT(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - c0).count(),
+        500);
 }
 
 TEST_F(LinkTest, ReconnectAfterTheSimulatorRestarts) {
@@ -384,14 +398,15 @@ TEST_F(LinkTest, MalformedAndForeignDatagramsAreDroppedWithoutEffect) {
     ASSERT_TRUE(WaitFor(WM_STATUS_MESSAGE, 1));
     const MxLinkCounters c0 = lib->GetLinkCounters();
     const std::size_t seen0 = sink.seen.size();
-    ASSERT_TRUE(sim.Signal(SIGUSR2));  // malformed and foreign datagrams
+    ASSERT_TRUE(sim.Signal(SIGUSR2)); // malformed and foreign datagrams
     sink.PumpFor(500);
     Cmd(MX_CMD_STATUS, nullptr, 0);
     ASSERT_TRUE(WaitFor(WM_STATUS_MESSAGE, 2));
     sink.PumpFor(200);
     // Nothing but the real answer arrived.
     std::vector<UINT> after;
-    for (std::size_t i = seen0; i < sink.seen.size(); ++i) after.push_back(sink.seen[i].msg);
+    for (std::size_t i = seen0; i < sink.seen.size(); ++i)
+        after.push_back(sink.seen[i].msg);
     EXPECT_EQ(after, std::vector<UINT>{WM_STATUS_MESSAGE});
     EXPECT_EQ(sink.Last(WM_STATUS_MESSAGE)->wParam, 5u);
     EXPECT_EQ(lib->DeviceDataStore.m_vecFiles.size(), 0u);
@@ -404,15 +419,16 @@ TEST_F(LinkTest, MalformedAndForeignDatagramsAreDroppedWithoutEffect) {
     EXPECT_GE(c.dropUnexpected - c0.dropUnexpected, 3u);
     EXPECT_GE(c.dropForeign - c0.dropForeign, 1u);
     EXPECT_EQ(lib->DeviceState.m_nConnectState, 2);
-    std::printf("dropped: magic/version/flags %llu, truncated %llu, oversized %llu, reassembly %llu, malformed %llu, "
-                "unexpected %llu, foreign %llu\n",
-                (unsigned long long)(c.dropBadMagic - c0.dropBadMagic),
-                (unsigned long long)(c.dropTruncated - c0.dropTruncated),
-                (unsigned long long)(c.dropOversized - c0.dropOversized),
-                (unsigned long long)(c.dropReassembly - c0.dropReassembly),
-                (unsigned long long)(c.dropMalformed - c0.dropMalformed),
-                (unsigned long long)(c.dropUnexpected - c0.dropUnexpected),
-                (unsigned long long)(c.dropForeign - c0.dropForeign));
+    std::printf(
+        "dropped: magic/version/flags %llu, truncated %llu, oversized %llu, reassembly %llu, malformed %llu, "
+        "unexpected %llu, foreign %llu\n",
+        (unsigned long long)(c.dropBadMagic - c0.dropBadMagic),
+        (unsigned long long)(c.dropTruncated - c0.dropTruncated),
+        (unsigned long long)(c.dropOversized - c0.dropOversized),
+        (unsigned long long)(c.dropReassembly - c0.dropReassembly),
+        (unsigned long long)(c.dropMalformed - c0.dropMalformed),
+        (unsigned long long)(c.dropUnexpected - c0.dropUnexpected),
+        (unsigned long long)(c.dropForeign - c0.dropForeign));
 }
 
 TEST_F(LinkTest, WithoutASinkDeliveriesAreDroppedSafely) {
@@ -428,4 +444,4 @@ TEST_F(LinkTest, WithoutASinkDeliveriesAreDroppedSafely) {
     EXPECT_EQ(sink.posted, 0u);
 }
 
-}  // namespace
+} // namespace

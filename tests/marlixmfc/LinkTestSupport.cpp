@@ -21,7 +21,7 @@ namespace {
     UseLoopback("127.0.0.2,127.0.0.3");
     return true;
 }();
-}  // namespace
+} // namespace
 
 void QueueSink::Post(MxDelivery&& d) {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -31,19 +31,23 @@ void QueueSink::Post(MxDelivery&& d) {
 }
 
 bool QueueSink::RunOne(std::unique_lock<std::mutex>& lock) {
-    if (m_queue.empty()) return false;
+    if (m_queue.empty())
+        return false;
     MxDelivery d = std::move(m_queue.front());
     m_queue.pop_front();
     lock.unlock();
-    if (d.apply) d.apply();
+    if (d.apply)
+        d.apply();
     SeenMessage s;
     s.hwnd = d.hwnd;
     s.msg = d.msg;
     s.wParam = d.wParam;
     s.lParam = d.lParam;
-    if (d.msg == WM_DEVICE_FOUND && d.lParam != 0) s.device = *reinterpret_cast<const DeviceInfoRecord*>(d.lParam);
+    if (d.msg == WM_DEVICE_FOUND && d.lParam != 0)
+        s.device = *reinterpret_cast<const DeviceInfoRecord*>(d.lParam);
     seen.push_back(s);
-    if (d.release) d.release();
+    if (d.release)
+        d.release();
     lock.lock();
     return true;
 }
@@ -65,9 +69,12 @@ bool QueueSink::PumpUntil(const std::function<bool()>& pred, int timeoutMs,
         lock.unlock();
         const bool done = pred();
         lock.lock();
-        if (done) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        m_cv.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
+        if (done)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        m_cv.wait_until(lock,
+                        std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
     }
 }
 
@@ -77,17 +84,21 @@ void QueueSink::PumpFor(int ms) {
 
 std::size_t QueueSink::Count(UINT msg) const {
     std::size_t n = 0;
-    for (const auto& s : seen) n += s.msg == msg;
+    for (const auto& s : seen)
+        n += s.msg == msg;
     return n;
 }
 
 const SeenMessage* QueueSink::Last(UINT msg) const {
     for (auto it = seen.rbegin(); it != seen.rend(); ++it)
-        if (it->msg == msg) return &*it;
+        if (it->msg == msg)
+            return &*it;
     return nullptr;
 }
 
-std::uint16_t TestPort() { return static_cast<std::uint16_t>(20000 + (::getpid() * 7) % 30000); }
+std::uint16_t TestPort() {
+    return static_cast<std::uint16_t>(20000 + (::getpid() * 7) % 30000);
+}
 
 void UseLoopback(const std::string& targets) {
     ::setenv("MARLIX_PORT", std::to_string(TestPort()).c_str(), 1);
@@ -111,7 +122,8 @@ std::string SimBinary() {
 SimProcess::SimProcess(std::string bind, std::vector<std::string> extraArgs)
     : m_bind(std::move(bind)), m_args(std::move(extraArgs)) {
     char tmpl[] = "/tmp/marlix-sim-test.XXXXXX";
-    if (char* d = ::mkdtemp(tmpl)) m_dir = d;
+    if (char* d = ::mkdtemp(tmpl))
+        m_dir = d;
     m_log = m_dir + "/commands.log";
 }
 
@@ -122,21 +134,25 @@ SimProcess::~SimProcess() {
 }
 
 bool SimProcess::Start() {
-    if (m_pid > 0) return true;
+    if (m_pid > 0)
+        return true;
     ::unlink(m_log.c_str());
     const std::string bin = SimBinary();
     const std::string port = std::to_string(TestPort());
     std::vector<std::string> args = {bin, "--bind", m_bind, "--port", port, "--log", m_log};
     args.insert(args.end(), m_args.begin(), m_args.end());
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid;
-    if (::posix_spawn(&pid, bin.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
+    if (::posix_spawn(&pid, bin.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
     m_pid = pid;
-    for (int i = 0; i < 500; ++i) {  // up to 5 s
+    for (int i = 0; i < 500; ++i) { // up to 5 s
         struct stat st {};
-        if (::stat(m_log.c_str(), &st) == 0) return true;
+        if (::stat(m_log.c_str(), &st) == 0)
+            return true;
         int status;
         if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
@@ -147,10 +163,13 @@ bool SimProcess::Start() {
     return false;
 }
 
-bool SimProcess::Signal(int sig) { return m_pid > 0 && ::kill(m_pid, sig) == 0; }
+bool SimProcess::Signal(int sig) {
+    return m_pid > 0 && ::kill(m_pid, sig) == 0;
+}
 
 bool SimProcess::Wait(int ms) {
-    if (m_pid <= 0) return true;
+    if (m_pid <= 0)
+        return true;
     int status = 0;
     for (int i = 0; i < ms / 10 + 1; ++i) {
         if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
@@ -164,7 +183,8 @@ bool SimProcess::Wait(int ms) {
 }
 
 bool SimProcess::Stop() {
-    if (m_pid <= 0) return false;
+    if (m_pid <= 0)
+        return false;
     ::kill(m_pid, SIGTERM);
     int status = 0;
     for (int i = 0; i < 500; ++i) {
@@ -186,6 +206,7 @@ std::vector<std::string> SimProcess::LogLines() const {
     std::vector<std::string> v;
     std::ifstream in(m_log);
     std::string line;
-    while (std::getline(in, line)) v.push_back(line);
+    while (std::getline(in, line))
+        v.push_back(line);
     return v;
 }

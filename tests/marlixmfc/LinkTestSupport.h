@@ -47,21 +47,23 @@ private:
 };
 
 // Fake window handles for reply windows.
-inline HWND FakeHwnd(std::uintptr_t n) { return reinterpret_cast<HWND>(n); }
+inline HWND FakeHwnd(std::uintptr_t n) {
+    return reinterpret_cast<HWND>(n);
+}
 
 // A UDP port for this test process (derived from the pid), the same on every
 // loopback address.
 std::uint16_t TestPort();
 // Sets MARLIX_PORT, MARLIX_LOOPBACK_ONLY=1 and MARLIX_DISCOVERY_TARGETS for this process.
 void UseLoopback(const std::string& targets);
-std::uint32_t Addr(const char* dotted);  // network order
+std::uint32_t Addr(const char* dotted); // network order
 
 class SimProcess {
 public:
     SimProcess(std::string bind, std::vector<std::string> extraArgs = {});
     ~SimProcess();
-    bool Start();     // waits until it is bound (its log exists)
-    bool Stop();      // SIGTERM, waits; true when it exited 0
+    bool Start(); // waits until it is bound (its log exists)
+    bool Stop();  // SIGTERM, waits; true when it exited 0
     bool Signal(int sig);
     // Waits up to ms for it to end by itself; true when it ended.
     bool Wait(int ms);

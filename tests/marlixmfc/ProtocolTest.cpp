@@ -15,7 +15,8 @@ using namespace mxp;
 
 namespace {
 
-std::vector<std::uint8_t> One(std::uint16_t id, const std::vector<std::uint8_t>& p, std::uint8_t flags = FLAG_FROM_INSTRUMENT) {
+std::vector<std::uint8_t> One(std::uint16_t id, const std::vector<std::uint8_t>& p,
+                              std::uint8_t flags = FLAG_FROM_INSTRUMENT) {
     auto v = EncodeMessage(flags, id, MX_RW_DEFAULT, 77, 5, p.data(), p.size());
     EXPECT_EQ(v.size(), 1u);
     return v[0];
@@ -25,8 +26,8 @@ TEST(ProtocolTest, HeaderIsLittleEndianAndRoundTrips) {
     const std::vector<std::uint8_t> payload = {1, 2, 3, 4};
     auto d = EncodeMessage(0, MX_CMD_ZEPHYRA_FREQ, MX_RW_DEFAULT, 0x01020304, 0x0A0B0C0D, payload.data(), 4);
     ASSERT_EQ(d.size(), 1u);
-    const std::vector<std::uint8_t> expect = {'M', 'R', 'L', 'X', 1, 0, 0x53, 0, 1, 0, 4, 0,
-                                              4, 3, 2, 1, 0x0D, 0x0C, 0x0B, 0x0A, 1, 2, 3, 4};
+    const std::vector<std::uint8_t> expect = {'M', 'R', 'L', 'X', 1,    0,    0x53, 0,    1, 0, 4, 0,
+                                              4,   3,   2,   1,   0x0D, 0x0C, 0x0B, 0x0A, 1, 2, 3, 4};
     EXPECT_EQ(d[0], expect);
     Datagram g;
     ASSERT_EQ(DecodeDatagram(d[0].data(), d[0].size(), g), DecodeError::None);
@@ -63,19 +64,22 @@ TEST(ProtocolTest, DecoderRejectsWhatDoesNotFit) {
 TEST(ProtocolTest, BigBlocksAreFragmentedAndReassembledInAnyOrder) {
     std::vector<std::uint8_t> block(2 * 2 * 30720 + 16);
     std::iota(block.begin(), block.end(), 0);
-    auto frags = EncodeMessage(FLAG_FROM_INSTRUMENT, EV_MEASURE, MX_RW_DEFAULT, 9, 3, block.data(), block.size());
+    auto frags =
+        EncodeMessage(FLAG_FROM_INSTRUMENT, EV_MEASURE, MX_RW_DEFAULT, 9, 3, block.data(), block.size());
     ASSERT_EQ(frags.size(), (block.size() + kMaxChunk - 1) / kMaxChunk);
-    for (const auto& f : frags) EXPECT_LE(f.size(), kMaxDatagram);
+    for (const auto& f : frags)
+        EXPECT_LE(f.size(), kMaxDatagram);
     std::mt19937 rng(1);
     std::shuffle(frags.begin(), frags.end(), rng);
-    frags.insert(frags.begin() + 3, frags[7]);  // a duplicate
+    frags.insert(frags.begin() + 3, frags[7]); // a duplicate
     Reassembler r;
     Message m;
     int complete = 0;
     for (const auto& f : frags) {
         Datagram g;
         ASSERT_EQ(DecodeDatagram(f.data(), f.size(), g), DecodeError::None);
-        if (r.Add(g, 1000, m) == Reassembler::Result::Complete) ++complete;
+        if (r.Add(g, 1000, m) == Reassembler::Result::Complete)
+            ++complete;
     }
     EXPECT_EQ(complete, 1);
     EXPECT_EQ(m.h.id, EV_MEASURE);
@@ -168,12 +172,13 @@ TEST(ProtocolTest, RecordsRoundTripAndUnterminatedTextIsRejected) {
     ASSERT_TRUE(DecodeFileList(enc.data(), enc.size(), dec));
     ASSERT_EQ(dec.size(), 2u);
     EXPECT_EQ(std::memcmp(&dec[0], &files[0], sizeof(FileInfoRecord)), 0);
-    EXPECT_FALSE(DecodeFileList(enc.data(), enc.size() - 1, dec));  // short
+    EXPECT_FALSE(DecodeFileList(enc.data(), enc.size() - 1, dec)); // short
     auto more = EncodeU32s({3});
     more.insert(more.end(), enc.begin() + 4, enc.end());
-    EXPECT_FALSE(DecodeFileList(more.data(), more.size(), dec));  // count beyond the bytes
+    EXPECT_FALSE(DecodeFileList(more.data(), more.size(), dec)); // count beyond the bytes
     auto unterminated = enc;
-    for (std::size_t i = 0; i < 200; i += 2) unterminated[4 + 4 + i] = 'Z';
+    for (std::size_t i = 0; i < 200; i += 2)
+        unterminated[4 + 4 + i] = 'Z';
     EXPECT_FALSE(DecodeFileList(unterminated.data(), unterminated.size(), dec));
 
     std::vector<FolderItemRecord> folders(1);
@@ -203,10 +208,10 @@ TEST(ProtocolTest, MeasureLimitsAndText) {
     EXPECT_EQ(iq[0], -50);
     EXPECT_EQ(iq[199], -99);
     EXPECT_FALSE(DecodeMeasure(e.data(), e.size() - 2, back, iq));
-    auto e2 = EncodeU32s({0, MX_MAX_POINTS + 1, 5, 0});  // more points than the arrays hold
+    auto e2 = EncodeU32s({0, MX_MAX_POINTS + 1, 5, 0}); // more points than the arrays hold
     e2.resize(16 + 4 * std::size_t(MX_MAX_POINTS + 1));
     EXPECT_FALSE(DecodeMeasure(e2.data(), e2.size(), back, iq));
-    auto e3 = EncodeU32s({0, 0, 5, 0});  // no points
+    auto e3 = EncodeU32s({0, 0, 5, 0}); // no points
     EXPECT_FALSE(DecodeMeasure(e3.data(), e3.size(), back, iq));
 
     Limits l;
@@ -218,7 +223,7 @@ TEST(ProtocolTest, MeasureLimitsAndText) {
     Limits lb;
     ASSERT_TRUE(DecodeLimits(le.data(), le.size(), lb));
     EXPECT_EQ(lb.freqMaxHz, 20u);
-    l.freqMinHz = 30;  // min above max
+    l.freqMinHz = 30; // min above max
     le = EncodeLimits(l);
     EXPECT_FALSE(DecodeLimits(le.data(), le.size(), lb));
 
@@ -255,4 +260,4 @@ TEST(ProtocolTest, CommandIdsAndPayloadSizes) {
     EXPECT_EQ(WM_MEASURE_DATA, 0x7F0u);
 }
 
-}  // namespace
+} // namespace

@@ -29,18 +29,22 @@ public:
         bound = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     }
     ~ScriptedInstrument() {
-        if (m_fd >= 0) ::close(m_fd);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     // Waits for MX_CMD_CONNECT and answers it as an instrument of `points` points.
     bool AnswerConnect(std::uint32_t points) {
         std::vector<std::uint8_t> buf(65536);
         for (int tries = 0; tries < 100; ++tries) {
             pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0) continue;
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
             socklen_t len = sizeof m_client;
-            const ssize_t n = ::recvfrom(m_fd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&m_client), &len);
+            const ssize_t n =
+                ::recvfrom(m_fd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&m_client), &len);
             mxp::Datagram d;
-            if (n <= 0 || mxp::DecodeDatagram(buf.data(), static_cast<std::size_t>(n), d) != mxp::DecodeError::None ||
+            if (n <= 0 ||
+                mxp::DecodeDatagram(buf.data(), static_cast<std::size_t>(n), d) != mxp::DecodeError::None ||
                 d.h.id != MX_CMD_CONNECT)
                 continue;
             DeviceInfoRecord r{};
@@ -65,9 +69,10 @@ public:
 
 private:
     void Send(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload) {
-        for (const auto& dg :
-             mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, m_seq++, ref, payload.data(), payload.size()))
-            ::sendto(m_fd, dg.data(), dg.size(), 0, reinterpret_cast<const sockaddr*>(&m_client), sizeof m_client);
+        for (const auto& dg : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, m_seq++, ref,
+                                                 payload.data(), payload.size()))
+            ::sendto(m_fd, dg.data(), dg.size(), 0, reinterpret_cast<const sockaddr*>(&m_client),
+                     sizeof m_client);
     }
     int m_fd = -1;
     sockaddr_in m_client{};
@@ -93,27 +98,28 @@ TEST(AxesTest, ANewBlockSizeAsksForNewAxesBeforeItsData) {
     // Points seen by each message as its handler would see them.
     std::vector<std::pair<UINT, int>> order;
     auto pump = [&](std::size_t blocks) {
-        return sink.PumpUntil([&] { return sink.Count(WM_MEASURE_DATA) >= blocks; }, 10000, [&](const SeenMessage& m) {
-            if (m.msg == WM_MEASURE_DATA || m.msg == WM_GRAPH_AXES_UPDATE)
-                order.emplace_back(m.msg, lib.DeviceState.m_nSpectrumPoints);
-        });
+        return sink.PumpUntil([&] { return sink.Count(WM_MEASURE_DATA) >= blocks; }, 10000,
+                              [&](const SeenMessage& m) {
+                                  if (m.msg == WM_MEASURE_DATA || m.msg == WM_GRAPH_AXES_UPDATE)
+                                      order.emplace_back(m.msg, lib.DeviceState.m_nSpectrumPoints);
+                              });
     };
-    inst.Block(8192);  // the size announced: no new axes
+    inst.Block(8192); // the size announced: no new axes
     ASSERT_TRUE(pump(1));
     inst.Block(4096);
     ASSERT_TRUE(pump(2));
     inst.Block(4096);
-    inst.Block(4096, NAN);  // malformed: no message at all
+    inst.Block(4096, NAN); // malformed: no message at all
     inst.Block(8192);
     ASSERT_TRUE(pump(4));
     sink.PumpFor(200);
     const std::vector<std::pair<UINT, int>> want = {
-        {WM_MEASURE_DATA, 8192},     {WM_GRAPH_AXES_UPDATE, 4096}, {WM_MEASURE_DATA, 4096},
-        {WM_MEASURE_DATA, 4096},     {WM_GRAPH_AXES_UPDATE, 8192}, {WM_MEASURE_DATA, 8192}};
+        {WM_MEASURE_DATA, 8192}, {WM_GRAPH_AXES_UPDATE, 4096}, {WM_MEASURE_DATA, 4096},
+        {WM_MEASURE_DATA, 4096}, {WM_GRAPH_AXES_UPDATE, 8192}, {WM_MEASURE_DATA, 8192}};
     EXPECT_EQ(order, want);
     EXPECT_EQ(lib.GetLinkCounters().dropMalformed, 1u);
     lib.CloseConnectedUDPThread();
     sink.PumpFor(0);
 }
 
-}  // namespace
+} // namespace

@@ -10,13 +10,14 @@ namespace {
 
 TEST(MeasureStreamTest, RatesFollowTheUpdateSpeed) {
     const unsigned want[] = {50, 100, 200, 500, 1000};
-    for (int s = 0; s < 5; ++s) EXPECT_EQ(SimMeasureStream::IntervalMs(s), want[s]);
+    for (int s = 0; s < 5; ++s)
+        EXPECT_EQ(SimMeasureStream::IntervalMs(s), want[s]);
     EXPECT_EQ(SimMeasureStream::IntervalMs(-3), 50u);
     EXPECT_EQ(SimMeasureStream::IntervalMs(99), 1000u);
 
     SimMeasureStream st;
     EXPECT_EQ(st.MsUntilDue(0), -1);
-    st.Start(1000, 0);  // nothing loaded: nothing to play
+    st.Start(1000, 0); // nothing loaded: nothing to play
     EXPECT_FALSE(st.Running());
     st.Load(u"IB_FM_e1_CW_p100.bin");
     st.Start(1000, 2);
@@ -63,8 +64,9 @@ TEST(MeasureStreamTest, DecoderRefusesImpossibleHeads) {
     const struct {
         double clock, fullScale;
         std::uint32_t flags;
-    } bad[] = {{0.0, 30.0, 0}, {-1.0, 30.0, 0}, {NAN, 30.0, 0}, {INFINITY, 30.0, 0}, {1e12, 30.0, 0},
-               {744187.5, NAN, 0}, {744187.5, 1e6, 0}, {744187.5, -1e6, 0}, {744187.5, 30.0, 2}};
+    } bad[] = {{0.0, 30.0, 0},      {-1.0, 30.0, 0},     {NAN, 30.0, 0},
+               {INFINITY, 30.0, 0}, {1e12, 30.0, 0},     {744187.5, NAN, 0},
+               {744187.5, 1e6, 0},  {744187.5, -1e6, 0}, {744187.5, 30.0, 2}};
     for (const auto& b : bad) {
         mxp::MeasureHead h = good;
         h.sampleClock = b.clock;
@@ -75,4 +77,4 @@ TEST(MeasureStreamTest, DecoderRefusesImpossibleHeads) {
     }
 }
 
-}  // namespace
+} // namespace

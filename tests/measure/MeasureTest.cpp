@@ -22,8 +22,12 @@ constexpr double kFmClock = 744187.5, kAmClock = 46511.71875;
 // 50 ohm: 0 dBm = 46.99 dBmV = 106.99 dBuV.
 constexpr double kDbmV = 46.9897, kDbuV = 106.9897;
 
-double ToDb(double mw) { return 10.0 * std::log10(mw); }
-double ToMw(double db) { return std::pow(10.0, db / 10.0); }
+double ToDb(double mw) {
+    return 10.0 * std::log10(mw);
+}
+double ToMw(double db) {
+    return std::pow(10.0, db / 10.0);
+}
 
 struct Block {
     WPARAM wParam = 0;
@@ -50,7 +54,8 @@ protected:
 
     bool Start(std::vector<std::string> args = {}) {
         sim = std::make_unique<SimProcess>(kSimAddr, std::move(args));
-        if (!sim->Start()) return false;
+        if (!sim->Start())
+            return false;
         lib->DeviceState.m_nDeviceIP = Addr(kSimAddr);
         lib->BeginConnectedUDPThread();
         const std::uint16_t param = 0;
@@ -62,7 +67,9 @@ protected:
             },
             10000);
     }
-    void CmdI32(MX_CMD_ID_e id, std::int32_t v) { ASSERT_EQ(lib->MxAddCmd(id, MX_RW_DEFAULT, 4, &v, kMain), 1); }
+    void CmdI32(MX_CMD_ID_e id, std::int32_t v) {
+        ASSERT_EQ(lib->MxAddCmd(id, MX_RW_DEFAULT, 4, &v, kMain), 1);
+    }
     void SetGain(std::int16_t tenths) {
         lib->DeviceState.m_sZephyraPower = tenths;
         ASSERT_EQ(lib->MxAddCmd(MX_CMD_ZEPHYRA_POWER, MX_RW_DEFAULT, 2, &tenths, kMain), 1);
@@ -76,7 +83,8 @@ protected:
         EXPECT_EQ(lib->MxAddCmd(MX_CMD_FILE_LIST, MX_RW_DEFAULT, sizeof req, &req, kBrowser), 1);
         EXPECT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_FILE_LIST_READY) > before; }, 10000));
         for (const FileInfoRecord& f : lib->DeviceDataStore.m_vecFiles)
-            if (mxp::FromZ(f.m_szName, 100) == name) return f.m_nPower;
+            if (mxp::FromZ(f.m_szName, 100) == name)
+                return f.m_nPower;
         ADD_FAILURE() << "no such file";
         return 0;
     }
@@ -88,8 +96,8 @@ protected:
         SetGain(gainTenths);
         const std::u16string path = folder + name;
         const std::size_t before = sink.Count(WM_PLAY_FILE_RESULT);
-        EXPECT_EQ(lib->MxAddCmd(MX_CMD_PLAY_FILE, MX_RW_DEFAULT, static_cast<unsigned>(path.size() * 2), path.data(),
-                                kBrowser),
+        EXPECT_EQ(lib->MxAddCmd(MX_CMD_PLAY_FILE, MX_RW_DEFAULT, static_cast<unsigned>(path.size() * 2),
+                                path.data(), kBrowser),
                   1);
         EXPECT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_PLAY_FILE_RESULT) > before; }, 10000));
         EXPECT_EQ(sink.Last(WM_PLAY_FILE_RESULT)->wParam, 2u);
@@ -100,18 +108,21 @@ protected:
     // The next count measurement blocks as the GUI thread sees them.
     std::vector<Block> Blocks(std::size_t count, int timeoutMs = 30000) {
         std::vector<Block> got;
-        sink.PumpUntil([&] { return got.size() >= count; }, timeoutMs, [&](const SeenMessage& m) {
-            if (m.msg != WM_MEASURE_DATA || got.size() >= count) return;
-            Block b;
-            b.wParam = m.wParam;
-            b.points = lib->DeviceState.m_nSpectrumPoints;
-            if (m.wParam != 1)
-                b.spectrum.assign(lib->DeviceDataStore.m_adSpectrum, lib->DeviceDataStore.m_adSpectrum + b.points);
-            b.positionSec = lib->DeviceDataStore.m_nPlayPosSec;
-            b.playMode = lib->DeviceState.m_nPlayMode;
-            b.firstI = lib->DeviceDataStore.m_asISamples[0];
-            got.push_back(std::move(b));
-        });
+        sink.PumpUntil([&] { return got.size() >= count; }, timeoutMs,
+                       [&](const SeenMessage& m) {
+                           if (m.msg != WM_MEASURE_DATA || got.size() >= count)
+                               return;
+                           Block b;
+                           b.wParam = m.wParam;
+                           b.points = lib->DeviceState.m_nSpectrumPoints;
+                           if (m.wParam != 1)
+                               b.spectrum.assign(lib->DeviceDataStore.m_adSpectrum,
+                                                 lib->DeviceDataStore.m_adSpectrum + b.points);
+                           b.positionSec = lib->DeviceDataStore.m_nPlayPosSec;
+                           b.playMode = lib->DeviceState.m_nPlayMode;
+                           b.firstI = lib->DeviceDataStore.m_asISamples[0];
+                           got.push_back(std::move(b));
+                       });
         EXPECT_EQ(got.size(), count) << "measurement blocks did not arrive";
         return got;
     }
@@ -134,7 +145,7 @@ protected:
 struct CwCase {
     const char16_t* folder;
     const char16_t* name;
-    std::vector<double> offsetsHz;  // equal carriers sharing the output level
+    std::vector<double> offsetsHz; // equal carriers sharing the output level
     double clock;
     std::int16_t gainTenths;
 };
@@ -242,7 +253,7 @@ TEST_F(MeasureTest, AveragingFollowsALevelStepAsAnExponentialAverage) {
             last = v;
         }
         ASSERT_EQ(steady, 3) << "the level did not settle";
-        Blocks(static_cast<std::size_t>(count) + 2);  // a running mean until count blocks are in
+        Blocks(static_cast<std::size_t>(count) + 2); // a running mean until count blocks are in
         const double p1 = ToMw(last), p2 = p1 / 100.0;
         SetGain(-200);
         const std::vector<Block> seen = Blocks(static_cast<std::size_t>(3 * count + 12));
@@ -255,7 +266,8 @@ TEST_F(MeasureTest, AveragingFollowsALevelStepAsAnExponentialAverage) {
             }
         ASSERT_LT(first + 2 * count + 2, seen.size()) << "the step did not show";
         for (std::size_t k = first; k < first + 2 * count + 2; ++k) {
-            const double want = p2 + (p1 - p2) * std::pow(1.0 - 1.0 / count, static_cast<double>(k - first + 1));
+            const double want =
+                p2 + (p1 - p2) * std::pow(1.0 - 1.0 / count, static_cast<double>(k - first + 1));
             EXPECT_NEAR(seen[k].spectrum[bin], ToDb(want), 0.2) << "block " << k - first;
         }
     }
@@ -288,4 +300,4 @@ TEST_F(MeasureTest, NoBlocksWithoutPlayAndIqOnlyForAnOddPointCount) {
     EXPECT_EQ(lib->GetLinkCounters().dropMalformed, 0u);
 }
 
-}  // namespace
+} // namespace

@@ -8,10 +8,11 @@
 
 namespace {
 
-std::u16string U(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string U(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
-std::string Describe(const std::string& name)
-{
+std::string Describe(const std::string& name) {
     std::u16string out = u"stale";
     GetTestVectorDescription(U(name), out);
     return std::string(out.begin(), out.end());
@@ -21,17 +22,22 @@ const char* const kNoDescription = "No Description";
 
 } // namespace
 
-TEST(TestVectorCatalog, FixedRowsAreExact)
-{
-    struct Row { std::size_t index; const char* name; const char* desc; };
+TEST(TestVectorCatalog, FixedRowsAreExact) {
+    struct Row {
+        std::size_t index;
+        const char* name;
+        const char* desc;
+    };
     const Row rows[] = {
         {0, "IB_AM_e1_awgn.bin", "White Gaussian noise; Flat spectrum from -23 kHz to +23 kHz"},
-        {1, "IB_AM_e1a_CW_dc.bin", "Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = 0 Hz"},
+        {1, "IB_AM_e1a_CW_dc.bin",
+         "Unmodulated RF carrier for AM mode; Single RF carrier, frequency offset = 0 Hz"},
         {8, "IB_AMr208_e1awfa05.bin", "MA1, audio mix, clean channel"},
         {74, "IB_FM_e1_awgn.bin", "White Gaussian noise; Flat spectrum from -372 kHz to +372 kHz"},
         {78, "IB_FMr001_e1_cw_0_m200.bin", "Two RF carriers; Freqoffset1 = 0 Hz; Freqoffset2 = -200 kHz"},
         {110, "IB_FMr208c_e1wfc548.bin", "MP5, BER test pattern, Cd/No = 59 dB-Hz, urban fast fading"},
-        {162, "IB_FMr430_e1wfr1071.bin", "CA Test Vector #2 - EVEN/ODD; Analog audio: 1-kHz tone; Digital audio: Music"},
+        {162, "IB_FMr430_e1wfr1071.bin",
+         "CA Test Vector #2 - EVEN/ODD; Analog audio: 1-kHz tone; Digital audio: Music"},
         {216, "CC_TTN_FMr440a_e1wfr001.bin", kNoDescription},
         {294, "IB_FMr430_e1wfr1093.bin", "All-zero data pattern"},
         {710, "IB_FMr500_e1wfr1703.bin", kNoDescription},
@@ -45,8 +51,7 @@ TEST(TestVectorCatalog, FixedRowsAreExact)
     }
 }
 
-TEST(TestVectorCatalog, LayoutCountsAndPatterns)
-{
+TEST(TestVectorCatalog, LayoutCountsAndPatterns) {
     static_assert(sizeof(TestVectorInfo) == (60 + 265) * 2);
     static_assert(sizeof(g_TestVectorCatalog) / sizeof(g_TestVectorCatalog[0]) == 747);
 
@@ -63,10 +68,14 @@ TEST(TestVectorCatalog, LayoutCountsAndPatterns)
         const std::string desc = TestVectorDescriptionUtf8(i);
 
         // Zero-filled after the terminator, and ASCII only.
-        for (std::size_t k = name.size(); k < 60; ++k) ASSERT_EQ(row.m_szFileName[k], 0);
-        for (std::size_t k = desc.size(); k < 265; ++k) ASSERT_EQ(row.m_szDescription[k], 0);
-        for (char16_t c : row.m_szFileName) ASSERT_LT(c, 0x80);
-        for (char16_t c : row.m_szDescription) ASSERT_LT(c, 0x80);
+        for (std::size_t k = name.size(); k < 60; ++k)
+            ASSERT_EQ(row.m_szFileName[k], 0);
+        for (std::size_t k = desc.size(); k < 265; ++k)
+            ASSERT_EQ(row.m_szDescription[k], 0);
+        for (char16_t c : row.m_szFileName)
+            ASSERT_LT(c, 0x80);
+        for (char16_t c : row.m_szDescription)
+            ASSERT_LT(c, 0x80);
 
         ASSERT_GE(name.size(), 5u);
         EXPECT_EQ(name.substr(name.size() - 4), ".bin");
@@ -76,7 +85,10 @@ TEST(TestVectorCatalog, LayoutCountsAndPatterns)
 
         std::string prefix = "other";
         for (const char* p : {"IB_FM", "IB_AM", "CC_TTN_FM", "CC_FM", "mpl_vector"})
-            if (name.rfind(p, 0) == 0) { prefix = p; break; }
+            if (name.rfind(p, 0) == 0) {
+                prefix = p;
+                break;
+            }
         ++prefixes[prefix];
         if (prefix.rfind("IB_", 0) == 0 || prefix.rfind("CC_", 0) == 0) {
             EXPECT_TRUE(std::regex_match(name, usual)) << name;
@@ -115,8 +127,7 @@ TEST(TestVectorCatalog, LayoutCountsAndPatterns)
     EXPECT_EQ(twice, 15);
 }
 
-TEST(TestVectorCatalog, TwoCarrierNamesMatchTheirDescriptions)
-{
+TEST(TestVectorCatalog, TwoCarrierNamesMatchTheirDescriptions) {
     // r001 names carry both offsets in kHz, m for minus.
     const std::regex twoCarrier(R"(^IB_(AM|FM)r001_e1_cw_(m?\d+)_(m?\d+)\.bin$)");
     auto text = [](const std::string& field) {
@@ -137,25 +148,27 @@ TEST(TestVectorCatalog, TwoCarrierNamesMatchTheirDescriptions)
     EXPECT_GE(found, 2);
 }
 
-TEST(TestVectorCatalog, LookupHitsAndMisses)
-{
-    struct Case { const char* name; const char* expected; };
+TEST(TestVectorCatalog, LookupHitsAndMisses) {
+    struct Case {
+        const char* name;
+        const char* expected;
+    };
     const Case cases[] = {
         {"IB_AM_e1_awgn.bin", "White Gaussian noise; Flat spectrum from -23 kHz to +23 kHz"},
-        {"ib_am_e1_awgn.bin", ""},                 // case matters
-        {"IB_AM_e1_awgn.bin ", ""},                // no trimming
+        {"ib_am_e1_awgn.bin", ""},  // case matters
+        {"IB_AM_e1_awgn.bin ", ""}, // no trimming
         {" IB_AM_e1_awgn.bin", ""},
-        {"IB_AM_e1_awgn", ""},                     // the extension is part of the name
-        {"IB_AM_e1_awgn.bi", ""},                  // prefix of a name is not a match
+        {"IB_AM_e1_awgn", ""},    // the extension is part of the name
+        {"IB_AM_e1_awgn.bi", ""}, // prefix of a name is not a match
         {"", ""},
-        {"IB_FMr500_e1wfr1703.bin", kNoDescription},   // listed twice
+        {"IB_FMr500_e1wfr1703.bin", kNoDescription}, // listed twice
         {"CC_TTN_FMr440a_e1wfr001.bin", kNoDescription},
         {"IB_AMr500_e1wfa1838.bin", "4095 Chip Test Vectors"},
         {"not_in_catalog.bin", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Describe(c.name), c.expected);      // output is emptied first
+        EXPECT_EQ(Describe(c.name), c.expected); // output is emptied first
         EXPECT_EQ(GetTestVectorDescriptionUtf8(c.name), c.expected);
     }
 
@@ -173,13 +186,15 @@ TEST(TestVectorCatalog, LookupHitsAndMisses)
     EXPECT_EQ(TestVectorFileNameUtf8(kTestVectorCount), "");
 }
 
-TEST(TestVectorCatalog, EveryRowIsFoundWithItsFirstDescription)
-{
+TEST(TestVectorCatalog, EveryRowIsFoundWithItsFirstDescription) {
     for (std::size_t i = 0; i < kTestVectorCount; ++i) {
         const std::string name = TestVectorFileNameUtf8(i);
         std::size_t first = i;
         for (std::size_t k = 0; k < i; ++k)
-            if (TestVectorFileNameUtf8(k) == name) { first = k; break; }
+            if (TestVectorFileNameUtf8(k) == name) {
+                first = k;
+                break;
+            }
         EXPECT_EQ(GetTestVectorDescriptionUtf8(name), TestVectorDescriptionUtf8(first)) << name;
     }
 }

@@ -55,11 +55,11 @@ ON_COMMAND_RANGE(ID_TEST_RANGE_FIRST, ID_TEST_RANGE_FIRST + 3, &CTestWnd::OnRang
 ON_UPDATE_COMMAND_UI(ID_TEST_CMD, &CTestWnd::OnUpdateCmd)
 END_MESSAGE_MAP()
 
-template <class Pred>
-bool WaitFor(Pred pred, int ms = 5000) {
+template <class Pred> bool WaitFor(Pred pred, int ms = 5000) {
     QElapsedTimer t;
     t.start();
-    while (!pred() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (!pred() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return pred();
 }
 
@@ -70,9 +70,11 @@ TEST(Messages, PostsFromManyThreadsArriveOnGuiThreadInOrderPerSender) {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([h, t] {
-            for (int i = 0; i < kEach; ++i) ::PostMessage(h, WM_TEST, t, i);
+            for (int i = 0; i < kEach; ++i)
+                ::PostMessage(h, WM_TEST, t, i);
         });
-    for (auto& th : threads) th.join();
+    for (auto& th : threads)
+        th.join();
     ASSERT_TRUE(WaitFor([&] { return wnd.got.size() == kThreads * kEach; }));
     std::vector<LPARAM> next(kThreads, 0);
     for (const auto& g : wnd.got) {
@@ -142,7 +144,7 @@ TEST(Commands, ReachHandlerByActionPostOrSendAndHonourUpdateRule) {
     ::SendMessage(wnd.GetSafeHwnd(), WM_COMMAND, ID_TEST_CMD, 0);
     EXPECT_EQ(wnd.commands, 3) << "a disabled command must not run";
     wnd.enabled = true;
-    ::PostMessage(wnd.GetSafeHwnd(), WM_TEST, 0, 0);  // any delivered message re-evaluates the rules
+    ::PostMessage(wnd.GetSafeHwnd(), WM_TEST, 0, 0); // any delivered message re-evaluates the rules
     EXPECT_TRUE(WaitFor([&] { return action.isEnabled(); }));
 }
 
@@ -164,7 +166,8 @@ TEST(Timers, SetRearmsKillStopsOneShotKillsItself) {
     for (int i = 0; i < 6; ++i) {
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        while (t.elapsed() < 50)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         wnd.SetTimer(9, 150);
     }
     EXPECT_TRUE(wnd.timers.empty());
@@ -203,7 +206,7 @@ TEST_F(ProfileTest, GarbageInStoreGivesDefault) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("[MxMainPos]\nLeft=banana\nTop=99999999999999\nRight=-5\n");
     }
-    Profile::SetStorageFolder(dir.path());  // re-read
+    Profile::SetStorageFolder(dir.path()); // re-read
     EXPECT_EQ(Profile::GetProfileInt("MxMainPos", "Left", 7), 7);
     EXPECT_EQ(Profile::GetProfileInt("MxMainPos", "Top", 7), 7);
     EXPECT_EQ(Profile::GetProfileInt("MxMainPos", "Right", 7), -5);
@@ -230,8 +233,10 @@ TEST(MessageBoxes, RealModalLoopKeepsDeliveringPosts) {
     QDialog dlg;
     QTimer::singleShot(0, [&] { ::PostMessage(wnd.GetSafeHwnd(), WM_TEST, 1, 1); });
     QTimer::singleShot(20, [&] {
-        if (WaitFor([&] { return !wnd.got.empty(); }, 3000)) dlg.accept();
-        else dlg.reject();
+        if (WaitFor([&] { return !wnd.got.empty(); }, 3000))
+            dlg.accept();
+        else
+            dlg.reject();
     });
     EXPECT_EQ(dlg.exec(), QDialog::Accepted);
 }
@@ -240,8 +245,9 @@ TEST(System, AddressConversionAndTicks) {
     struct Case {
         const char* text;
         bool valid;
-    } cases[] = {{"127.0.0.2", true}, {"255.255.255.255", true}, {"0.0.0.0", true}, {"256.1.1.1", false},
-                 {"1.2.3", false},    {"abc", false},            {"", false},       {"1.2.3.4 ", false}};
+    } cases[] = {{"127.0.0.2", true},  {"255.255.255.255", true}, {"0.0.0.0", true},
+                 {"256.1.1.1", false}, {"1.2.3", false},          {"abc", false},
+                 {"", false},          {"1.2.3.4 ", false}};
     for (const auto& c : cases) {
         unsigned long a = win::inet_addr(c.text);
         if (c.valid && std::string(c.text) != "255.255.255.255") {
@@ -278,8 +284,8 @@ TEST(System, ScreenSaverAndShellOpenAndSessionNotices) {
 
     CTestWnd wnd;
     EXPECT_TRUE(WTSRegisterSessionNotification(wnd.GetSafeHwnd(), 0));
-    SetPriorityClass(HIGH_PRIORITY_CLASS);  // may fail without permission: silently
+    SetPriorityClass(HIGH_PRIORITY_CLASS); // may fail without permission: silently
     EXPECT_TRUE(WTSUnRegisterSessionNotification(wnd.GetSafeHwnd()));
 }
 
-}  // namespace
+} // namespace

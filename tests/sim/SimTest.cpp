@@ -28,7 +28,8 @@ public:
     }
     ~RawClient() { ::close(fd); }
     void Send(const char* to, std::uint16_t id, std::uint16_t sel, const std::vector<std::uint8_t>& p) {
-        for (const auto& d : mxp::EncodeMessage(0, id, sel, seq++, 0, p.data(), p.size())) SendRaw(to, d);
+        for (const auto& d : mxp::EncodeMessage(0, id, sel, seq++, 0, p.data(), p.size()))
+            SendRaw(to, d);
     }
     void SendRaw(const char* to, const std::vector<std::uint8_t>& d) {
         sockaddr_in a{};
@@ -40,12 +41,16 @@ public:
     // Next datagram's header id, or -1 after ms.
     int Receive(int ms, std::vector<std::uint8_t>* payload = nullptr) {
         pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, ms) <= 0) return -1;
+        if (::poll(&p, 1, ms) <= 0)
+            return -1;
         std::vector<std::uint8_t> buf(2000);
         const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
         mxp::Datagram d;
-        if (n < 0 || mxp::DecodeDatagram(buf.data(), static_cast<std::size_t>(n), d) != mxp::DecodeError::None) return -2;
-        if (payload) payload->assign(d.payload, d.payload + d.size);
+        if (n < 0 ||
+            mxp::DecodeDatagram(buf.data(), static_cast<std::size_t>(n), d) != mxp::DecodeError::None)
+            return -2;
+        if (payload)
+            payload->assign(d.payload, d.payload + d.size);
         return d.h.id;
     }
     int fd;
@@ -74,7 +79,7 @@ TEST(SimTest, LogsEveryCommandInTheExactFormat) {
     c.Send("127.0.0.2", 0x03, MX_RW_DEFAULT, {0xAB});
     c.Send("127.0.0.2", mxp::LINK_KEEPALIVE, MX_RW_DEFAULT, {});
     EXPECT_EQ(c.Receive(2000), mxp::EV_KEEPALIVE);
-    c.SendRaw("127.0.0.2", {1, 2, 3});  // not a datagram of ours: not a command
+    c.SendRaw("127.0.0.2", {1, 2, 3}); // not a datagram of ours: not a command
     c.Send("127.0.0.2", MX_CMD_MODULE_CAL, MX_RW_CAL_DOC_GET, {});
     std::vector<std::uint8_t> p;
     EXPECT_EQ(c.Receive(2000, &p), mxp::EV_CAL_VALUE);
@@ -107,7 +112,7 @@ TEST(SimTest, TwoSimulatorsShareAPortOnDifferentAddresses) {
     ASSERT_TRUE(a.Start());
     ASSERT_TRUE(b.Start());
     SimProcess clash("127.0.0.2");
-    EXPECT_FALSE(clash.Start());  // the address is taken: it fails instead of sharing
+    EXPECT_FALSE(clash.Start()); // the address is taken: it fails instead of sharing
 }
 
 TEST(SimStorageTest, CatalogFilesWithClocksTimesAndSizes) {
@@ -135,4 +140,4 @@ TEST(SimStorageTest, CatalogFilesWithClocksTimesAndSizes) {
     EXPECT_FALSE(SimStorage(false).HasDrive(4));
 }
 
-}  // namespace
+} // namespace

@@ -6,7 +6,8 @@
 #include "platform/MsgBox.h"
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     // A real modal box would wait forever for a click nobody makes: answer every
     // box a test did not expect, and say so on stderr.

@@ -24,9 +24,9 @@ const QColor kButtonKey(0xFE, 0xFE, 0xFE);
 const QColor kPanel(0x20, 0x20, 0x20);
 const QColor kPanelEdge(0x3A, 0x3A, 0x3A);
 const QColor kLabel(0xC8, 0xC8, 0xC8);
-const QColor kAmber(0xE8, 0x7A, 0x0E);   // play bar text colour
-const QColor kOrange(0xFF, 0x92, 0x3D);  // normal digits, knob corners
-const QColor kRed(0xFF, 0x30, 0x20);     // highlighted digits
+const QColor kAmber(0xE8, 0x7A, 0x0E);  // play bar text colour
+const QColor kOrange(0xFF, 0x92, 0x3D); // normal digits, knob corners
+const QColor kRed(0xFF, 0x30, 0x20);    // highlighted digits
 
 QString g_out;
 int g_failures = 0;
@@ -44,7 +44,9 @@ void Save(const QImage& img, const QString& rel) {
         ++g_failures;
     }
 }
-void SaveRes(const QImage& img, int id) { Save(img, QStringLiteral("res/%1.bmp").arg(id)); }
+void SaveRes(const QImage& img, int id) {
+    Save(img, QStringLiteral("res/%1.bmp").arg(id));
+}
 
 QFont LabelFont(int px, bool bold = true) {
     QFont f(QStringLiteral("DejaVu Sans"));
@@ -61,13 +63,13 @@ void DrawSegments(QPainter& p, int mask, int w, int h, int t, const QColor& c) {
     // Segment rectangles inside a w x h cell with stroke t, one pixel of border.
     const int x0 = 1, x1 = w - 2, y0 = 1, y1 = h - 2, ym = h / 2;
     const QRect seg[7] = {
-        QRect(x0 + t, y0, x1 - x0 - 2 * t + 1, t),                 // a
-        QRect(x1 - t + 1, y0 + t, t, ym - y0 - t),                 // b
-        QRect(x1 - t + 1, ym + 1, t, y1 - ym - t),                 // c
-        QRect(x0 + t, y1 - t + 1, x1 - x0 - 2 * t + 1, t),         // d
-        QRect(x0, ym + 1, t, y1 - ym - t),                         // e
-        QRect(x0, y0 + t, t, ym - y0 - t),                         // f
-        QRect(x0 + t, ym - t / 2, x1 - x0 - 2 * t + 1, t),         // g
+        QRect(x0 + t, y0, x1 - x0 - 2 * t + 1, t),         // a
+        QRect(x1 - t + 1, y0 + t, t, ym - y0 - t),         // b
+        QRect(x1 - t + 1, ym + 1, t, y1 - ym - t),         // c
+        QRect(x0 + t, y1 - t + 1, x1 - x0 - 2 * t + 1, t), // d
+        QRect(x0, ym + 1, t, y1 - ym - t),                 // e
+        QRect(x0, y0 + t, t, ym - y0 - t),                 // f
+        QRect(x0 + t, ym - t / 2, x1 - x0 - 2 * t + 1, t), // g
     };
     for (int i = 0; i < 7; ++i)
         if (mask & (1 << i))
@@ -133,7 +135,8 @@ QImage Channel(bool active) {
     p.drawRect(groove.adjusted(0, 0, -1, -1));
     if (active) {
         p.fillRect(groove.adjusted(1, 1, -1, -1), kAmber);
-        p.fillRect(QRect(groove.left() + 1, groove.top() + 1, groove.width() - 2, 1), QColor(0xFF, 0xB0, 0x60));
+        p.fillRect(QRect(groove.left() + 1, groove.top() + 1, groove.width() - 2, 1),
+                   QColor(0xFF, 0xB0, 0x60));
     }
     return img;
 }
@@ -146,8 +149,8 @@ QImage Thumb(bool pressed) {
     const QColor body = pressed ? kAmber : QColor(0xB8, 0xB8, 0xB8);
     const QColor rim = pressed ? QColor(0x80, 0x40, 0x00) : QColor(0x60, 0x60, 0x60);
     QPolygon shape;
-    shape << QPoint(3, 0) << QPoint(12, 0) << QPoint(15, 3) << QPoint(15, 11) << QPoint(12, 14) << QPoint(3, 14)
-          << QPoint(0, 11) << QPoint(0, 3);
+    shape << QPoint(3, 0) << QPoint(12, 0) << QPoint(15, 3) << QPoint(15, 11) << QPoint(12, 14)
+          << QPoint(3, 14) << QPoint(0, 11) << QPoint(0, 3);
     p.setPen(rim);
     p.setBrush(body);
     p.drawPolygon(shape);
@@ -225,7 +228,8 @@ QImage FrontPanel() {
     Text(p, QRect(0, dcy - 7, dcx - kDialSize / 2 - 1, 14), QStringLiteral("-110"), 10, kLabel, right);
     Text(p, QRect(kPanelW - 40, kDialY, 36, 14), QStringLiteral("dBm"), 10, kLabel, right);
     Frame(p, QRect(kLevelRowX - 3, kLevelRowY - 3, kLevelRowW + 6, kCellH + 6));
-    Text(p, QRect(kLevelRowX + kLevelRowW + 6, kLevelRowY, 36, kCellH), QStringLiteral("dBm"), 11, kLabel, left);
+    Text(p, QRect(kLevelRowX + kLevelRowW + 6, kLevelRowY, 36, kCellH), QStringLiteral("dBm"), 11, kLabel,
+         left);
     Text(p, QRect(8, kClockTitleY, 160, 14), QStringLiteral("SAMPLE CLOCK"), 11, kLabel, left);
     Frame(p, QRect(kRowX - 3, kClockRowY - 3, kRowW + 6, kCellH + 6));
     Text(p, QRect(kRowX + kRowW + 6, kClockRowY, 24, kCellH), QStringLiteral("Hz"), 11, kLabel, left);
@@ -259,11 +263,12 @@ QImage Button(int fw, int fh, const Glyph& glyph) {
         int shift;
     };
     const Look looks[4] = {
-        {QColor(0x58, 0x58, 0x58), QColor(0x30, 0x30, 0x30), QColor(0x18, 0x18, 0x18), kLabel, 0},  // normal
-        {QColor(0x70, 0x70, 0x70), QColor(0x44, 0x44, 0x44), kAmber, QColor(0xFF, 0xE8, 0xC0), 0},  // hover: never near the key
-        {QColor(0x24, 0x24, 0x24), QColor(0x40, 0x40, 0x40), kAmber, kAmber, 1},                    // pressed
-        {QColor(0x3C, 0x3C, 0x3C), QColor(0x34, 0x34, 0x34), QColor(0x2A, 0x2A, 0x2A), QColor(0x70, 0x70, 0x70),
-         0},  // disabled
+        {QColor(0x58, 0x58, 0x58), QColor(0x30, 0x30, 0x30), QColor(0x18, 0x18, 0x18), kLabel, 0}, // normal
+        {QColor(0x70, 0x70, 0x70), QColor(0x44, 0x44, 0x44), kAmber, QColor(0xFF, 0xE8, 0xC0),
+         0},                                                                     // hover: never near the key
+        {QColor(0x24, 0x24, 0x24), QColor(0x40, 0x40, 0x40), kAmber, kAmber, 1}, // pressed
+        {QColor(0x3C, 0x3C, 0x3C), QColor(0x34, 0x34, 0x34), QColor(0x2A, 0x2A, 0x2A),
+         QColor(0x70, 0x70, 0x70), 0}, // disabled
     };
     for (int f = 0; f < 4; ++f) {
         const Look& l = looks[f];
@@ -304,21 +309,26 @@ Glyph Shape(int kind) {
             p.drawPolygon(t);
         };
         switch (kind) {
-        case 0: {  // open: eject
+        case 0: { // open: eject
             QPolygonF t;
-            t << QPointF(m.x() - s, m.y() + s * 0.2) << QPointF(m.x(), m.y() - s) << QPointF(m.x() + s, m.y() + s * 0.2);
+            t << QPointF(m.x() - s, m.y() + s * 0.2) << QPointF(m.x(), m.y() - s)
+              << QPointF(m.x() + s, m.y() + s * 0.2);
             p.drawPolygon(t);
             p.drawRect(QRectF(m.x() - s, m.y() + s * 0.45, 2 * s, s * 0.4));
             break;
         }
-        case 1: tri(m.x(), 1); break;  // play
-        case 2: p.drawRect(QRectF(m.x() - s * 0.8, m.y() - s * 0.8, 1.6 * s, 1.6 * s)); break;  // stop
-        case 3:  // previous
+        case 1:
+            tri(m.x(), 1);
+            break; // play
+        case 2:
+            p.drawRect(QRectF(m.x() - s * 0.8, m.y() - s * 0.8, 1.6 * s, 1.6 * s));
+            break; // stop
+        case 3:    // previous
             p.drawRect(QRectF(m.x() - s * 1.3, m.y() - s, s * 0.3, 2 * s));
             tri(m.x() - s * 0.1, -1);
             tri(m.x() + s * 0.9, -1);
             break;
-        case 4:  // next
+        case 4: // next
             tri(m.x() - s * 0.9, 1);
             tri(m.x() + s * 0.1, 1);
             p.drawRect(QRectF(m.x() + s * 1.0, m.y() - s, s * 0.3, 2 * s));
@@ -386,7 +396,7 @@ void Generate() {
         Save(Button(b.w, b.h, b.g), QStringLiteral("img/") + QLatin1String(b.name));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

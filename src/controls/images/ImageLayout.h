@@ -22,7 +22,7 @@ constexpr int kSmallColonW = 4;
 
 // Front-panel background and the places it is drawn for.
 constexpr int kPanelW = 173, kPanelH = 652;
-constexpr int kRowW = 10 * kDigitW + 3 * kSepW;  // 13-cell row
+constexpr int kRowW = 10 * kDigitW + 3 * kSepW; // 13-cell row
 constexpr int kRowX = 8;
 constexpr int kFreqTitleY = 10;
 constexpr int kFreqRowY = 30;
@@ -53,4 +53,4 @@ constexpr int kTimeGap = 40;
 constexpr int kTimeX = 300, kTimeY = 58, kTimeH = kSmallDigitH;
 constexpr int kInfoX = 560;
 
-}  // namespace imglayout
+} // namespace imglayout

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kFloorMw = 1e-20;  // 10^(kMxFloorDbm / 10)
+constexpr double kFloorMw = 1e-20; // 10^(kMxFloorDbm / 10)
 static_assert(kMxFloorDbm == -200.0, "keep the floor constants in step");
 
 // Power response of the Hann window at whole-bin offsets 0 and +-1 (peak 1).
@@ -19,13 +19,15 @@ constexpr double kHannEnbwBins = 1.5;
 constexpr double kHannRbwBins = 1.44;
 
 constexpr std::uint32_t kFrequencyStepMHz[] = {1, 8, 10, 20, 24, 30, 40, 48, 50, 60, 70, 80, 90, 100};
-constexpr int kFrequencyStepCount = static_cast<int>(sizeof(kFrequencyStepMHz) / sizeof(kFrequencyStepMHz[0]));
+constexpr int kFrequencyStepCount =
+    static_cast<int>(sizeof(kFrequencyStepMHz) / sizeof(kFrequencyStepMHz[0]));
 
-bool ValidPoints(int n) { return n >= 16 && n <= kMxMaxSpectrumPoints && n % 2 == 0; }
+bool ValidPoints(int n) {
+    return n >= 16 && n <= kMxMaxSpectrumPoints && n % 2 == 0;
+}
 
 // Box widths (odd) of a three-pass cascade whose variance is close to sigma^2.
-std::vector<int> BoxWidths(double sigma)
-{
+std::vector<int> BoxWidths(double sigma) {
     std::vector<int> widths;
     if (!(sigma > 0.3))
         return widths;
@@ -45,8 +47,7 @@ std::vector<int> BoxWidths(double sigma)
 
 // Circular running mean of odd width w, in double so that a strong carrier
 // leaves no residue in the bins the window has moved past.
-void BoxCircular(const double* in, double* out, int n, int w)
-{
+void BoxCircular(const double* in, double* out, int n, int w) {
     const int h = w / 2;
     auto wrap = [n](long i) { return static_cast<int>(((i % n) + n) % n); };
     double sum = 0.0;
@@ -57,8 +58,10 @@ void BoxCircular(const double* in, double* out, int n, int w)
     for (int i = 0; i < n; ++i) {
         out[i] = sum * scale;
         sum += in[add] - in[drop];
-        if (++add == n) add = 0;
-        if (++drop == n) drop = 0;
+        if (++add == n)
+            add = 0;
+        if (++drop == n)
+            drop = 0;
     }
 }
 
@@ -70,8 +73,7 @@ struct Filter {
     double enbwBins = kHannEnbwBins;
 };
 
-Filter MakeFilter(double sampleClock, double rbwHz, int n)
-{
+Filter MakeFilter(double sampleClock, double rbwHz, int n) {
     Filter f;
     const double binHz = sampleClock / n;
     // A filter wider than half the span shows nothing more; the bound also keeps
@@ -101,8 +103,7 @@ Filter MakeFilter(double sampleClock, double rbwHz, int n)
     return f;
 }
 
-double MaskLimitAt(const std::vector<MxMaskPoint>& mask, double offsetHz)
-{
+double MaskLimitAt(const std::vector<MxMaskPoint>& mask, double offsetHz) {
     const double x = std::fabs(offsetHz);
     if (mask.empty())
         return std::numeric_limits<double>::infinity();
@@ -121,8 +122,7 @@ double MaskLimitAt(const std::vector<MxMaskPoint>& mask, double offsetHz)
     return mask.back().limitDbc;
 }
 
-std::vector<MxMaskPoint> DefaultMask(double sampleClock)
-{
+std::vector<MxMaskPoint> DefaultMask(double sampleClock) {
     if (sampleClock < 100000.0) {
         // AM: hybrid sidebands reach 14.7 kHz.
         return {{0.0, 0.0}, {15000.0, 0.0}, {16000.0, -40.0}, {20000.0, -40.0}, {20500.0, -55.0}};
@@ -155,8 +155,7 @@ struct MxSpectrumEngine::Work {
 
     ~Work() { kiss_fft_free(plan); }
 
-    void Prepare(int points)
-    {
+    void Prepare(int points) {
         if (points == n)
             return;
         kiss_fft_free(plan);
@@ -182,25 +181,27 @@ struct MxSpectrumEngine::Work {
 MxSpectrumEngine::MxSpectrumEngine() : m_work(std::make_unique<Work>()) {}
 MxSpectrumEngine::~MxSpectrumEngine() = default;
 
-MxSpectrumEngine::Settings MxSpectrumEngine::Snapshot() const
-{
+MxSpectrumEngine::Settings MxSpectrumEngine::Snapshot() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings;
 }
 
-double MxSpectrumEngine::ResBWHz(int type)
-{
+double MxSpectrumEngine::ResBWHz(int type) {
     switch (type) {
-    case 0: return 200.0;
-    case 1: return 300.0;
-    case 2: return 400.0;
-    case 3: return 500.0;
-    default: return 0.0;
+    case 0:
+        return 200.0;
+    case 1:
+        return 300.0;
+    case 2:
+        return 400.0;
+    case 3:
+        return 500.0;
+    default:
+        return 0.0;
     }
 }
 
-bool MxSpectrumEngine::Zephyra_UI_MFC_ResBW(int type)
-{
+bool MxSpectrumEngine::Zephyra_UI_MFC_ResBW(int type) {
     if (ResBWHz(type) <= 0.0)
         return false;
     std::lock_guard<std::mutex> lock(m_settingsLock);
@@ -211,49 +212,43 @@ bool MxSpectrumEngine::Zephyra_UI_MFC_ResBW(int type)
     return true;
 }
 
-int MxSpectrumEngine::GetResBWType() const
-{
+int MxSpectrumEngine::GetResBWType() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.resBWType;
 }
 
-double MxSpectrumEngine::GetEffectiveRbwHz(int points) const
-{
+double MxSpectrumEngine::GetEffectiveRbwHz(int points) const {
     const Settings s = Snapshot();
     if (points <= 0)
         return 0.0;
     const double binHz = s.sampleClock / points;
-    return std::clamp(ResBWHz(s.resBWType), kMxMinRbwBins * binHz, std::max(kMxMinRbwBins, points / 2.0) * binHz);
+    return std::clamp(ResBWHz(s.resBWType), kMxMinRbwBins * binHz,
+                      std::max(kMxMinRbwBins, points / 2.0) * binHz);
 }
 
-void MxSpectrumEngine::SetAverageType(int type, int count)
-{
+void MxSpectrumEngine::SetAverageType(int type, int count) {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     m_settings.averageType = type == 1 ? 1 : 0;
     m_settings.averageCount = std::clamp(count, 1, 100);
     ++m_settings.averageEpoch;
 }
 
-int MxSpectrumEngine::GetAverageType() const
-{
+int MxSpectrumEngine::GetAverageType() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.averageType;
 }
 
-int MxSpectrumEngine::GetAverageCount() const
-{
+int MxSpectrumEngine::GetAverageCount() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.averageCount;
 }
 
-void MxSpectrumEngine::ResetAverage()
-{
+void MxSpectrumEngine::ResetAverage() {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     ++m_settings.averageEpoch;
 }
 
-bool MxSpectrumEngine::SetPowerUnitdBType(int unit)
-{
+bool MxSpectrumEngine::SetPowerUnitdBType(int unit) {
     const int u = (unit == 0 || unit == 1) ? unit : 2;
     std::lock_guard<std::mutex> lock(m_settingsLock);
     const bool changed = m_settings.powerUnit != u;
@@ -261,59 +256,53 @@ bool MxSpectrumEngine::SetPowerUnitdBType(int unit)
     return changed;
 }
 
-int MxSpectrumEngine::GetPowerUnitdBType() const
-{
+int MxSpectrumEngine::GetPowerUnitdBType() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.powerUnit;
 }
 
-double MxSpectrumEngine::UnitOffsetDb(int unit)
-{
+double MxSpectrumEngine::UnitOffsetDb(int unit) {
     // dBmV = dBm + 10 log10(50 ohm * 1 mW / (1 mV)^2); dBuV 60 dB above that.
     const double dBmV = 10.0 * std::log10(50.0 * 1e-3 / 1e-6);
     switch (unit) {
-    case 0: return 0.0;
-    case 1: return dBmV;
-    default: return dBmV + 60.0;
+    case 0:
+        return 0.0;
+    case 1:
+        return dBmV;
+    default:
+        return dBmV + 60.0;
     }
 }
 
-int MxSpectrumEngine::GetAverageRelativePowerdB(int fromUnit, int toUnit)
-{
+int MxSpectrumEngine::GetAverageRelativePowerdB(int fromUnit, int toUnit) {
     return static_cast<int>(std::lround(UnitOffsetDb(toUnit) - UnitOffsetDb(fromUnit)));
 }
 
-void MxSpectrumEngine::SetMarkerCounts(int value)
-{
+void MxSpectrumEngine::SetMarkerCounts(int value) {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     m_settings.markerCounts = std::clamp(value, 0, 3);
 }
 
-int MxSpectrumEngine::GetMarkerCounts() const
-{
+int MxSpectrumEngine::GetMarkerCounts() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.markerCounts;
 }
 
-void MxSpectrumEngine::SetFrequencyStepHz(int step)
-{
+void MxSpectrumEngine::SetFrequencyStepHz(int step) {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     m_settings.frequencyStep = (step >= 0 && step < kFrequencyStepCount) ? step : 0;
 }
 
-int MxSpectrumEngine::GetFrequencyStep() const
-{
+int MxSpectrumEngine::GetFrequencyStep() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.frequencyStep;
 }
 
-std::uint32_t MxSpectrumEngine::GetFrequencyStepHz() const
-{
+std::uint32_t MxSpectrumEngine::GetFrequencyStepHz() const {
     return kFrequencyStepMHz[GetFrequencyStep()] * 1000000u;
 }
 
-void MxSpectrumEngine::SetSpectralInv(int inv)
-{
+void MxSpectrumEngine::SetSpectralInv(int inv) {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     const int v = inv != 0 ? 1 : 0;
     if (m_settings.spectralInv != v) {
@@ -322,14 +311,12 @@ void MxSpectrumEngine::SetSpectralInv(int inv)
     }
 }
 
-int MxSpectrumEngine::GetSpectralInv() const
-{
+int MxSpectrumEngine::GetSpectralInv() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.spectralInv;
 }
 
-void MxSpectrumEngine::SetSampleClock(double clock)
-{
+void MxSpectrumEngine::SetSampleClock(double clock) {
     if (!(clock > 0.0) || !std::isfinite(clock))
         return;
     std::lock_guard<std::mutex> lock(m_settingsLock);
@@ -339,28 +326,24 @@ void MxSpectrumEngine::SetSampleClock(double clock)
     }
 }
 
-double MxSpectrumEngine::GetSampleClock() const
-{
+double MxSpectrumEngine::GetSampleClock() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.sampleClock;
 }
 
-void MxSpectrumEngine::SetFullScaleDbm(double dBm)
-{
+void MxSpectrumEngine::SetFullScaleDbm(double dBm) {
     if (!std::isfinite(dBm))
         return;
     std::lock_guard<std::mutex> lock(m_settingsLock);
     m_settings.fullScaleDbm = dBm;
 }
 
-double MxSpectrumEngine::GetFullScaleDbm() const
-{
+double MxSpectrumEngine::GetFullScaleDbm() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.fullScaleDbm;
 }
 
-bool MxSpectrumEngine::SetSpectrumPoints(int points)
-{
+bool MxSpectrumEngine::SetSpectrumPoints(int points) {
     if (points < 1 || points > kMxMaxSpectrumPoints)
         return false;
     std::lock_guard<std::mutex> lock(m_settingsLock);
@@ -368,14 +351,12 @@ bool MxSpectrumEngine::SetSpectrumPoints(int points)
     return true;
 }
 
-int MxSpectrumEngine::GetSpectrumPoints() const
-{
+int MxSpectrumEngine::GetSpectrumPoints() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.points;
 }
 
-void MxSpectrumEngine::CalcuExcludeCnt(double span, double excluded)
-{
+void MxSpectrumEngine::CalcuExcludeCnt(double span, double excluded) {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     const int n = m_settings.points;
     int e = 0;
@@ -386,14 +367,12 @@ void MxSpectrumEngine::CalcuExcludeCnt(double span, double excluded)
     m_settings.excludeCnt = std::clamp(e, 0, std::max(0, n - 1));
 }
 
-int MxSpectrumEngine::GetExcludeCnt() const
-{
+int MxSpectrumEngine::GetExcludeCnt() const {
     std::lock_guard<std::mutex> lock(m_settingsLock);
     return m_settings.excludeCnt;
 }
 
-void MxSpectrumEngine::SetMask(std::vector<MxMaskPoint> mask)
-{
+void MxSpectrumEngine::SetMask(std::vector<MxMaskPoint> mask) {
     // Corners out of order or not finite would make the limit meaningless.
     mask.erase(std::remove_if(mask.begin(), mask.end(),
                               [](const MxMaskPoint& p) {
@@ -408,14 +387,12 @@ void MxSpectrumEngine::SetMask(std::vector<MxMaskPoint> mask)
     m_settings.mask = std::move(mask);
 }
 
-std::vector<MxMaskPoint> MxSpectrumEngine::GetMask() const
-{
+std::vector<MxMaskPoint> MxSpectrumEngine::GetMask() const {
     const Settings s = Snapshot();
     return s.mask.empty() ? DefaultMask(s.sampleClock) : s.mask;
 }
 
-void MxSpectrumEngine::SetBandPowerLimits(double minDbm, double maxDbm)
-{
+void MxSpectrumEngine::SetBandPowerLimits(double minDbm, double maxDbm) {
     if (std::isnan(minDbm) || std::isnan(maxDbm))
         return;
     std::lock_guard<std::mutex> lock(m_settingsLock);
@@ -423,13 +400,11 @@ void MxSpectrumEngine::SetBandPowerLimits(double minDbm, double maxDbm)
     m_settings.bandPowerMaxDbm = std::max(minDbm, maxDbm);
 }
 
-double MxSpectrumEngine::EnbwBins(double sampleClock, int resBWType, int points)
-{
+double MxSpectrumEngine::EnbwBins(double sampleClock, int resBWType, int points) {
     return MakeFilter(sampleClock, ResBWHz(resBWType), points).enbwBins;
 }
 
-bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t* q, int n, double* out)
-{
+bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t* q, int n, double* out) {
     if (!i || !q || !out || !ValidPoints(n))
         return false;
     const Settings s = Snapshot();
@@ -438,7 +413,7 @@ bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t
     Work& w = *m_work;
     w.Prepare(n);
     if (!w.plan) {
-        w.n = 0;  // try again with the next block
+        w.n = 0; // try again with the next block
         return false;
     }
     if (w.filterType != s.resBWType || w.filterClock != s.sampleClock) {
@@ -505,8 +480,7 @@ bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t
     return true;
 }
 
-double MxSpectrumEngine::BandPowerOf(const double* spectrum, int n, int first, int last, double enbwBins)
-{
+double MxSpectrumEngine::BandPowerOf(const double* spectrum, int n, int first, int last, double enbwBins) {
     double total = 0.0;
     if (spectrum && n > 0) {
         first = std::clamp(first, 0, n - 1);
@@ -522,8 +496,7 @@ double MxSpectrumEngine::BandPowerOf(const double* spectrum, int n, int first, i
     return total > 0.0 ? 10.0 * std::log10(total / enbwBins) : -std::numeric_limits<double>::infinity();
 }
 
-double MxSpectrumEngine::CalcuBandPower(int first, int last)
-{
+double MxSpectrumEngine::CalcuBandPower(int first, int last) {
     std::lock_guard<std::mutex> lock(m_resultLock);
     const int n = static_cast<int>(m_lastTrace.size());
     double p = BandPowerOf(m_lastTrace.data(), n, first, last, m_lastEnbwBins);
@@ -535,8 +508,7 @@ double MxSpectrumEngine::CalcuBandPower(int first, int last)
     return p;
 }
 
-double MxSpectrumEngine::CalcuBandPower(const double* spectrum, int n, int first, int last)
-{
+double MxSpectrumEngine::CalcuBandPower(const double* spectrum, int n, int first, int last) {
     const Settings s = Snapshot();
     const double enbw = ValidPoints(n) ? EnbwBins(s.sampleClock, s.resBWType, n) : kHannEnbwBins;
     double p = BandPowerOf(spectrum, n, first, last, enbw);
@@ -549,8 +521,7 @@ double MxSpectrumEngine::CalcuBandPower(const double* spectrum, int n, int first
     return p;
 }
 
-int MxSpectrumEngine::CheckMaskData()
-{
+int MxSpectrumEngine::CheckMaskData() {
     const Settings s = Snapshot();
     const std::vector<MxMaskPoint> mask = s.mask.empty() ? DefaultMask(s.sampleClock) : s.mask;
 
@@ -559,7 +530,7 @@ int MxSpectrumEngine::CheckMaskData()
     if (n == 0)
         return 0;
     const int e = std::clamp(s.excludeCnt, 0, n - 1);
-    const int lo = e / 2, hi = n - (e - e / 2);  // shown bins [lo, hi)
+    const int lo = e / 2, hi = n - (e - e / 2); // shown bins [lo, hi)
     double peak = -std::numeric_limits<double>::infinity();
     for (int b = lo; b < hi; ++b)
         peak = std::max(peak, m_lastTrace[b]);
@@ -572,8 +543,7 @@ int MxSpectrumEngine::CheckMaskData()
     return 0;
 }
 
-int MxSpectrumEngine::CheckBandPower()
-{
+int MxSpectrumEngine::CheckBandPower() {
     const Settings s = Snapshot();
     std::lock_guard<std::mutex> lock(m_resultLock);
     if (!m_haveBandPower)

@@ -47,7 +47,7 @@ public:
     // current bandwidth for any other value.
     bool Zephyra_UI_MFC_ResBW(int type);
     int GetResBWType() const;
-    static double ResBWHz(int type);  // 0 for an unknown type
+    static double ResBWHz(int type); // 0 for an unknown type
     // The filter actually used for n points at the current sample clock.
     double GetEffectiveRbwHz(int points) const;
 
@@ -143,7 +143,7 @@ private:
         std::vector<MxMaskPoint> mask;
         double bandPowerMinDbm = -90.0;
         double bandPowerMaxDbm = 30.0;
-        std::uint64_t averageEpoch = 0;  // bumped to restart the average
+        std::uint64_t averageEpoch = 0; // bumped to restart the average
     };
     struct Work;
 

@@ -16,8 +16,7 @@ using cpx = std::complex<double>;
 // Every signal but plain noise sits on a floor this far below its total power.
 constexpr double kFloorDbc = -70.0;
 
-std::uint64_t Mix(std::uint64_t x)
-{
+std::uint64_t Mix(std::uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
@@ -26,27 +25,26 @@ std::uint64_t Mix(std::uint64_t x)
 
 // Counter-based random numbers: the value depends only on (seed, stream,
 // index), so any block of samples can be made again on its own.
-std::uint64_t Hash(std::uint64_t seed, std::uint64_t stream, std::uint64_t index)
-{
+std::uint64_t Hash(std::uint64_t seed, std::uint64_t stream, std::uint64_t index) {
     return Mix(Mix(Mix(seed) ^ stream) ^ index);
 }
 
-double Uniform(std::uint64_t h) { return (static_cast<double>(h >> 11) + 0.5) * (1.0 / 9007199254740992.0); }
+double Uniform(std::uint64_t h) {
+    return (static_cast<double>(h >> 11) + 0.5) * (1.0 / 9007199254740992.0);
+}
 
 // Complex Gaussian of unit power.
-cpx Gauss(std::uint64_t seed, std::uint64_t stream, std::uint64_t index)
-{
+cpx Gauss(std::uint64_t seed, std::uint64_t stream, std::uint64_t index) {
     const double u1 = Uniform(Hash(seed, stream, 2 * index));
     const double u2 = Uniform(Hash(seed, stream, 2 * index + 1));
-    const double r = std::sqrt(-std::log(u1));  // |z|^2 = -ln u1 has mean 1
+    const double r = std::sqrt(-std::log(u1)); // |z|^2 = -ln u1 has mean 1
     return std::polar(r, 2.0 * kPi * u2);
 }
 
 enum Stream : std::uint64_t { kWhite = 1, kBand = 2, kSymbols = 3, kPhases = 4 };
 
 // In-place inverse DFT without scaling, size a power of two (OFDM symbols).
-void InverseDft(std::vector<cpx>& a)
-{
+void InverseDft(std::vector<cpx>& a) {
     const std::size_t n = a.size();
     for (std::size_t i = 1, j = 0; i < n; ++i) {
         std::size_t bit = n >> 1;
@@ -71,30 +69,28 @@ void InverseDft(std::vector<cpx>& a)
     }
 }
 
-bool IsAmName(std::string_view name)
-{
+bool IsAmName(std::string_view name) {
     static const std::regex am(R"(^(IB|CC|CC_TTN)_AM|_AM(_|r))");
     return std::regex_search(name.begin(), name.end(), am);
 }
 
 // strtod rather than stod: a name with absurdly many digits (a file renamed on
 // the instrument) must not throw.
-double Number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+double Number(const std::string& text) {
+    return std::strtod(text.c_str(), nullptr);
+}
 
-double KhzField(const std::string& field)
-{
+double KhzField(const std::string& field) {
     return field[0] == 'm' ? -Number(field.substr(1)) * 1000.0 : Number(field) * 1000.0;
 }
 
 } // namespace
 
-MxSignalSpec MxDescribeSignal(std::string_view fileName)
-{
+MxSignalSpec MxDescribeSignal(std::string_view fileName) {
     return MxDescribeSignal(fileName, GetTestVectorDescriptionUtf8(fileName));
 }
 
-MxSignalSpec MxDescribeSignal(std::string_view fileName, std::string_view description)
-{
+MxSignalSpec MxDescribeSignal(std::string_view fileName, std::string_view description) {
     MxSignalSpec s;
     const std::string name(fileName);
     const std::string desc(description);
@@ -102,7 +98,8 @@ MxSignalSpec MxDescribeSignal(std::string_view fileName, std::string_view descri
     s.sampleClock = s.fm ? kMxFmSampleClock : kMxAmSampleClock;
 
     std::smatch m;
-    static const std::regex twoCarriers(R"(_cw_(m?\d+(?:\.\d+)?)_(m?\d+(?:\.\d+)?)\.bin$)", std::regex::icase);
+    static const std::regex twoCarriers(R"(_cw_(m?\d+(?:\.\d+)?)_(m?\d+(?:\.\d+)?)\.bin$)",
+                                        std::regex::icase);
     static const std::regex oneCarrier(R"(_CW_(dc|[pm]\d+(?:\.\d+)?)(?:_|\.bin$))", std::regex::icase);
     static const std::regex describedOffset(R"(frequency offset = ([+-]?\d+(?:\.\d+)?) (k?)Hz)");
     static const std::regex band(R"(from ([+-]?\d+(?:\.\d+)?) kHz to ([+-]?\d+(?:\.\d+)?) kHz)");
@@ -149,8 +146,7 @@ MxSignalSpec MxDescribeSignal(std::string_view fileName, std::string_view descri
 }
 
 MxSignalSynth MxSignalSynth::ForFile(std::string_view fileName, double levelDbm, bool spectralInv,
-                                     std::uint64_t seed, double fullScaleDbm)
-{
+                                     std::uint64_t seed, double fullScaleDbm) {
     // The name joins the seed, so two files never play the same noise.
     std::uint64_t h = seed;
     for (char c : fileName)
@@ -161,8 +157,7 @@ MxSignalSynth MxSignalSynth::ForFile(std::string_view fileName, double levelDbm,
 MxSignalSynth::MxSignalSynth(MxSignalSpec spec, double levelDbm, bool spectralInv, std::uint64_t seed,
                              double fullScaleDbm)
     : m_spec(std::move(spec)), m_inv(spectralInv), m_seed(seed),
-      m_fullScaleDbm(std::isfinite(fullScaleDbm) ? fullScaleDbm : kMxSynthFullScaleDbm)
-{
+      m_fullScaleDbm(std::isfinite(fullScaleDbm) ? fullScaleDbm : kMxSynthFullScaleDbm) {
     if (!(m_spec.sampleClock > 0.0) || !std::isfinite(m_spec.sampleClock))
         m_spec.sampleClock = m_spec.fm ? kMxFmSampleClock : kMxAmSampleClock;
     if (!std::isfinite(levelDbm))
@@ -171,7 +166,7 @@ MxSignalSynth::MxSignalSynth(MxSignalSpec spec, double levelDbm, bool spectralIn
     m_symbolSize = m_spec.fm ? 2048 : 256;
     m_prefix = m_spec.fm ? 112 : 14;
 
-    double total = 0.0;  // relative power
+    double total = 0.0; // relative power
     auto addCarrier = [&](double hz, double amp) {
         m_carrierHz.push_back(hz);
         m_carrierAmp.push_back(amp);
@@ -198,7 +193,7 @@ MxSignalSynth::MxSignalSynth(MxSignalSpec spec, double levelDbm, bool spectralIn
             addCarrier(hz, 1.0);
         break;
     case MxSignalKind::Hybrid: {
-        addCarrier(0.0, 1.0);  // the analog host
+        addCarrier(0.0, 1.0); // the analog host
         auto addRange = [&](int from, int to, double dBc) {
             const double amp = std::pow(10.0, dBc / 20.0);
             for (int k = from; k <= to; ++k) {
@@ -211,9 +206,12 @@ MxSignalSynth::MxSignalSynth(MxSignalSpec spec, double levelDbm, bool spectralIn
             // Primary sidebands at 129.4..198.4 kHz, about -23 dBc each side;
             // extended partitions (19 subcarriers each) reach inwards.
             int extended = 0;
-            if (mode == "MP2") extended = 1;
-            else if (mode == "MP3" || mode == "MP6") extended = 2;
-            else if (mode == "MP4" || mode == "MP5") extended = 4;
+            if (mode == "MP2")
+                extended = 1;
+            else if (mode == "MP3" || mode == "MP6")
+                extended = 2;
+            else if (mode == "MP4" || mode == "MP5")
+                extended = 4;
             const double perSub = -23.0 - 10.0 * std::log10(191.0);
             const int inner = 356 - 19 * extended;
             addRange(inner, 546, perSub);
@@ -239,11 +237,12 @@ MxSignalSynth::MxSignalSynth(MxSignalSpec spec, double levelDbm, bool spectralIn
         m_whiteSigma = std::sqrt(floor);
         total += floor;
     }
-    m_gain = total > 0.0 ? 32767.0 * std::sqrt(std::pow(10.0, (levelDbm - m_fullScaleDbm) / 10.0) / total) : 0.0;
+    m_gain =
+        total > 0.0 ? 32767.0 * std::sqrt(std::pow(10.0, (levelDbm - m_fullScaleDbm) / 10.0) / total) : 0.0;
 }
 
-void MxSignalSynth::AddOfdm(std::uint64_t first, int count, std::vector<double>& re, std::vector<double>& im) const
-{
+void MxSignalSynth::AddOfdm(std::uint64_t first, int count, std::vector<double>& re,
+                            std::vector<double>& im) const {
     if (m_tones.empty())
         return;
     const int n = m_symbolSize;
@@ -270,8 +269,8 @@ void MxSignalSynth::AddOfdm(std::uint64_t first, int count, std::vector<double>&
     }
 }
 
-void MxSignalSynth::AddBandNoise(std::uint64_t first, int count, std::vector<double>& re, std::vector<double>& im) const
-{
+void MxSignalSynth::AddBandNoise(std::uint64_t first, int count, std::vector<double>& re,
+                                 std::vector<double>& im) const {
     if (m_bandSigma <= 0.0)
         return;
     const int n = m_symbolSize;
@@ -283,7 +282,8 @@ void MxSignalSynth::AddBandNoise(std::uint64_t first, int count, std::vector<dou
         if (s != current) {
             std::fill(sym.begin(), sym.end(), cpx());
             for (int b = m_bandLow; b <= m_bandHigh; ++b)
-                sym[(b + n) % n] = m_bandSigma * Gauss(m_seed, kBand, s * 4096 + static_cast<std::uint64_t>(b + 2048));
+                sym[(b + n) % n] =
+                    m_bandSigma * Gauss(m_seed, kBand, s * 4096 + static_cast<std::uint64_t>(b + 2048));
             InverseDft(sym);
             current = s;
         }
@@ -293,8 +293,7 @@ void MxSignalSynth::AddBandNoise(std::uint64_t first, int count, std::vector<dou
     }
 }
 
-void MxSignalSynth::Generate(std::uint64_t firstSample, int count, std::int16_t* i, std::int16_t* q) const
-{
+void MxSignalSynth::Generate(std::uint64_t firstSample, int count, std::int16_t* i, std::int16_t* q) const {
     if (count <= 0 || !i || !q)
         return;
     std::vector<double> re(count, 0.0), im(count, 0.0);
@@ -322,7 +321,7 @@ void MxSignalSynth::Generate(std::uint64_t firstSample, int count, std::int16_t*
     auto toCount = [](double v) {
         return static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
     };
-    const double qSign = m_inv ? -1.0 : 1.0;  // conjugate: the spectrum mirrors
+    const double qSign = m_inv ? -1.0 : 1.0; // conjugate: the spectrum mirrors
     for (int k = 0; k < count; ++k) {
         i[k] = toCount(re[k] * m_gain);
         q[k] = toCount(qSign * im[k] * m_gain);

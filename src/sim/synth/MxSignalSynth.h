@@ -17,9 +17,9 @@ constexpr double kMxFmSampleClock = 744187.5;
 constexpr double kMxSynthFullScaleDbm = 30.0;
 
 enum class MxSignalKind {
-    Noise,     // white Gaussian noise, flat from noiseLowHz to noiseHighHz
-    Carriers,  // unmodulated carriers at carrierOffsetsHz, equal power
-    Hybrid,    // analog carrier with digital sidebands of serviceMode
+    Noise,    // white Gaussian noise, flat from noiseLowHz to noiseHighHz
+    Carriers, // unmodulated carriers at carrierOffsetsHz, equal power
+    Hybrid,   // analog carrier with digital sidebands of serviceMode
 };
 
 struct MxSignalSpec {
@@ -29,7 +29,7 @@ struct MxSignalSpec {
     double noiseLowHz = 0.0;
     double noiseHighHz = 0.0;
     std::vector<double> carrierOffsetsHz;
-    std::string serviceMode;  // "MA1", "MA3", "MP1".."MP6" for Hybrid
+    std::string serviceMode; // "MA1", "MA3", "MP1".."MP6" for Hybrid
 };
 
 // What a file holds. The description defaults to the catalog's; names the
@@ -56,8 +56,8 @@ public:
 
 private:
     struct Tone {
-        int k;         // subcarrier index
-        double amp;    // relative amplitude
+        int k;      // subcarrier index
+        double amp; // relative amplitude
     };
 
     void AddOfdm(std::uint64_t first, int count, std::vector<double>& re, std::vector<double>& im) const;
@@ -67,7 +67,7 @@ private:
     bool m_inv = false;
     std::uint64_t m_seed = 1;
     double m_fullScaleDbm = kMxSynthFullScaleDbm;
-    double m_gain = 0.0;  // relative units -> counts
+    double m_gain = 0.0; // relative units -> counts
 
     // Carriers: offsets in Hz, amplitudes and start phases.
     std::vector<double> m_carrierHz, m_carrierAmp, m_carrierPhase;
@@ -77,5 +77,5 @@ private:
     // White noise over the whole band (relative power), or band-limited noise.
     double m_whiteSigma = 0.0;
     double m_bandSigma = 0.0;
-    int m_bandLow = 0, m_bandHigh = -1;  // subcarrier range of band-limited noise
+    int m_bandLow = 0, m_bandHigh = -1; // subcarrier range of band-limited noise
 };

@@ -20,19 +20,17 @@ struct Block {
     explicit Block(int n) : i(n, 0), q(n, 0) {}
 };
 
-std::int16_t Sat(double v)
-{
+std::int16_t Sat(double v) {
     return static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
 }
 
-double AmplitudeFor(double dBm, double fullScaleDbm = kMxFullScaleDbm)
-{
+double AmplitudeFor(double dBm, double fullScaleDbm = kMxFullScaleDbm) {
     return 32767.0 * std::pow(10.0, (dBm - fullScaleDbm) / 20.0);
 }
 
 // Adds a complex tone at `hz` of total power `dBm`.
-void AddTone(Block& b, double fs, double hz, double dBm, double phase = 0.3, double fullScaleDbm = kMxFullScaleDbm)
-{
+void AddTone(Block& b, double fs, double hz, double dBm, double phase = 0.3,
+             double fullScaleDbm = kMxFullScaleDbm) {
     const double a = AmplitudeFor(dBm, fullScaleDbm);
     for (std::size_t k = 0; k < b.i.size(); ++k) {
         const double ph = 2.0 * kPi * hz * static_cast<double>(k) / fs + phase;
@@ -42,8 +40,7 @@ void AddTone(Block& b, double fs, double hz, double dBm, double phase = 0.3, dou
 }
 
 // Adds complex white Gaussian noise of total power `dBm` (both components).
-void AddNoise(Block& b, double dBm, unsigned seed)
-{
+void AddNoise(Block& b, double dBm, unsigned seed) {
     std::mt19937 rng(seed);
     const double sigma = AmplitudeFor(dBm) / std::sqrt(2.0);
     std::normal_distribution<double> g(0.0, sigma);
@@ -53,36 +50,39 @@ void AddNoise(Block& b, double dBm, unsigned seed)
     }
 }
 
-std::vector<double> Compute(MxSpectrumEngine& e, const Block& b)
-{
+std::vector<double> Compute(MxSpectrumEngine& e, const Block& b) {
     std::vector<double> out(b.i.size(), 12345.0);
     EXPECT_TRUE(e.ComputeSpectrum(b.i.data(), b.q.data(), static_cast<int>(b.i.size()), out.data()));
     return out;
 }
 
-int PeakBin(const std::vector<double>& t)
-{
+int PeakBin(const std::vector<double>& t) {
     return static_cast<int>(std::max_element(t.begin(), t.end()) - t.begin());
 }
 
-double ToMw(double dB) { return std::pow(10.0, dB / 10.0); }
+double ToMw(double dB) {
+    return std::pow(10.0, dB / 10.0);
+}
 
 } // namespace
 
-TEST(MxSpectrumEngine, CarrierPeakAtItsBinAndLevelInEachUnit)
-{
-    struct Case { int n; double fs; double binOffset; double dBm; int rbw; double fullScale = kMxFullScaleDbm; };
+TEST(MxSpectrumEngine, CarrierPeakAtItsBinAndLevelInEachUnit) {
+    struct Case {
+        int n;
+        double fs;
+        double binOffset;
+        double dBm;
+        int rbw;
+        double fullScale = kMxFullScaleDbm;
+    };
     const Case cases[] = {
-        {8192, kFmClock, 0.0, -20.0, 1},
-        {8192, kFmClock, 1101.0, -35.5, 0},
-        {8192, kFmClock, -2000.5, -20.0, 3},   // between two bins: worst scalloping
-        {8192, kFmClock, 333.5, -20.0, 0},     // and with the narrowest filter
-        {30720, kFmClock, 8254.0, -10.0, 1},   // +200 kHz
-        {30720, kFmClock, -4127.25, 0.0, 2},
-        {8192, kAmClock, 1761.0, -30.0, 1},    // +10 kHz
-        {30720, kAmClock, -3302.5, -20.0, 0},
-        {4096, kAmClock, 100.0, -45.0, 3},
-        {8192, kFmClock, -700.5, -87.0, 1, -70.0},  // samples ranged to a low level
+        {8192, kFmClock, 0.0, -20.0, 1},           {8192, kFmClock, 1101.0, -35.5, 0},
+        {8192, kFmClock, -2000.5, -20.0, 3}, // between two bins: worst scalloping
+        {8192, kFmClock, 333.5, -20.0, 0},   // and with the narrowest filter
+        {30720, kFmClock, 8254.0, -10.0, 1}, // +200 kHz
+        {30720, kFmClock, -4127.25, 0.0, 2},       {8192, kAmClock, 1761.0, -30.0, 1}, // +10 kHz
+        {30720, kAmClock, -3302.5, -20.0, 0},      {4096, kAmClock, 100.0, -45.0, 3},
+        {8192, kFmClock, -700.5, -87.0, 1, -70.0}, // samples ranged to a low level
         {30720, kAmClock, 50.0, 12.0, 2, 20.0},
     };
     for (const Case& c : cases) {
@@ -105,26 +105,34 @@ TEST(MxSpectrumEngine, CarrierPeakAtItsBinAndLevelInEachUnit)
     }
 }
 
-TEST(MxSpectrumEngine, UnitShiftsAreWholeDecibels)
-{
-    struct Case { int from, to, shift; };
-    const Case cases[] = {{0, 0, 0}, {0, 1, 47}, {0, 2, 107}, {1, 2, 60}, {2, 0, -107}, {1, 0, -47}, {0, 7, 107}, {-1, 2, 0}};
+TEST(MxSpectrumEngine, UnitShiftsAreWholeDecibels) {
+    struct Case {
+        int from, to, shift;
+    };
+    const Case cases[] = {{0, 0, 0},    {0, 1, 47},  {0, 2, 107}, {1, 2, 60},
+                          {2, 0, -107}, {1, 0, -47}, {0, 7, 107}, {-1, 2, 0}};
     for (const Case& c : cases)
-        EXPECT_EQ(MxSpectrumEngine::GetAverageRelativePowerdB(c.from, c.to), c.shift) << c.from << "->" << c.to;
+        EXPECT_EQ(MxSpectrumEngine::GetAverageRelativePowerdB(c.from, c.to), c.shift)
+            << c.from << "->" << c.to;
 
     MxSpectrumEngine e;
     EXPECT_EQ(e.GetPowerUnitdBType(), 0);
     EXPECT_TRUE(e.SetPowerUnitdBType(1));
     EXPECT_FALSE(e.SetPowerUnitdBType(1));
-    EXPECT_TRUE(e.SetPowerUnitdBType(9));  // any other value is dBuV
+    EXPECT_TRUE(e.SetPowerUnitdBType(9)); // any other value is dBuV
     EXPECT_EQ(e.GetPowerUnitdBType(), 2);
     EXPECT_FALSE(e.SetPowerUnitdBType(2));
 }
 
-TEST(MxSpectrumEngine, WhiteNoiseIntegratesToItsPower)
-{
-    struct Case { int n; double fs; int rbw; int unit; };
-    const Case cases[] = {{8192, kFmClock, 0, 0}, {30720, kFmClock, 3, 1}, {8192, kAmClock, 2, 2}, {30720, kAmClock, 0, 0}};
+TEST(MxSpectrumEngine, WhiteNoiseIntegratesToItsPower) {
+    struct Case {
+        int n;
+        double fs;
+        int rbw;
+        int unit;
+    };
+    const Case cases[] = {
+        {8192, kFmClock, 0, 0}, {30720, kFmClock, 3, 1}, {8192, kAmClock, 2, 2}, {30720, kAmClock, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "n=" << c.n << " fs=" << c.fs << " rbw=" << c.rbw);
         MxSpectrumEngine e;
@@ -143,8 +151,7 @@ TEST(MxSpectrumEngine, WhiteNoiseIntegratesToItsPower)
     }
 }
 
-TEST(MxSpectrumEngine, CarrierBandPowerAndExternalTrace)
-{
+TEST(MxSpectrumEngine, CarrierBandPowerAndExternalTrace) {
     const int n = 8192;
     MxSpectrumEngine e;
     e.SetSampleClock(kFmClock);
@@ -157,29 +164,38 @@ TEST(MxSpectrumEngine, CarrierBandPowerAndExternalTrace)
     EXPECT_NEAR(e.CalcuBandPower(t.data(), n, n / 2 + 450, n / 2 + 550), -12.0, 0.1);
     EXPECT_DOUBLE_EQ(e.CalcuBandPower(nullptr, 0, 0, 10), kMxFloorDbm);
 
-    MxSpectrumEngine fresh;  // nothing computed yet
+    MxSpectrumEngine fresh; // nothing computed yet
     EXPECT_DOUBLE_EQ(fresh.CalcuBandPower(0, 100), kMxFloorDbm);
 }
 
-TEST(MxSpectrumEngine, ResolutionBandwidthSetsTheFilterWidth)
-{
+TEST(MxSpectrumEngine, ResolutionBandwidthSetsTheFilterWidth) {
     // -3 dB width of a carrier's response, interpolated between bins.
     auto width3dB = [](const std::vector<double>& t, double binHz) {
         const int p = PeakBin(t);
         const double level = t[p] - 3.0103;
         auto cross = [&](int dir) {
             int k = p;
-            while (t[k + dir] > level) k += dir;
+            while (t[k + dir] > level)
+                k += dir;
             const double frac = (t[k] - level) / (t[k] - t[k + dir]);
             return k + dir * frac;
         };
         return (cross(1) - cross(-1)) * binHz;
     };
-    struct Case { int n; double fs; int rbw; double expectedHz; };
+    struct Case {
+        int n;
+        double fs;
+        int rbw;
+        double expectedHz;
+    };
     const Case cases[] = {
-        {30720, kFmClock, 0, 200.0}, {30720, kFmClock, 1, 300.0}, {30720, kFmClock, 2, 400.0}, {30720, kFmClock, 3, 500.0},
-        {8192, kAmClock, 0, 200.0}, {8192, kAmClock, 3, 500.0},
-        {8192, kFmClock, 0, 4.0 * kFmClock / 8192},  // narrowest filter the points allow
+        {30720, kFmClock, 0, 200.0},
+        {30720, kFmClock, 1, 300.0},
+        {30720, kFmClock, 2, 400.0},
+        {30720, kFmClock, 3, 500.0},
+        {8192, kAmClock, 0, 200.0},
+        {8192, kAmClock, 3, 500.0},
+        {8192, kFmClock, 0, 4.0 * kFmClock / 8192}, // narrowest filter the points allow
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "n=" << c.n << " fs=" << c.fs << " rbw=" << c.rbw);
@@ -197,8 +213,7 @@ TEST(MxSpectrumEngine, ResolutionBandwidthSetsTheFilterWidth)
     EXPECT_EQ(e.GetResBWType(), 1);
 }
 
-TEST(MxSpectrumEngine, ExponentialAverageOfTheStatedCount)
-{
+TEST(MxSpectrumEngine, ExponentialAverageOfTheStatedCount) {
     const int n = 2048;
     Block low(n), high(n);
     AddTone(low, kFmClock, 0.0, -40.0);
@@ -241,13 +256,13 @@ TEST(MxSpectrumEngine, ExponentialAverageOfTheStatedCount)
 
     // A settings change restarts the average.
     e.SetAverageType(1, 10);
-    for (int k = 0; k < 10; ++k) Compute(e, low);
+    for (int k = 0; k < 10; ++k)
+        Compute(e, low);
     e.Zephyra_UI_MFC_ResBW(2);
     EXPECT_NEAR(Compute(e, high)[n / 2], -20.0, 0.3);
 }
 
-TEST(MxSpectrumEngine, InversionMirrorsAboutTheCentre)
-{
+TEST(MxSpectrumEngine, InversionMirrorsAboutTheCentre) {
     const int n = 8192;
     Block b(n);
     AddTone(b, kFmClock, 100000.0, -20.0);
@@ -264,9 +279,12 @@ TEST(MxSpectrumEngine, InversionMirrorsAboutTheCentre)
     EXPECT_EQ(PeakBin(plain) - n / 2, -(PeakBin(inv) - n / 2));
 }
 
-TEST(MxSpectrumEngine, ExclusionCount)
-{
-    struct Case { int points; double span, excluded; int expected; };
+TEST(MxSpectrumEngine, ExclusionCount) {
+    struct Case {
+        int points;
+        double span, excluded;
+        int expected;
+    };
     const double nan = std::nan("");
     const Case cases[] = {
         {8192, kAmClock, 0.2 * kAmClock, 1638},
@@ -275,7 +293,7 @@ TEST(MxSpectrumEngine, ExclusionCount)
         {8192, 0.0, 0.0, 0},
         {8192, -5.0, -1.0, 0},
         {8192, nan, 1.0, 0},
-        {8192, 100.0, 500.0, 8191},  // more than the span: all but one bin
+        {8192, 100.0, 500.0, 8191}, // more than the span: all but one bin
         {1, 100.0, 20.0, 0},
     };
     for (const Case& c : cases) {
@@ -290,14 +308,13 @@ TEST(MxSpectrumEngine, ExclusionCount)
     EXPECT_EQ(e.GetSpectrumPoints(), 8192);
 }
 
-TEST(MxSpectrumEngine, MaskCheck)
-{
+TEST(MxSpectrumEngine, MaskCheck) {
     const int n = 8192;
     MxSpectrumEngine e;
     e.SetSampleClock(kFmClock);
     e.SetSpectrumPoints(n);
     e.CalcuExcludeCnt(kFmClock, 0.2 * kFmClock);
-    EXPECT_EQ(e.CheckMaskData(), 0);  // nothing computed yet
+    EXPECT_EQ(e.CheckMaskData(), 0); // nothing computed yet
 
     Block cw(n);
     AddTone(cw, kFmClock, 0.0, -20.0);
@@ -305,7 +322,7 @@ TEST(MxSpectrumEngine, MaskCheck)
     Compute(e, cw);
     EXPECT_EQ(e.CheckMaskData(), 0);
 
-    Block wide(n);  // a carrier where the default mask allows -60 dBc
+    Block wide(n); // a carrier where the default mask allows -60 dBc
     AddTone(wide, kFmClock, 0.0, -20.0);
     AddTone(wide, kFmClock, 280000.0, -50.0);
     Compute(e, wide);
@@ -322,32 +339,30 @@ TEST(MxSpectrumEngine, MaskCheck)
     e.SetMask({{300000.0, -20.0}, {0.0, 0.0}, {std::nan(""), -1.0}, {250000.0, 0.0}});
     ASSERT_EQ(e.GetMask().size(), 3u);
     Compute(e, wide);
-    EXPECT_EQ(e.CheckMaskData(), 0);  // -30 dBc at 280 kHz is above the -12 dBc limit there
+    EXPECT_EQ(e.CheckMaskData(), 0); // -30 dBc at 280 kHz is above the -12 dBc limit there
     e.SetMask({{0.0, -40.0}});
-    EXPECT_EQ(e.CheckMaskData(), 1);  // everything but the peak itself must sit 40 dB down
+    EXPECT_EQ(e.CheckMaskData(), 1); // everything but the peak itself must sit 40 dB down
 }
 
-TEST(MxSpectrumEngine, BandPowerCheck)
-{
+TEST(MxSpectrumEngine, BandPowerCheck) {
     const int n = 4096;
     MxSpectrumEngine e;
     e.SetSampleClock(kFmClock);
-    EXPECT_EQ(e.CheckBandPower(), 0);  // no band power yet
+    EXPECT_EQ(e.CheckBandPower(), 0); // no band power yet
     Block b(n);
     AddTone(b, kFmClock, 0.0, -20.0);
     Compute(e, b);
-    e.SetPowerUnitdBType(2);  // the limits stay in dBm whatever the unit
+    e.SetPowerUnitdBType(2); // the limits stay in dBm whatever the unit
     Compute(e, b);
     EXPECT_NEAR(e.CalcuBandPower(n / 2 - 40, n / 2 + 40), -20.0 + 106.99, 0.1);
     EXPECT_EQ(e.CheckBandPower(), 0);
     e.SetBandPowerLimits(-10.0, 0.0);
     EXPECT_EQ(e.CheckBandPower(), 1);
-    e.SetBandPowerLimits(-19.0, -30.0);  // given in either order
+    e.SetBandPowerLimits(-19.0, -30.0); // given in either order
     EXPECT_EQ(e.CheckBandPower(), 0);
 }
 
-TEST(MxSpectrumEngine, SettingsKeepSafeValues)
-{
+TEST(MxSpectrumEngine, SettingsKeepSafeValues) {
     MxSpectrumEngine e;
     e.SetMarkerCounts(2);
     EXPECT_EQ(e.GetMarkerCounts(), 2);
@@ -356,8 +371,12 @@ TEST(MxSpectrumEngine, SettingsKeepSafeValues)
     e.SetMarkerCounts(-1);
     EXPECT_EQ(e.GetMarkerCounts(), 0);
 
-    struct Step { int index; std::uint32_t hz; };
-    for (const Step& s : {Step{0, 1000000u}, Step{4, 24000000u}, Step{13, 100000000u}, Step{14, 1000000u}, Step{-2, 1000000u}}) {
+    struct Step {
+        int index;
+        std::uint32_t hz;
+    };
+    for (const Step& s : {Step{0, 1000000u}, Step{4, 24000000u}, Step{13, 100000000u}, Step{14, 1000000u},
+                          Step{-2, 1000000u}}) {
         e.SetFrequencyStepHz(s.index);
         EXPECT_EQ(e.GetFrequencyStepHz(), s.hz) << s.index;
     }
@@ -371,7 +390,7 @@ TEST(MxSpectrumEngine, SettingsKeepSafeValues)
 
     Block b(1024);
     std::vector<double> out(30722, 7.0);
-    EXPECT_FALSE(e.ComputeSpectrum(b.i.data(), b.q.data(), 1023, out.data()));  // odd
+    EXPECT_FALSE(e.ComputeSpectrum(b.i.data(), b.q.data(), 1023, out.data())); // odd
     EXPECT_FALSE(e.ComputeSpectrum(b.i.data(), b.q.data(), 8, out.data()));
     EXPECT_FALSE(e.ComputeSpectrum(b.i.data(), b.q.data(), 30722, out.data()));
     EXPECT_FALSE(e.ComputeSpectrum(nullptr, b.q.data(), 1024, out.data()));
@@ -402,8 +421,7 @@ TEST(MxSpectrumEngine, SettingsKeepSafeValues)
     EXPECT_NEAR(t[15360], -20.0, 0.5);
 }
 
-TEST(MxSpectrumEngine, SettersRaceFreeWithComputation)
-{
+TEST(MxSpectrumEngine, SettersRaceFreeWithComputation) {
     // The link thread computes while the GUI thread changes settings; run under
     // ThreadSanitizer this shows the settings are guarded.
     MxSpectrumEngine e;

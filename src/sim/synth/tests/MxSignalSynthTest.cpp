@@ -19,20 +19,17 @@ struct Samples {
     std::vector<std::int16_t> i, q;
 };
 
-Samples Make(const MxSignalSynth& s, std::uint64_t first, int n)
-{
+Samples Make(const MxSignalSynth& s, std::uint64_t first, int n) {
     Samples out{std::vector<std::int16_t>(n), std::vector<std::int16_t>(n)};
     s.Generate(first, n, out.i.data(), out.q.data());
     return out;
 }
 
-double CountsToDbm(double meanSquare, double fullScaleDbm = kMxSynthFullScaleDbm)
-{
+double CountsToDbm(double meanSquare, double fullScaleDbm = kMxSynthFullScaleDbm) {
     return 10.0 * std::log10(meanSquare / (32767.0 * 32767.0)) + fullScaleDbm;
 }
 
-double TotalDbm(const Samples& s)
-{
+double TotalDbm(const Samples& s) {
     double sum = 0.0;
     for (std::size_t k = 0; k < s.i.size(); ++k)
         sum += double(s.i[k]) * s.i[k] + double(s.q[k]) * s.q[k];
@@ -40,8 +37,7 @@ double TotalDbm(const Samples& s)
 }
 
 // Power (dBm) of the component at `hz`, by correlation with a Hann-weighted tone.
-double ToneDbm(const Samples& s, double fs, double hz)
-{
+double ToneDbm(const Samples& s, double fs, double hz) {
     std::complex<double> acc;
     double wsum = 0.0;
     const std::size_t n = s.i.size();
@@ -55,8 +51,7 @@ double ToneDbm(const Samples& s, double fs, double hz)
 
 } // namespace
 
-TEST(MxSignalSynth, DescribesFilesFromNameAndCatalog)
-{
+TEST(MxSignalSynth, DescribesFilesFromNameAndCatalog) {
     struct Case {
         const char* name;
         bool fm;
@@ -74,9 +69,10 @@ TEST(MxSignalSynth, DescribesFilesFromNameAndCatalog)
         {"IB_FM_e1_awgn.bin", true, MxSignalKind::Noise, {}, "", -372000.0, 372000.0},
         {"IB_FMr208c_e1wfc548.bin", true, MxSignalKind::Hybrid, {}, "MP5", 0, 0},
         {"IB_AMr208_e1awfa05.bin", false, MxSignalKind::Hybrid, {}, "MA1", 0, 0},
-        {"CC_TTN_FMr440a_e1wfr001.bin", true, MxSignalKind::Hybrid, {}, "MP1", 0, 0},  // "No Description"
+        {"CC_TTN_FMr440a_e1wfr001.bin", true, MxSignalKind::Hybrid, {}, "MP1", 0, 0}, // "No Description"
         {"mpl_vector_02_MP3_clean.bin", true, MxSignalKind::Hybrid, {}, "MP3", 0, 0},
-        {"IB_FMr001_e1_cw_0_m900.bin", true, MxSignalKind::Carriers, {0.0, -372093.75}, "", 0, 0},  // kept in span
+        {"IB_FMr001_e1_cw_0_m900.bin", true, MxSignalKind::Carriers, {0.0, -372093.75}, "", 0, 0}, // kept in
+                                                                                                   // span
         {"unknown.bin", true, MxSignalKind::Hybrid, {}, "MP1", 0, 0},
         {"", true, MxSignalKind::Hybrid, {}, "MP1", 0, 0},
     };
@@ -101,7 +97,8 @@ TEST(MxSignalSynth, DescribesFilesFromNameAndCatalog)
     ASSERT_EQ(huge.carrierOffsetsHz.size(), 2u);
     EXPECT_EQ(huge.carrierOffsetsHz[0], 744187.5 / 2);
     EXPECT_EQ(huge.carrierOffsetsHz[1], -744187.5 / 2);
-    const MxSignalSpec band = MxDescribeSignal("x_awgn.bin", "White Gaussian noise; Flat spectrum from 900 kHz to -900 kHz");
+    const MxSignalSpec band =
+        MxDescribeSignal("x_awgn.bin", "White Gaussian noise; Flat spectrum from 900 kHz to -900 kHz");
     EXPECT_EQ(band.noiseLowHz, -744187.5 / 2);
     EXPECT_EQ(band.noiseHighHz, 744187.5 / 2);
 
@@ -116,10 +113,12 @@ TEST(MxSignalSynth, DescribesFilesFromNameAndCatalog)
     }
 }
 
-TEST(MxSignalSynth, CarriersLandAtTheOffsetsInTheName)
-{
+TEST(MxSignalSynth, CarriersLandAtTheOffsetsInTheName) {
     const int n = 16384;
-    struct Case { const char* name; double hz1, hz2, absent; };
+    struct Case {
+        const char* name;
+        double hz1, hz2, absent;
+    };
     const Case cases[] = {
         {"IB_FMr001_e1_cw_0_m200.bin", 0.0, -200000.0, 200000.0},
         {"IB_FMr001_e1_cw_m150_150.bin", -150000.0, 150000.0, 0.0},
@@ -130,7 +129,7 @@ TEST(MxSignalSynth, CarriersLandAtTheOffsetsInTheName)
             SCOPED_TRACE(testing::Message() << c.name << " inv=" << inv);
             const MxSignalSynth s = MxSignalSynth::ForFile(c.name, -20.0, inv);
             const Samples x = Make(s, 12345, n);
-            const double sign = inv ? -1.0 : 1.0;  // inversion mirrors
+            const double sign = inv ? -1.0 : 1.0; // inversion mirrors
             EXPECT_NEAR(ToneDbm(x, s.SampleClock(), sign * c.hz1), -23.01, 0.2);
             EXPECT_NEAR(ToneDbm(x, s.SampleClock(), sign * c.hz2), -23.01, 0.2);
             EXPECT_LT(ToneDbm(x, s.SampleClock(), sign * c.absent), -80.0);
@@ -138,9 +137,9 @@ TEST(MxSignalSynth, CarriersLandAtTheOffsetsInTheName)
     }
 }
 
-TEST(MxSignalSynth, DeterministicAndPositionIndependent)
-{
-    for (const char* name : {"IB_FM_e1_awgn.bin", "IB_FMr208c_e1wfc548.bin", "IB_AMr208_e1awfa05.bin", "IB_FM_e1_CW_p100.bin"}) {
+TEST(MxSignalSynth, DeterministicAndPositionIndependent) {
+    for (const char* name :
+         {"IB_FM_e1_awgn.bin", "IB_FMr208c_e1wfc548.bin", "IB_AMr208_e1awfa05.bin", "IB_FM_e1_CW_p100.bin"}) {
         SCOPED_TRACE(name);
         const MxSignalSynth a = MxSignalSynth::ForFile(name, -20.0, false, 42);
         const MxSignalSynth b = MxSignalSynth::ForFile(name, -20.0, false, 42);
@@ -158,8 +157,7 @@ TEST(MxSignalSynth, DeterministicAndPositionIndependent)
     }
 }
 
-TEST(MxSignalSynth, OutputLevelScalesAndFullScaleClips)
-{
+TEST(MxSignalSynth, OutputLevelScalesAndFullScaleClips) {
     for (double level : {-40.0, -20.0, 0.0}) {
         const MxSignalSynth s = MxSignalSynth::ForFile("IB_FM_e1_awgn.bin", level, false);
         EXPECT_NEAR(TotalDbm(Make(s, 0, 30720)), level, 0.1) << level;
@@ -168,7 +166,8 @@ TEST(MxSignalSynth, OutputLevelScalesAndFullScaleClips)
     const MxSignalSynth ranged = MxSignalSynth::ForFile("IB_FM_e1_CW_dc.bin", -90.0, false, 1, -70.0);
     const Samples r = Make(ranged, 0, 8192);
     double ms = 0.0;
-    for (std::size_t k = 0; k < r.i.size(); ++k) ms += double(r.i[k]) * r.i[k] + double(r.q[k]) * r.q[k];
+    for (std::size_t k = 0; k < r.i.size(); ++k)
+        ms += double(r.i[k]) * r.i[k] + double(r.q[k]) * r.q[k];
     EXPECT_NEAR(CountsToDbm(ms / r.i.size(), -70.0), -90.0, 0.1);
     // Beyond full scale the samples saturate instead of wrapping to small values.
     const Samples hot = Make(MxSignalSynth::ForFile("IB_FM_e1_CW_dc.bin", 40.0, false), 0, 1000);
@@ -178,8 +177,7 @@ TEST(MxSignalSynth, OutputLevelScalesAndFullScaleClips)
 }
 
 #ifdef MX_SYNTH_WITH_SPECTRUM
-TEST(MxSignalSynth, SpectrumOfTheSimulatedSignals)
-{
+TEST(MxSignalSynth, SpectrumOfTheSimulatedSignals) {
     // Carrier file through the library's spectrum: bin and level in each unit.
     const int n = 30720;
     const MxSignalSynth cw = MxSignalSynth::ForFile("IB_FM_e1_CW_p100.bin", -25.0, false);
@@ -207,10 +205,10 @@ TEST(MxSignalSynth, SpectrumOfTheSimulatedSignals)
         const double carrier = e.CalcuBandPower(n / 2 - 20, n / 2 + 20);
         return e.CalcuBandPower(n / 2 + int(loHz / bin), n / 2 + int(hiHz / bin)) - carrier;
     };
-    EXPECT_NEAR(bandDbc("IB_FMr208b_e1wfc522.bin", 129000.0, 199000.0), -23.0, 0.7);   // MP6
+    EXPECT_NEAR(bandDbc("IB_FMr208b_e1wfc522.bin", 129000.0, 199000.0), -23.0, 0.7); // MP6
     EXPECT_NEAR(bandDbc("mpl_vector_01_MP1_clean.bin", -199000.0, -129000.0), -23.0, 0.7);
-    EXPECT_LT(bandDbc("mpl_vector_01_MP1_clean.bin", 103000.0, 127000.0), -50.0);       // no extended partitions
-    EXPECT_GT(bandDbc("IB_FMr208c_e1wfc548.bin", 103000.0, 127000.0), -35.0);           // MP5 has them
+    EXPECT_LT(bandDbc("mpl_vector_01_MP1_clean.bin", 103000.0, 127000.0), -50.0); // no extended partitions
+    EXPECT_GT(bandDbc("IB_FMr208c_e1wfc548.bin", 103000.0, 127000.0), -35.0);     // MP5 has them
 
     // White noise integrates to the output level over the stated band.
     const MxSignalSynth noise = MxSignalSynth::ForFile("IB_AM_e1_awgn.bin", -30.0, false);
