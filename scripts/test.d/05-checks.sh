@@ -3,3 +3,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/format --check
+# Layering: the device library, the simulator and the graph library stand apart
+# from the program's Qt layer; the device library and the simulator use no Qt at all.
+layer=$(git grep -n -E '#include\s*[<"](platform|app|mainframe|controls|views|settings|res)/' \
+  -- src/device src/marlixmfc src/sim src/winbase src/graph || true)
+qt=$(git grep -n -E '#include\s*<Q' -- src/device src/marlixmfc src/sim src/winbase || true)
+if [ -n "$layer$qt" ]; then
+  printf 'layering: a lower layer includes a header it must not:\n%s\n%s\n' "$layer" "$qt"
+  exit 1
+fi
+echo "layering: device library, simulator and graph library include no program or Qt-layer header"

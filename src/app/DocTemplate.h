@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 class QWidget;
 

@@ -12,8 +12,8 @@
 #include "app/SettingKeyTable.h"
 #include "app/WindowPositions.h"
 #include "device/MarlixMFC.h"
-#include "device/VarolGraph.h"
-#include "platform/WinTypes.h"
+#include "graph/VarolGraph.h"
+#include "winbase/WinTypes.h"
 
 class CMainFrame;
 class QWidget;

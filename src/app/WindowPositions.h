@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 enum WindowPosId : int {
     WINDOW_POS_MAIN = 0,

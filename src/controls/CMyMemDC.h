@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QRect>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 class CMyMemDC : public QPainter {
 public:

@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QString>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 class CPicture {
 public:

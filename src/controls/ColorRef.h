@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QRgb>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 using COLORREF = DWORD;
 

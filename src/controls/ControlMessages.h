@@ -1,7 +1,7 @@
 // Notifications the control kit posts (or sends) to the window that owns a
 // control, and the few window-system constants they carry.
 #pragma once
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 // Bitmap slider and digit cell; wParam = control id.
 constexpr UINT WM_SLIDER_MOVING = WM_USER + 9425;      // 0x28D1, lParam = new position

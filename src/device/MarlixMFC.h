@@ -15,8 +15,8 @@
 
 #include "device/MxMessages.h"
 #include "device/MxTypes.h"
-#include "platform/MessagePost.h"
-#include "platform/WinTypes.h"
+#include "winbase/MessagePost.h"
+#include "winbase/WinTypes.h"
 
 // Eleven colours of one graph; m_clrText and m_clrTextFo are
 // 0x00BBGGRR, the others 0xAARRGGBB.

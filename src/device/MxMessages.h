@@ -1,7 +1,7 @@
 // Program messages: window messages WM_USER + 1001 .. WM_USER + 1077,
 // posted by the device library or by the program's own windows. Pure C++.
 #pragma once
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 // Posted by the main frame to itself.
 constexpr UINT WM_AFTER_CONNECT = WM_USER + 1001;    // 0x7E9

@@ -12,9 +12,9 @@
 #include <memory>
 #include <vector>
 
-#include "device/VarolGraph.h"
 #include "graph/GraphLayout.h"
 #include "graph/TraceGeometry.h"
+#include "graph/VarolGraph.h"
 
 class QWidget;
 class QObject;

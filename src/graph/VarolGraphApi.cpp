@@ -1,13 +1,14 @@
 // The library's C entry points. Each finds its graph by number and does nothing
 // (returning 0) when there is none, so a call on a graph that was never made or
 // was freed is harmless. No exception leaves the library.
+#include <QApplication>
 #include <QGuiApplication>
+#include <QWidget>
 #include <array>
 #include <memory>
 
-#include "device/VarolGraph.h"
 #include "graph/Graph.h"
-#include "platform/MsgTarget.h"
+#include "graph/VarolGraph.h"
 
 namespace {
 
@@ -23,6 +24,18 @@ struct Registry {
                 (void)g.release();
     }
 };
+
+// The program's windows carry their handle in a property; the library needs no
+// more of the program than that.
+QWidget* WidgetFromHandle(HWND hWnd) {
+    const auto want = static_cast<qulonglong>(reinterpret_cast<std::uintptr_t>(hWnd));
+    for (QWidget* w : QApplication::allWidgets()) {
+        const QVariant v = w->property(kHwndWidgetProperty);
+        if (v.isValid() && v.toULongLong() == want)
+            return w;
+    }
+    return nullptr;
+}
 
 Registry& Graphs() {
     static Registry r;

@@ -4,7 +4,7 @@
 #pragma once
 #include <QComboBox>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 class CIPComboBox : public QComboBox {
     Q_OBJECT

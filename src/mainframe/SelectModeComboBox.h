@@ -2,7 +2,7 @@
 #pragma once
 #include <QComboBox>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 class CSelectModeComboBox : public QComboBox {
     Q_OBJECT

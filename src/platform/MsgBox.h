@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "WinTypes.h"
+#include "winbase/WinTypes.h"
 
 constexpr UINT MB_OK = 0x0;
 constexpr UINT MB_OKCANCEL = 0x1;

@@ -16,7 +16,7 @@
 
 namespace {
 
-const char* const kHandleProperty = "zephyra_hwnd";
+const char* const kHandleProperty = kHwndWidgetProperty;
 
 // Handles are numbers that are never reused, so a stale handle can only miss.
 struct HandleTable {

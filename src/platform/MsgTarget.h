@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "MessagePost.h"
-#include "WinTypes.h"
+#include "winbase/MessagePost.h"
+#include "winbase/WinTypes.h"
 
 class QWidget;
 class QAction;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "WinTypes.h"
+#include "winbase/WinTypes.h"
 
 // ShellExecuteW(open): tests replace the opener to record the address.
 bool ShellOpen(const QString& url);

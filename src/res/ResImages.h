@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QImage>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 // Bitmap 343: the logo on the empty MDI area, 300 x 300, 24 bits.
 QImage LoadBackgroundBitmap();

@@ -2,7 +2,7 @@
 #pragma once
 #include <QString>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 // Empty for an id the table does not hold.
 QString LoadResString(UINT id);

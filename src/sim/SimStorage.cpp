@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#ifdef MARLIX_SIM_HAVE_CATALOG
 #include "output/TestVectorCatalog.h"
-#endif
 
 namespace {
 std::uint32_t Hash(const std::u16string& s) {
@@ -72,8 +70,6 @@ SimStorage::SimStorage(bool externalDrives) : m_bExternal(externalDrives) {
         const bool fm = Contains(name, u"FM");
         m_files[am ? u"D:\\Vectors\\AM\\" : fm ? u"D:\\Vectors\\FM\\" : u"D:\\Vectors\\Other\\"].push_back(f);
     };
-#ifdef MARLIX_SIM_HAVE_CATALOG
-    m_bCatalog = true;
     for (std::size_t i = 0; i < kTestVectorCount; ++i) {
         const TestVectorInfo& t = g_TestVectorCatalog[i];
         std::u16string name;
@@ -83,11 +79,6 @@ SimStorage::SimStorage(bool externalDrives) : m_bExternal(externalDrives) {
         if (!name.empty())
             place(name);
     }
-#else
-    for (const char16_t* n : {u"IB_FMr001_e1_cw_0_m200.bin", u"IB_FM_e1_awgn.bin", u"IB_AM_e1_awgn.bin",
-                              u"IB_AMr001_e1_cw_0_10.bin", u"Tone_1kHz.bin"})
-        place(n);
-#endif
     m_files[u"D:\\Recordings\\"].push_back(MakeSimFile(u"rec_short_FM.bin"));
     m_files[u"D:\\Recordings\\"].push_back(MakeSimFile(u"rec_0001_AM.bin"));
 }

@@ -34,7 +34,6 @@ public:
     std::vector<int> ExternalDrives() const; // indexes (4 = E)
     bool HasDrive(int driveIndex) const;
     std::size_t FileCount() const;
-    bool UsesCatalog() const { return m_bCatalog; }
 
 private:
     static std::u16string Norm(const std::u16string& folder); // with one trailing backslash
@@ -43,7 +42,6 @@ private:
     std::map<std::u16string, std::vector<SimFile>> m_files; // folder -> files
     std::vector<std::u16string> m_folders;                  // every folder, normalised
     bool m_bExternal;
-    bool m_bCatalog = false;
 };
 
 SimFile MakeSimFile(const std::u16string& name);

@@ -73,7 +73,6 @@ TEST_F(AppStartup, EachMissingEntryPointIsReportedOnce) {
     EXPECT_TRUE(theApp.m_pMainWnd->isVisible());
 }
 
-#if HAVE_GRAPH_LIBRARY
 TEST_F(AppStartup, TheBuiltGraphLibraryBindsAll34WithoutAMessage) {
     theApp.LoadVarolGraphLibrary();
     EXPECT_TRUE(boxes.boxes.empty());
@@ -83,7 +82,6 @@ TEST_F(AppStartup, TheBuiltGraphLibraryBindsAll34WithoutAMessage) {
     EXPECT_TRUE(theApp.m_pMainWnd->isVisible());
     EXPECT_TRUE(boxes.boxes.empty());
 }
-#endif
 
 TEST_F(AppStartup, AfterShowStepsBindTheFrameAndPointers) {
     ASSERT_TRUE(theApp.InitInstance());

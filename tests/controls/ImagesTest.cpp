@@ -3,8 +3,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include "ImageLayout.h"
 #include "controls/BitmapResource.h"
-#include "controls/images/ImageLayout.h"
 
 using namespace imglayout;
 

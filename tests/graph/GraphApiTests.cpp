@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "GraphTestWindow.h"
-#include "device/VarolGraph.h"
 #include "graph/GraphLayout.h"
+#include "graph/VarolGraph.h"
 
 namespace {
 

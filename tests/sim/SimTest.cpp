@@ -10,7 +10,7 @@
 #include <regex>
 #include <thread>
 
-#include "../marlixmfc/LinkTestSupport.h"
+#include "LinkTestSupport.h"
 #include "marlixmfc/MxProtocol.h"
 #include "sim/SimStorage.h"
 
@@ -121,9 +121,7 @@ TEST(SimStorageTest, CatalogFilesWithClocksTimesAndSizes) {
     EXPECT_EQ(s.Roots(true).size(), 4u);
     EXPECT_EQ(s.Folders(u"D:\\"), (std::vector<std::u16string>{u"Vectors", u"Recordings"}));
     EXPECT_EQ(s.Folders(u"D:\\Vectors"), (std::vector<std::u16string>{u"AM", u"FM", u"Other"}));
-    if (s.UsesCatalog()) {
-        EXPECT_EQ(s.FileCount(), 747u + 2u);
-    }
+    EXPECT_EQ(s.FileCount(), 747u + 2u);
     const SimFile* f = s.Find(u"D:\\Recordings\\rec_short_FM.bin");
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(f->fm);

@@ -1,9 +1,26 @@
 // gtest main for tests that need a QApplication; runs without a display.
+#include "QtTestMain.h"
+
 #include <QApplication>
+#include <QDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "platform/MsgBox.h"
+
+namespace {
+RecordingMessageBoxes* g_boxes = nullptr;
+}
+
+RecordingMessageBoxes& TestBoxes() {
+    return *g_boxes;
+}
+
+QString TestOutputFolder() {
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../test-output/gallery");
+    QDir().mkpath(dir);
+    return QDir(dir).absolutePath();
+}
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -13,6 +30,7 @@ int main(int argc, char** argv) {
     // box a test did not expect, and say so on stderr.
     RecordingMessageBoxes unexpectedBoxes;
     unexpectedBoxes.echo = true;
+    g_boxes = &unexpectedBoxes;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

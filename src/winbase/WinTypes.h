@@ -25,6 +25,10 @@ using LRESULT = std::intptr_t;
 struct HWND__;
 using HWND = HWND__*;
 
+// A window that has a handle carries it (as an unsigned number) in this Qt
+// property, so a library that knows only Qt can find the window of a handle.
+constexpr const char* kHwndWidgetProperty = "zephyra_hwnd";
+
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;

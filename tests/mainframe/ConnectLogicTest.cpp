@@ -155,9 +155,3 @@ TEST(ConnectSequence, InvalidAddressDoesNothingAndCancelDropsPendingStart) {
     EXPECT_EQ(std::count(r.steps.begin(), r.steps.end(), "connect"), 1);
     EXPECT_EQ(r.steps[r.steps.size() - 3], "address " + std::to_string(0x0300007Fu));
 }
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,10 +1,11 @@
-// Shared helpers for the control tests: a parent window that records what its
+// Shared helpers for widget tests: a parent window that records what its
 // controls post, and event pumping.
 #pragma once
 #include <QApplication>
 #include <QWidget>
 #include <vector>
 
+#include "QtTestMain.h"
 #include "platform/MsgTarget.h"
 
 struct PostedMsg {
@@ -45,10 +46,3 @@ inline void ShowAndFocus(QWidget* top) {
     top->activateWindow();
     QCoreApplication::processEvents();
 }
-
-// Folder the test binary writes pictures to (under the build folder).
-QString TestOutputFolder();
-
-class RecordingMessageBoxes;
-// The one recorder that answers every box of the test run.
-RecordingMessageBoxes& TestBoxes();

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "platform/WinTypes.h"
+#include "winbase/WinTypes.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define VG_CALL __stdcall

@@ -1,7 +1,7 @@
 // The one way code below the program (device library threads) hands work to the
 // GUI thread. Pure C++, no Qt. The platform layer installs the real sink.
 #pragma once
-#include "WinTypes.h"
+#include "winbase/WinTypes.h"
 #include <functional>
 
 struct MxDelivery {

@@ -6,10 +6,8 @@
 #include <complex>
 #include <vector>
 
-#include "output/TestVectorCatalog.h"
-#ifdef MX_SYNTH_WITH_SPECTRUM
 #include "marlixmfc/spectrum/MxSpectrumEngine.h"
-#endif
+#include "output/TestVectorCatalog.h"
 
 namespace {
 
@@ -176,7 +174,6 @@ TEST(MxSignalSynth, OutputLevelScalesAndFullScaleClips) {
     }
 }
 
-#ifdef MX_SYNTH_WITH_SPECTRUM
 TEST(MxSignalSynth, SpectrumOfTheSimulatedSignals) {
     // Carrier file through the library's spectrum: bin and level in each unit.
     const int n = 30720;
@@ -219,4 +216,3 @@ TEST(MxSignalSynth, SpectrumOfTheSimulatedSignals) {
     ASSERT_TRUE(e.ComputeSpectrum(z.i.data(), z.q.data(), 8192, t.data()));
     EXPECT_NEAR(e.CalcuBandPower(0, 8191), -30.0, 0.2);
 }
-#endif
