@@ -40,9 +40,8 @@ struct DeviceStateHead {
     std::int32_t m_nConnectState = 0; // 0 disconnected, 1 connecting/searching, 2 connected, 4 link lost
 };
 
-// The fields m_nRecordFreqHz .. m_dSampleClockKHz of DeviceState as one record
-//: the Spectrum view keeps a copy, e.g.
-//   DeviceSettings copy = *theApp.m_pDeviceState;   // or static_cast<const DeviceSettings&>
+// The fields m_nRecordFreqHz .. m_dSampleClockKHz of DeviceState as one record,
+// so a window can keep a copy of them (DeviceState derives from it).
 struct DeviceSettings {
     std::uint32_t m_nRecordFreqHz = 474000000u; // Hz
     std::int16_t m_sRecordRange = 100;

@@ -44,9 +44,9 @@ ON_COMMAND(ID_SETTING_VIEWER, &CMainFrame::OnSettingViewer)
 ON_COMMAND(ID_SETTING_SYSTEM, &CMainFrame::OnSettingSystem)
 ON_COMMAND(ID_SETTING_GRAPH, &CMainFrame::OnSettingGraph)
 ON_UPDATE_COMMAND_UI(ID_SETTING_PLAY, &CMainFrame::OnUpdateSettingPlay)
-ON_UPDATE_COMMAND_UI(ID_SETTING_VIEWER, &CMainFrame::OnUpdateConnected)
-ON_UPDATE_COMMAND_UI(ID_SETTING_SYSTEM, &CMainFrame::OnUpdateConnected)
-ON_UPDATE_COMMAND_UI(ID_SETTING_GRAPH, &CMainFrame::OnUpdateConnected)
+ON_UPDATE_COMMAND_UI(ID_SETTING_VIEWER, &CMainFrame::OnUpdateSetting)
+ON_UPDATE_COMMAND_UI(ID_SETTING_SYSTEM, &CMainFrame::OnUpdateSetting)
+ON_UPDATE_COMMAND_UI(ID_SETTING_GRAPH, &CMainFrame::OnUpdateSetting)
 ON_MESSAGE(WM_AFTER_CONNECT, &CMainFrame::OnAfterConnect)
 ON_MESSAGE(WM_AFTER_DISCONNECT, &CMainFrame::OnAfterDisconnect)
 ON_MESSAGE(WM_SPECTRUM_SETUP, &CMainFrame::OnSpectrumSetup)
@@ -391,7 +391,12 @@ void CMainFrame::OnSettingSystem() {}
 void CMainFrame::OnSettingGraph() {}
 
 void CMainFrame::OnUpdateSettingPlay(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(ConnectState() == 2 && theApp.m_pDeviceState->m_nPlayBusy == 0);
+    pCmdUI->Enable(m_pSettingDlg && ConnectState() == 2 && theApp.m_pDeviceState->m_nPlayBusy == 0);
+}
+
+// No Setting command before there is a dialog for it to open.
+void CMainFrame::OnUpdateSetting(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_pSettingDlg && ConnectState() == 2);
 }
 
 void CMainFrame::OnUpdateConnected(CCmdUI* pCmdUI) {

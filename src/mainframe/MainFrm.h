@@ -103,6 +103,7 @@ public:
     void OnSettingSystem();
     void OnSettingGraph();
     void OnUpdateSettingPlay(CCmdUI* pCmdUI);
+    void OnUpdateSetting(CCmdUI* pCmdUI);
     void OnUpdateConnected(CCmdUI* pCmdUI);
     void OnWindowTileHorz();
     void OnAppAbout();

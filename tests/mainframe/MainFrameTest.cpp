@@ -144,8 +144,8 @@ TEST(BackgroundOrigin, CentredWithDivisionTowardZero) {
 }
 
 TEST_F(FrameTest, CommandsNeedingTheInstrumentWaitForAConnection) {
-    const UINT needLink[] = {ID_SETTING_PLAY,      ID_SETTING_VIEWER, ID_SETTING_SYSTEM,    ID_SETTING_GRAPH,
-                             ID_SELECT_MODE_COMBO, ID_MODE_ZEPHYRA,   ID_CONTROL_DISCONNECT};
+    const UINT needLink[] = {ID_SELECT_MODE_COMBO, ID_MODE_ZEPHYRA, ID_CONTROL_DISCONNECT};
+    const UINT settings[] = {ID_SETTING_PLAY, ID_SETTING_VIEWER, ID_SETTING_SYSTEM, ID_SETTING_GRAPH};
     for (UINT id : needLink)
         EXPECT_FALSE(frame->IsCommandEnabled(id)) << id;
     EXPECT_TRUE(frame->IsCommandEnabled(ID_CONTROL_CONNECT));
@@ -159,9 +159,22 @@ TEST_F(FrameTest, CommandsNeedingTheInstrumentWaitForAConnection) {
     frame->UpdateCommandUI();
     EXPECT_TRUE(frame->GetModeCombo()->isEnabled());
 
+    // The Setting commands also need their dialog.
+    QWidget* const dialog = frame->m_pSettingDlg;
+    frame->m_pSettingDlg = nullptr;
+    for (UINT id : settings)
+        EXPECT_FALSE(frame->IsCommandEnabled(id)) << id;
+    QWidget standIn;
+    frame->m_pSettingDlg = dialog ? dialog : &standIn;
+    for (UINT id : settings)
+        EXPECT_TRUE(frame->IsCommandEnabled(id)) << id;
     state().m_nPlayBusy = 1;
     EXPECT_FALSE(frame->IsCommandEnabled(ID_SETTING_PLAY));
     EXPECT_TRUE(frame->IsCommandEnabled(ID_SETTING_VIEWER));
+    state().m_nConnectState = 0;
+    for (UINT id : settings)
+        EXPECT_FALSE(frame->IsCommandEnabled(id)) << id;
+    frame->m_pSettingDlg = dialog;
 
     // Handled by the Spectrum window: off while there is none.
     for (UINT id : {ID_ANALYZER_3D, ID_ANALYZER_BANDPOWER, ID_SPECTRUM_UNDO, ID_AUTO_RANGE})
