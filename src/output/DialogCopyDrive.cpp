@@ -1,0 +1,145 @@
+#include "output/DialogCopyDrive.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/MarlixExApp.h"
+#include "device/MxMessages.h"
+#include "output/DialogPlayFolderList.h"
+
+BEGIN_MESSAGE_MAP(CDialogCopyDrive, CMsgTarget)
+ON_MESSAGE(WM_COPY_PROGRESS, &CDialogCopyDrive::OnCopyProgress)
+ON_MESSAGE(WM_CLOSE, &CDialogCopyDrive::OnCloseMessage)
+END_MESSAGE_MAP()
+
+CDialogCopyDrive::CDialogCopyDrive(CDialogPlayFolderList* browser, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint), CMsgTarget(this),
+      m_pBrowser(browser) {
+    setObjectName(QStringLiteral("DialogCopyDrive"));
+    setWindowTitle(QStringLiteral("Copy"));
+    setFixedSize(374, 230);
+    m_txtName = new QLabel(this);
+    m_txtName->setObjectName(QString::number(kIdName));
+    m_txtName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_txtName->setGeometry(14, 14, 340, 18);
+    m_progressFile = new QProgressBar(this);
+    m_progressFile->setObjectName(QString::number(kIdFileBar));
+    m_progressFile->setGeometry(16, 40, 346, 26);
+    m_progressTotal = new QProgressBar(this);
+    m_progressTotal->setObjectName(QString::number(kIdTotalBar));
+    m_progressTotal->setGeometry(16, 88, 346, 26);
+    m_progressTotal->setFormat(QStringLiteral("%v"));
+    m_txtDone = new QLabel(this);
+    m_txtDone->setObjectName(QString::number(kIdDone));
+    m_txtDone->setGeometry(16, 120, 150, 18);
+    m_txtOf = new QLabel(this);
+    m_txtOf->setObjectName(QString::number(kIdOf));
+    m_txtOf->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_txtOf->setGeometry(202, 120, 150, 18);
+    m_comboDrive = new QComboBox(this);
+    m_comboDrive->setObjectName(QString::number(kIdDrive));
+    m_comboDrive->setGeometry(14, 152, 96, 28);
+    m_btnCopy = new QPushButton(QStringLiteral("Copy"), this);
+    m_btnCopy->setObjectName(QString::number(kIdCopy));
+    m_btnCopy->setGeometry(154, 152, 100, 28);
+    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_btnCancel->setObjectName(QString::number(kIdCancel));
+    m_btnCancel->setGeometry(260, 152, 100, 28);
+    m_btnCopy->setAutoDefault(false);
+    m_btnCancel->setAutoDefault(false);
+    connect(m_btnCopy, &QPushButton::clicked, this, [this] { OnCopy(); });
+    connect(m_btnCancel, &QPushButton::clicked, this, [this] { OnCancelCopy(); });
+    InitCopy();
+}
+
+void CDialogCopyDrive::TakeSnapshot() {
+    QStringList names;
+    m_nRowCount = 0;
+    m_strFolder.clear();
+    if (m_pBrowser) {
+        const CFileListModel& files = m_pBrowser->Files();
+        m_nRowCount = files.RowCount();
+        m_strFolder = files.Folder();
+        for (int row : files.CheckedRows())
+            names << files.Rows()[std::size_t(row)].name;
+    }
+    m_progress.SetFiles(names);
+}
+
+void CDialogCopyDrive::ShowCounts() {
+    m_txtName->setText(m_progress.CurrentName());
+    m_txtDone->setText(m_progress.Copied() == 0 ? m_progress.StartText() : m_progress.DoneText());
+    m_txtOf->setText(m_progress.TotalText());
+    m_progressTotal->setRange(0, std::max(m_progress.Total(), 1));
+    m_progressTotal->setValue(m_progress.Copied());
+    m_progressFile->setRange(0, 100);
+    m_progressFile->setValue(m_progress.FilePercent());
+}
+
+void CDialogCopyDrive::InitCopy() {
+    m_btnCopy->setEnabled(true);
+    m_comboDrive->clear();
+    m_comboDrive->addItem(QStringLiteral("Select"));
+    if (m_pBrowser) {
+        const CFolderTree& tree = m_pBrowser->Tree();
+        for (std::uint32_t tag : tree.Children(CFolderTree::kRoot))
+            m_comboDrive->addItem(tree.Text(tag));
+    }
+    m_comboDrive->setCurrentIndex(0);
+    TakeSnapshot();
+    ShowCounts();
+}
+
+void CDialogCopyDrive::OnCopy() {
+    if (m_bCopying)
+        return;
+    const int drive = CCopyProgress::DriveIndex(m_comboDrive->currentText());
+    if (drive < 0)
+        return; // no drive chosen yet: Copy waits for one
+    TakeSnapshot();
+    ShowCounts();
+    if (m_progress.Total() == 0)
+        return;
+    m_btnCopy->setEnabled(false);
+    m_bCopying = true;
+    const std::int32_t index = drive;
+    for (const QString& name : m_progress.Files()) {
+        const QString path = m_strFolder + name;
+        theApp.AddCmd(MX_CMD_COPY_DRIVE, MX_RW_DEFAULT, sizeof index, &index, GetSafeHwnd());
+        theApp.AddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.utf16(), GetSafeHwnd());
+    }
+}
+
+LRESULT CDialogCopyDrive::OnCopyProgress(WPARAM wParam, LPARAM) {
+    if (!m_bCopying)
+        return 0;
+    const bool last = m_progress.OnProgress(int(std::min<WPARAM>(wParam, 1000)));
+    ShowCounts();
+    if (last) {
+        m_bCopying = false;
+        PostMessage(WM_CLOSE, 0, 0);
+    }
+    return 0;
+}
+
+LRESULT CDialogCopyDrive::OnCloseMessage(WPARAM, LPARAM) {
+    accept();
+    return 0;
+}
+
+void CDialogCopyDrive::OnCancelCopy() {
+    theApp.AddCmd(MX_CMD_COPY_CANCEL, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd());
+    m_bCopying = false;
+    reject();
+}
+
+void CDialogCopyDrive::done(int r) {
+    // Escape, Enter or the close box while files are still being copied stop the copy too.
+    if (m_bCopying) {
+        m_bCopying = false;
+        theApp.AddCmd(MX_CMD_COPY_CANCEL, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd());
+    }
+    QDialog::done(r);
+}

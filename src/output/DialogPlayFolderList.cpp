@@ -1,0 +1,605 @@
+#include "output/DialogPlayFolderList.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "app/MarlixExApp.h"
+#include "controls/CSplitterControl.h"
+#include "device/MarlixMFC.h"
+#include "device/MxMessages.h"
+#include "mainframe/MainFrm.h"
+#include "output/DialogCopyDrive.h"
+#include "platform/MsgBox.h"
+
+BEGIN_MESSAGE_MAP(CDialogPlayFolderList, CMsgTarget)
+ON_MESSAGE(WM_FOLDER_LIST_READY, &CDialogPlayFolderList::OnFolderListReady)
+ON_MESSAGE(WM_FILE_LIST_READY, &CDialogPlayFolderList::OnFileListReady)
+ON_MESSAGE(WM_PLAY_FILE_RESULT, &CDialogPlayFolderList::OnPlayFileResult)
+ON_MESSAGE(WM_RENAME_RESULT, &CDialogPlayFolderList::OnRenameResult)
+ON_MESSAGE(WM_LIST_CHECK_CHANGED, &CDialogPlayFolderList::OnListCheckChanged)
+ON_MESSAGE(WM_NOTIFY, &CDialogPlayFolderList::OnNotify)
+ON_COMMAND(CDialogPlayFolderList::kIdUpdate, &CDialogPlayFolderList::OnUpdate)
+ON_COMMAND(CDialogPlayFolderList::kIdOpenFiles, &CDialogPlayFolderList::OnOpenFiles)
+ON_COMMAND(CDialogPlayFolderList::kIdDelete, &CDialogPlayFolderList::OnDelete)
+ON_COMMAND(CDialogPlayFolderList::kIdCopy, &CDialogPlayFolderList::OnCopy)
+ON_COMMAND(CDialogPlayFolderList::kIdSelectAll, &CDialogPlayFolderList::OnSelectAll)
+ON_COMMAND(CDialogPlayFolderList::kIdUnselectAll, &CDialogPlayFolderList::OnUnselectAll)
+END_MESSAGE_MAP()
+
+namespace {
+constexpr int kTagRole = Qt::UserRole + 1;
+constexpr int kCheckBoxWidth = 25; // clicks left of this are the list's own check-box clicks
+
+DeviceState& DS() {
+    return g_Marlix.DeviceState;
+}
+} // namespace
+
+CDialogPlayFolderList::CDialogPlayFolderList(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMinMaxButtonsHint),
+      CMsgTarget(this) {
+    setObjectName(QStringLiteral("DialogPlayFolderList"));
+    setWindowTitle(QStringLiteral("Play Folder List"));
+    setModal(false);
+    setSizeGripEnabled(true);
+
+    m_treeFolder = new QTreeWidget(this);
+    m_treeFolder->setObjectName(QString::number(kIdTree));
+    m_treeFolder->setHeaderHidden(true);
+    m_treeFolder->setColumnCount(1);
+    m_treeFolder->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(m_treeFolder, &QTreeWidget::itemSelectionChanged, this, [this] { OnTreeSelChanged(); });
+
+    m_listFile = new QTreeWidget(this);
+    m_listFile->setObjectName(QString::number(kIdList));
+    m_listFile->setRootIsDecorated(false);
+    m_listFile->setUniformRowHeights(true);
+    m_listFile->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listFile->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listFile->setColumnCount(CFileListModel::kColumns);
+    m_listFile->setHeaderLabels(CFileListModel::ColumnTitles());
+    const int widths[CFileListModel::kColumns] = {250, 70, 120, 350, 100, 100, 80};
+    for (int c = 0; c < CFileListModel::kColumns; ++c)
+        m_listFile->setColumnWidth(c, widths[c]);
+    m_listFile->viewport()->installEventFilter(this);
+    m_listFile->installEventFilter(this);
+    connect(m_listFile, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item, int column) { OnItemChanged(item, column); });
+
+    struct Button {
+        QPushButton** p;
+        const char* text;
+        UINT id;
+    };
+    const Button buttons[] = {{&m_btnUpdate, "Update", kIdUpdate},
+                              {&m_btnOpenFiles, "Open Files", kIdOpenFiles},
+                              {&m_btnUnselectAll, "Unselect All", kIdUnselectAll},
+                              {&m_btnSelectAll, "Select All", kIdSelectAll},
+                              {&m_btnDelete, "Delete", kIdDelete},
+                              {&m_btnCopy, "Copy", kIdCopy}};
+    for (const Button& b : buttons) {
+        auto* btn = new QPushButton(QString::fromLatin1(b.text), this);
+        btn->setObjectName(QString::number(b.id));
+        btn->setAutoDefault(false);
+        btn->setDefault(false);
+        btn->resize(100, 26);
+        btn->installEventFilter(this);
+        const UINT id = b.id;
+        connect(btn, &QPushButton::clicked, this, [this, id] { SendMessage(WM_COMMAND, id, 0); });
+        *b.p = btn;
+    }
+    m_txtTotal = new QLabel(CFileListModel::TotalText(0), this);
+    m_txtTotal->setObjectName(QString::number(kIdTotal));
+
+    resize(990, 450);
+    m_wndSplitter = new CSplitterControl(this);
+    m_wndSplitter->Create(QRect(248, 1, 4, 380), this, kIdSplitter);
+    m_wndSplitter->m_nType = 1;
+    Layout();
+    EnableFileButtons(false);
+}
+
+CDialogPlayFolderList::~CDialogPlayFolderList() = default;
+
+HWND CDialogPlayFolderList::MainWindow() const {
+    return g_Marlix.m_hNotifyWnd ? g_Marlix.m_hNotifyWnd
+                                 : (theApp.m_pMainWnd ? theApp.m_pMainWnd->GetSafeHwnd() : nullptr);
+}
+
+void CDialogPlayFolderList::Layout() {
+    if (!m_treeFolder || !m_listFile || !m_wndSplitter)
+        return;
+    const int W = width(), Hc = height();
+    const int bw = m_btnUpdate->width(), bh = m_btnUpdate->height();
+    const int q = (W - 4) / 4;
+    const int H = std::max(Hc - bh - 3, 10);
+    const int split = (m_nSplit >= 0 && m_nSplit < W - 20) ? m_nSplit : q;
+    m_treeFolder->setGeometry(1, 1, split, H);
+    m_wndSplitter->setGeometry(split + 1, 1, 4, H);
+    m_listFile->setGeometry(split + 5, 1, std::max(W - split - 6, 10), H);
+    QPushButton* const row[] = {m_btnUpdate, m_btnOpenFiles, m_btnUnselectAll, m_btnSelectAll, m_btnDelete, m_btnCopy};
+    for (int i = 0; i < 6; ++i)
+        row[i]->setGeometry(i * (bw + 1) + 1, H + 2, bw, bh);
+    m_txtTotal->setGeometry(6 * (bw + 1), H + 8, 2 * bw, bh);
+    m_wndSplitter->SetRange(q, 3 * q, q);
+}
+
+void CDialogPlayFolderList::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    m_nSplit = -1; // a resize puts the split back at a quarter
+    Layout();
+}
+
+LRESULT CDialogPlayFolderList::OnNotify(WPARAM wParam, LPARAM lParam) {
+    if (UINT(wParam) != kIdSplitter || lParam == 0)
+        return 0;
+    const auto* rec = reinterpret_cast<const SplitterNotifyRecord*>(lParam);
+    if (rec->hdr.code == SPLITTER_MOVED)
+        OnSplitterMoved(rec->delta);
+    return 0;
+}
+
+void CDialogPlayFolderList::OnSplitterMoved(int delta) {
+    const int current = m_nSplit >= 0 ? m_nSplit : (width() - 4) / 4;
+    m_nSplit = std::clamp(current + delta, 0, std::max(width() - 20, 0));
+    Layout();
+    update();
+}
+
+// --- requests ---
+
+void CDialogPlayFolderList::SendFolderRequest(MX_CMD_ID_e cmd, const FolderItemRecord& r) {
+    theApp.AddCmd(cmd, MX_RW_DEFAULT, sizeof r, &r, GetSafeHwnd());
+}
+
+void CDialogPlayFolderList::SendText(MX_CMD_ID_e cmd, const QString& text) {
+    theApp.AddCmd(cmd, MX_RW_DEFAULT, unsigned(text.size() * 2), text.utf16(), GetSafeHwnd());
+}
+
+void CDialogPlayFolderList::RefreshOnShow() {
+    if (m_bFolderListLoaded != 0)
+        return;
+    m_bFolderListLoaded = 1;
+    OnUpdate();
+}
+
+void CDialogPlayFolderList::OnUpdate() {
+    FolderItemRecord r;
+    CFolderTree::MakeRequest(CFolderTree::kRoot, QStringLiteral("root"), r);
+    ClearTree();
+    SendFolderRequest(MX_CMD_FOLDER_LIST, r);
+}
+
+void CDialogPlayFolderList::ClearTree() {
+    m_bFilling = true;
+    m_items.clear();
+    m_tree.Clear();
+    m_treeFolder->clear();
+    m_bFilling = false;
+}
+
+std::uint32_t CDialogPlayFolderList::SelectedTag() const {
+    const QList<QTreeWidgetItem*> sel = m_treeFolder->selectedItems();
+    if (sel.isEmpty())
+        return 0;
+    return sel.front()->data(0, kTagRole).toUInt();
+}
+
+void CDialogPlayFolderList::GetSelectedFolderPath(QString& path) const {
+    path = m_tree.Path(SelectedTag());
+}
+
+LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM, LPARAM) {
+    bool cleared = false;
+    const std::vector<CFolderTree::Insert> inserts = m_tree.ApplyReply(g_Marlix.DeviceDataStore.m_vecFolders, cleared);
+    m_bFilling = true;
+    if (cleared) {
+        m_items.clear();
+        m_treeFolder->clear();
+    }
+    QTreeWidgetItem* last = nullptr;
+    for (const CFolderTree::Insert& ins : inserts) {
+        QTreeWidgetItem* parent = ins.parent == CFolderTree::kRoot ? nullptr : m_items.value(ins.parent, nullptr);
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_treeFolder);
+        item->setText(0, ins.text);
+        item->setData(0, kTagRole, ins.tag);
+        m_items.insert(ins.tag, item);
+        if (parent)
+            parent->setExpanded(true);
+        last = item;
+    }
+    m_bFilling = false;
+    if (last)
+        m_treeFolder->scrollToItem(last);
+    return 0;
+}
+
+void CDialogPlayFolderList::OnTreeSelChanged() {
+    if (m_bFilling)
+        return;
+    const std::uint32_t tag = SelectedTag();
+    if (tag == 0)
+        return;
+    QString path;
+    GetSelectedFolderPath(path);
+    // The rows of the folder left behind go at once, so nothing joins them to the new path.
+    m_bFilling = true;
+    m_listFile->clear();
+    m_bFilling = false;
+    m_files.Clear();
+    m_nCheckedCount = 0;
+    EnableFileButtons(false);
+    SetTotalText(0);
+    FolderItemRecord r;
+    if (!CFolderTree::MakeRequest(tag, path, r)) {
+        AfxMessageBox(QStringLiteral("The folder path is too long for the instrument:\n%1").arg(path),
+                      MB_OK | MB_ICONWARNING);
+        return;
+    }
+    m_tree.RemoveChildren(tag);
+    if (QTreeWidgetItem* item = m_items.value(tag, nullptr)) {
+        m_bFilling = true;
+        const QList<QTreeWidgetItem*> kids = item->takeChildren();
+        for (QTreeWidgetItem* k : kids) {
+            // Drop the handles of the whole subtree before the items go.
+            QList<QTreeWidgetItem*> stack{k};
+            while (!stack.isEmpty()) {
+                QTreeWidgetItem* n = stack.takeLast();
+                m_items.remove(n->data(0, kTagRole).toUInt());
+                for (int i = 0; i < n->childCount(); ++i)
+                    stack << n->child(i);
+            }
+            delete k;
+        }
+        m_bFilling = false;
+    }
+    SendFolderRequest(MX_CMD_FOLDER_LIST, r);
+    m_files.RequestSent(path);
+    SendFolderRequest(MX_CMD_FILE_LIST, r);
+}
+
+LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM, LPARAM) {
+    QString selected;
+    GetSelectedFolderPath(selected);
+    if (!m_files.TakeReply(g_Marlix.DeviceDataStore.m_vecFiles, selected))
+        return 0; // the answer to a folder that is no longer selected
+    m_nPlayRequest = -1;
+    m_nCheckedCount = 0;
+    DisableFileButtons();
+    ClearPlayList();
+    FillRows();
+    return 0;
+}
+
+void CDialogPlayFolderList::FillRows() {
+    m_bFilling = true;
+    m_listFile->setUpdatesEnabled(false);
+    m_listFile->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(m_files.RowCount());
+    for (const FileRow& row : m_files.Rows()) {
+        auto* item = new QTreeWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+        for (int c = 0; c < CFileListModel::kColumns; ++c) {
+            item->setText(c, CFileListModel::ColumnText(row, c));
+            if (c == 1 || c == 2 || c == 4 || c == 5 || c == 6)
+                item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        items << item;
+    }
+    m_listFile->addTopLevelItems(items);
+    m_listFile->setUpdatesEnabled(true);
+    m_bFilling = false;
+}
+
+// --- checks ---
+
+void CDialogPlayFolderList::OnItemChanged(QTreeWidgetItem* item, int column) {
+    if (m_bFilling || column != 0)
+        return;
+    const int row = m_listFile->indexOfTopLevelItem(item);
+    m_files.SetChecked(row, item->checkState(0) == Qt::Checked);
+    PostCheckChanged();
+}
+
+void CDialogPlayFolderList::PostCheckChanged() {
+    if (m_bCheckPosted)
+        return;
+    m_bCheckPosted = true;
+    PostMessage(WM_LIST_CHECK_CHANGED, 0, 0);
+}
+
+LRESULT CDialogPlayFolderList::OnListCheckChanged(WPARAM, LPARAM) {
+    m_bCheckPosted = false;
+    m_nCheckedCount = m_files.CheckedCount();
+    EnableFileButtons(m_nCheckedCount >= 1);
+    SetTotalText(m_files.CheckedBytes());
+    return 0;
+}
+
+void CDialogPlayFolderList::SetAllChecks(bool on) {
+    m_bFilling = true;
+    for (int i = 0; i < m_listFile->topLevelItemCount(); ++i)
+        m_listFile->topLevelItem(i)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+    m_bFilling = false;
+    m_files.SetAllChecked(on);
+    OnListCheckChanged(0, 0);
+}
+
+void CDialogPlayFolderList::OnSelectAll() {
+    if (m_files.RowCount() > 0)
+        SetAllChecks(true);
+}
+
+void CDialogPlayFolderList::OnUnselectAll() {
+    if (m_files.RowCount() > 0)
+        SetAllChecks(false);
+}
+
+void CDialogPlayFolderList::SetTotalText(std::uint64_t bytes) {
+    m_txtTotal->setText(CFileListModel::TotalText(bytes));
+}
+
+void CDialogPlayFolderList::EnableFileButtons(bool on) {
+    m_btnOpenFiles->setEnabled(on);
+    m_btnDelete->setEnabled(on);
+    m_btnCopy->setEnabled(on);
+}
+
+void CDialogPlayFolderList::ShowOpenFilesButton(int) {
+    m_bOpenFilesHidden = false;
+    m_btnOpenFiles->show();
+}
+
+void CDialogPlayFolderList::DisableFileButtons() {
+    EnableFileButtons(false);
+}
+
+void CDialogPlayFolderList::UpdateFileButtons() {
+    EnableFileButtons(m_nCheckedCount >= 1);
+}
+
+// --- play list ---
+
+void CDialogPlayFolderList::ClearPlayList() {
+    m_vecPlayList.clear();
+    m_nPlayCount = 0;
+    DS().m_nPlayListCount = 0;
+}
+
+void CDialogPlayFolderList::OnOpenFiles() {
+    m_nPlayRequest = -1;
+    ClearPlayList();
+    m_vecPlayList = m_files.BuildPlayList();
+    m_nPlayCount = std::int32_t(m_vecPlayList.size());
+    DS().m_nPlayListCount = m_nPlayCount;
+    if (m_nPlayCount >= 1) {
+        PlayItem(0);
+    } else {
+        m_strCurrentName = QStringLiteral("None");
+        if (HWND h = MainWindow())
+            ::PostMessage(h, WM_PLAY_FILE_CHANGED, 0, 0);
+    }
+}
+
+void CDialogPlayFolderList::GetPlayItem(int index, PlayListItem& item) {
+    if (index >= 0 && std::size_t(index) < m_vecPlayList.size())
+        item = m_vecPlayList[std::size_t(index)];
+    m_nCurrentIndex = index;
+}
+
+void CDialogPlayFolderList::PlayItem(int index) {
+    if (index < 0 || std::size_t(index) >= m_vecPlayList.size())
+        return;
+    m_nCurrentIndex = index;
+    m_nPlayRequest = 1;
+    PlayListItem it;
+    GetPlayItem(index, it);
+    m_strCurrentDescription = it.m_strDescription;
+    m_strCurrentName = it.m_strName;
+    m_llCurrentSize = it.m_llSize;
+    m_dCurrentSampleClock = it.m_dSampleClock;
+    m_bCurrentFM = it.m_bFM;
+    m_nCurrentTimeSec = it.m_nTimeSec;
+    m_nCurrentPower = it.m_nPower;
+    DeviceState& ds = DS();
+    ds.m_dSampleClockKHz = it.m_dSampleClock;
+    ds.m_nPlaySource = 2;
+    ds.m_llPlayTimeSec = std::int64_t(std::uint32_t(it.m_nTimeSec));
+    ds.m_nPlayTimeSec = it.m_nTimeSec;
+    // Seam: the Play settings page refreshes from DeviceState, and the Spectrum
+    // view takes a fresh copy of the DeviceSettings record, here once they exist.
+    g_Marlix.AllocPlayPowerGPSLogBuffer(it.m_nTimeSec);
+    SendText(MX_CMD_PLAY_FILE, it.m_strPath);
+}
+
+void CDialogPlayFolderList::PlayNext() {
+    if (m_nPlayCount == 0)
+        return;
+    const int next = PlayListNext(m_nCurrentIndex, int(m_vecPlayList.size()));
+    if (next >= 0)
+        PlayItem(next);
+}
+
+LRESULT CDialogPlayFolderList::OnPlayFileResult(WPARAM wParam, LPARAM) {
+    if (m_nPlayRequest == -1)
+        return 0;
+    // Any answer ends the request: after a failure the user can try again.
+    m_nPlayRequest = -1;
+    if (wParam != 2)
+        return 0;
+    if (HWND h = MainWindow())
+        ::PostMessage(h, WM_PLAY_FILE_CHANGED, 0, 0);
+    hide();
+    return 0;
+}
+
+void CDialogPlayFolderList::ResetContents() {
+    m_bFilling = true;
+    m_listFile->clear();
+    m_bFilling = false;
+    m_files.Clear(true);
+    ClearTree();
+    m_bFolderListLoaded = 0;
+    m_nPlayRequest = -1;
+    m_nCheckedCount = 0;
+    EnableFileButtons(false);
+    SetTotalText(0);
+    ClearPlayList();
+}
+
+// --- delete, rename, copy ---
+
+void CDialogPlayFolderList::OnDelete() {
+    m_nPlayRequest = -1;
+    m_nCheckedCount = m_files.CheckedCount();
+    const QString question = m_nCheckedCount == 1 ? QStringLiteral("Delete File?") : QStringLiteral("Delete Files?");
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    const QStringList paths = m_files.CheckedPaths(true);
+    if (paths.isEmpty())
+        return;
+    for (const QString& p : paths)
+        SendText(MX_CMD_FILE_DELETE, p);
+    // The rows follow what the instrument still holds: the folder is listed again.
+    const std::uint32_t tag = SelectedTag();
+    FolderItemRecord r;
+    if (tag != 0 && CFolderTree::MakeRequest(tag, m_files.Folder(), r)) {
+        m_files.RequestSent(m_files.Folder());
+        SendFolderRequest(MX_CMD_FILE_LIST, r);
+    }
+    m_nCheckedCount = 0;
+    PostCheckChanged();
+}
+
+void CDialogPlayFolderList::BeginRename(int row) {
+    if (row < 0 || row >= m_files.RowCount() || m_files.RenamePending())
+        return;
+    QTreeWidgetItem* item = m_listFile->topLevelItem(row);
+    if (!item)
+        return;
+    m_strRenameFolder = m_files.Folder();
+    m_strRenameOld = m_files.Rows()[std::size_t(row)].name;
+    delete m_pRenameEdit;
+    m_pRenameEdit = new QLineEdit(m_strRenameOld, m_listFile->viewport());
+    m_pRenameEdit->setObjectName(QStringLiteral("RenameEdit"));
+    m_pRenameEdit->setMaxLength(int(CFileListModel::kNameChars) - 1);
+    const QRect r = m_listFile->visualItemRect(item);
+    m_pRenameEdit->setGeometry(kCheckBoxWidth, r.top(), m_listFile->columnWidth(0) - kCheckBoxWidth, r.height());
+    m_pRenameEdit->installEventFilter(this);
+    m_pRenameEdit->show();
+    m_pRenameEdit->selectAll();
+    m_pRenameEdit->setFocus();
+}
+
+void CDialogPlayFolderList::OnEndLabelEdit(bool cancelled, const QString& newName) {
+    if (m_pRenameEdit) {
+        m_pRenameEdit->removeEventFilter(this);
+        m_pRenameEdit->hide();
+        m_pRenameEdit->deleteLater();
+        m_pRenameEdit = nullptr;
+    }
+    if (cancelled || newName == m_strRenameOld || m_strRenameOld.isEmpty())
+        return;
+    const QString error = CFileListModel::RenameError(newName, m_strRenameFolder);
+    if (!error.isEmpty()) {
+        AfxMessageBox(error, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    m_files.RenameSent(m_strRenameFolder, m_strRenameOld, newName);
+    SendText(MX_CMD_FILE_RENAME_FROM, m_strRenameFolder + m_strRenameOld);
+    SendText(MX_CMD_FILE_RENAME_TO, m_strRenameFolder + newName);
+}
+
+LRESULT CDialogPlayFolderList::OnRenameResult(WPARAM wParam, LPARAM) {
+    const int row = m_files.RenameResult(wParam == 2);
+    if (row < 0)
+        return 0;
+    if (QTreeWidgetItem* item = m_listFile->topLevelItem(row)) {
+        m_bFilling = true;
+        const FileRow& f = m_files.Rows()[std::size_t(row)];
+        item->setText(0, CFileListModel::ColumnText(f, 0));
+        item->setText(3, CFileListModel::ColumnText(f, 3));
+        m_bFilling = false;
+    }
+    return 0;
+}
+
+void CDialogPlayFolderList::OnCopy() {
+    CDialogCopyDrive dlg(this);
+    dlg.exec();
+}
+
+// --- keys, mouse, closing ---
+
+bool CDialogPlayFolderList::eventFilter(QObject* watched, QEvent* e) {
+    if (m_pRenameEdit && watched == m_pRenameEdit) {
+        if (e->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                OnEndLabelEdit(false, m_pRenameEdit->text());
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                OnEndLabelEdit(true, QString());
+                return true;
+            }
+        } else if (e->type() == QEvent::FocusOut) {
+            OnEndLabelEdit(false, m_pRenameEdit->text());
+            return false;
+        }
+        return false;
+    }
+    if (watched == m_listFile->viewport() && e->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        QTreeWidgetItem* item = m_listFile->itemAt(me->position().toPoint());
+        if (item && me->button() == Qt::LeftButton && me->position().x() > kCheckBoxWidth) {
+            // The check box toggles itself; a click elsewhere on the row toggles it here.
+            item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        }
+        return false;
+    }
+    if (watched == m_listFile && e->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_F2) {
+            BeginRename(m_listFile->indexOfTopLevelItem(m_listFile->currentItem()));
+            return true;
+        }
+        return false;
+    }
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == m_btnUpdate)
+                OnUpdate();
+            else if (watched == m_btnOpenFiles)
+                OnOpenFiles();
+            if (watched == m_btnUpdate || watched == m_btnOpenFiles || watched == m_btnDelete || watched == m_btnCopy)
+                return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void CDialogPlayFolderList::keyPressEvent(QKeyEvent* e) {
+    // Enter elsewhere in the dialog does nothing (no default button).
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void CDialogPlayFolderList::closeEvent(QCloseEvent* e) {
+    OnOpenFiles();
+    e->ignore();
+    hide();
+}

@@ -1,0 +1,119 @@
+#include "output/FolderTree.h"
+
+#include <algorithm>
+#include <cstring>
+
+void CFolderTree::Clear() {
+    m_nodes.clear();
+    m_top.clear();
+}
+
+std::vector<std::uint32_t>& CFolderTree::ChildList(std::uint32_t tag) {
+    return tag == kRoot ? m_top : m_nodes.at(tag).children;
+}
+
+bool CFolderTree::Exists(std::uint32_t tag) const {
+    return tag == kRoot || m_nodes.count(tag) != 0;
+}
+
+std::uint32_t CFolderTree::Add(std::uint32_t parent, const QString& text) {
+    if (!Exists(parent))
+        return 0;
+    std::uint32_t tag = m_nNext++;
+    while (tag == 0 || tag == kRoot || m_nodes.count(tag))
+        tag = m_nNext++;
+    Node n;
+    n.parent = parent;
+    n.text = text;
+    m_nodes.emplace(tag, std::move(n));
+    ChildList(parent).push_back(tag);
+    return tag;
+}
+
+void CFolderTree::Erase(std::uint32_t tag) {
+    auto it = m_nodes.find(tag);
+    if (it == m_nodes.end())
+        return;
+    const std::vector<std::uint32_t> kids = it->second.children;
+    for (std::uint32_t k : kids)
+        Erase(k);
+    m_nodes.erase(tag);
+}
+
+void CFolderTree::RemoveChildren(std::uint32_t tag) {
+    if (!Exists(tag))
+        return;
+    std::vector<std::uint32_t> kids;
+    kids.swap(ChildList(tag));
+    for (std::uint32_t k : kids)
+        Erase(k);
+}
+
+QString CFolderTree::Text(std::uint32_t tag) const {
+    auto it = m_nodes.find(tag);
+    return it == m_nodes.end() ? QString() : it->second.text;
+}
+
+std::uint32_t CFolderTree::Parent(std::uint32_t tag) const {
+    auto it = m_nodes.find(tag);
+    return it == m_nodes.end() ? kRoot : it->second.parent;
+}
+
+std::vector<std::uint32_t> CFolderTree::Children(std::uint32_t tag) const {
+    if (tag == kRoot)
+        return m_top;
+    auto it = m_nodes.find(tag);
+    return it == m_nodes.end() ? std::vector<std::uint32_t>{} : it->second.children;
+}
+
+QString CFolderTree::Path(std::uint32_t tag) const {
+    if (!m_nodes.count(tag))
+        return QStringLiteral("\\");
+    QString path = Text(tag);
+    for (std::uint32_t p = Parent(tag); p != kRoot && m_nodes.count(p); p = Parent(p)) {
+        QString up = Text(p);
+        if (!up.endsWith(QLatin1Char('\\')))
+            up += QLatin1Char('\\');
+        path = up + path;
+    }
+    return path + QLatin1Char('\\');
+}
+
+std::vector<CFolderTree::Insert> CFolderTree::ApplyReply(const std::vector<FolderItemRecord>& reply,
+                                                         bool& cleared) {
+    cleared = false;
+    std::vector<Insert> out;
+    if (reply.empty())
+        return out;
+    if (reply.front().m_hItem == kRoot) {
+        Clear();
+        cleared = true;
+    }
+    for (const FolderItemRecord& r : reply) {
+        const QString text = FieldText(r.m_szPath, kPathChars);
+        if (text.isEmpty())
+            continue;
+        const std::uint32_t tag = Add(r.m_hItem, text);
+        if (tag != 0)
+            out.push_back({r.m_hItem, tag, text});
+    }
+    return out;
+}
+
+bool CFolderTree::MakeRequest(std::uint32_t tag, const QString& path, FolderItemRecord& out) {
+    if (std::size_t(path.size()) >= kPathChars)
+        return false;
+    FolderItemRecord r;
+    std::memset(&r, 0, sizeof r);
+    r.m_hItem = tag;
+    std::memcpy(r.m_szPath, path.utf16(), sizeof(char16_t) * std::size_t(path.size()));
+    out = r;
+    return true;
+}
+
+QString CFolderTree::FieldText(const char16_t* field, std::size_t chars) {
+    std::size_t n = 0;
+    while (n < chars && field[n] != 0)
+        ++n;
+    return QString::fromUtf16(field, qsizetype(n));
+}

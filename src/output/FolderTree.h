@@ -1,0 +1,62 @@
+// The browser's folder tree without a window: every node has a 32-bit tag of its
+// own (the tag the link carries), never reused, so a reply for a node that was
+// removed meanwhile finds no node and is dropped.
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "device/MxTypes.h"
+
+class CFolderTree {
+public:
+    static constexpr std::uint32_t kRoot = MX_TVI_ROOT;
+    static constexpr std::size_t kPathChars = 260; // terminator included
+
+    struct Insert {
+        std::uint32_t parent;
+        std::uint32_t tag;
+        QString text;
+    };
+
+    void Clear();
+    // The new node's tag, or 0 when the parent does not exist.
+    std::uint32_t Add(std::uint32_t parent, const QString& text);
+    bool Exists(std::uint32_t tag) const;
+    // Removes every node below tag (tag itself stays).
+    void RemoveChildren(std::uint32_t tag);
+    QString Text(std::uint32_t tag) const;
+    std::uint32_t Parent(std::uint32_t tag) const; // kRoot for a top-level node
+    std::vector<std::uint32_t> Children(std::uint32_t tag) const;
+    std::size_t Size() const { return m_nodes.size(); }
+
+    // Device path of a node: its text, each ancestor's text with a backslash
+    // before it (unless it ends in one), and one backslash at the end. A tag
+    // that is not a node gives a single backslash.
+    QString Path(std::uint32_t tag) const;
+
+    // A folder-list reply: when the first entry is tagged kRoot the tree is
+    // emptied first (cleared set); each entry becomes the last child of the
+    // node its tag names, and entries for a node that does not exist are dropped.
+    std::vector<Insert> ApplyReply(const std::vector<FolderItemRecord>& reply, bool& cleared);
+
+    // The request record for a node; false (record untouched) when the path does
+    // not fit the record with its terminator.
+    static bool MakeRequest(std::uint32_t tag, const QString& path, FolderItemRecord& out);
+    // Text of a fixed UTF-16 field, up to its first NUL and never past its end.
+    static QString FieldText(const char16_t* field, std::size_t chars);
+
+private:
+    struct Node {
+        std::uint32_t parent = kRoot;
+        QString text;
+        std::vector<std::uint32_t> children;
+    };
+    std::vector<std::uint32_t>& ChildList(std::uint32_t tag);
+    void Erase(std::uint32_t tag);
+
+    std::map<std::uint32_t, Node> m_nodes;
+    std::vector<std::uint32_t> m_top;
+    std::uint32_t m_nNext = 1;
+};
