@@ -315,10 +315,7 @@ BOOL CMainFrame::BuildPanes() {
     m_wndPlayBarPane->setObjectName(QStringLiteral("CtrlBar"));
     m_wndPlayBarPane->setFeatures(QDockWidget::NoDockWidgetFeatures);
     m_wndPlayBarPane->setTitleBarWidget(new QWidget(m_wndPlayBarPane));
-    auto* play = new QWidget(m_wndPlayBarPane);
-    play->setObjectName(QString::number(IDD_PLAYBAR_PANE));
-    play->setMinimumSize(100, 60);
-    m_wndPlayBarPane->setWidget(play);
+    CreatePlayWindows();
     addDockWidget(Qt::BottomDockWidgetArea, m_wndPlayBarPane);
     m_wndPlayBarPane->show();
     return TRUE;
@@ -492,9 +489,6 @@ LRESULT CMainFrame::OnCloseMessage(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CMainFrame::OnPlayEvent(WPARAM, LPARAM) {
-    return 0;
-}
 LRESULT CMainFrame::OnMeasureData(WPARAM, LPARAM) {
     return 0;
 }
@@ -510,31 +504,13 @@ LRESULT CMainFrame::OnGraphAxesUpdate(WPARAM, LPARAM) {
 LRESULT CMainFrame::OnSampleClockChanged(WPARAM, LPARAM) {
     return 0;
 }
-LRESULT CMainFrame::OnPlayFileChanged(WPARAM, LPARAM) {
-    return 0;
-}
 LRESULT CMainFrame::OnPowerUnitChanged(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnPlayListClear(WPARAM, LPARAM) {
     return 0;
 }
 LRESULT CMainFrame::OnPowerRangeUpdate(WPARAM, LPARAM) {
     return 0;
 }
 LRESULT CMainFrame::OnGraphKey(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnPlayPrev(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnPlayNext(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnPlayBarNext(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnPlayBarPlay(WPARAM, LPARAM) {
     return 0;
 }
 
@@ -548,8 +524,7 @@ void CMainFrame::OnClose() {
         m_dlgWaitMessage->done(QDialog::Rejected);
     delete m_pSettingDlg;
     m_pSettingDlg = nullptr;
-    delete m_pPlayFolderList;
-    m_pPlayFolderList = nullptr;
+    DestroyPlayWindows();
     StoreWindowRect();
 }
 

@@ -19,7 +19,9 @@ class QMenuBar;
 class QProgressBar;
 class QStatusBar;
 class QToolBar;
+class CDialogPlayFolderList;
 class CDialogWaitMessage;
+class CDumpPlayBar;
 class CIPComboBox;
 class CSelectModeComboBox;
 class CMdiClient;
@@ -48,15 +50,16 @@ public:
     BOOL LoadFrame(UINT nIDResource = 0);
 
     // --- members ---
-    QString m_strConnectIP;               // address handed over by the device list
-    QWidget* m_pSettingDlg = nullptr;     // the settings dialog, once it exists
-    CHistoryList m_lstIPHistory;          // at most 10, most recent first
-    QWidget* m_pPlayFolderList = nullptr; // the file browser, once it exists
+    QString m_strConnectIP;                             // address handed over by the device list
+    QWidget* m_pSettingDlg = nullptr;                   // the settings dialog, once it exists
+    CHistoryList m_lstIPHistory;                        // at most 10, most recent first
+    CDialogPlayFolderList* m_pPlayFolderList = nullptr; // the file browser, one instance, hidden when closed
     BOOL m_bValueEditOpen = FALSE;
     QMenuBar* m_wndMenuBar = nullptr;
     CToolBarMain* m_wndToolBar = nullptr;
     QStatusBar* m_wndStatusBar = nullptr;
     QDockWidget* m_wndPlayBarPane = nullptr; // bottom: the play bar
+    CDumpPlayBar* m_pPlayBar = nullptr;      // inside m_wndPlayBarPane
     QDockWidget* m_wndZephyraPane = nullptr; // right: the front panel
     CDialogWaitMessage* m_dlgWaitMessage = nullptr;
     DWORD m_dwLastRenderTick = 0;
@@ -122,23 +125,29 @@ public:
     LRESULT OnSessionChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam);
 
-    // Handlers whose work belongs to the measurement, play and graph windows; they
-    // take their message and return 0 until those windows exist.
+    // --- playback (definitions in MainFrmPlay.cpp) ---
     LRESULT OnPlayEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPlayFileChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPlayListClear(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPlayPrev(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPlayNext(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPlayBarNext(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPlayBarPlay(WPARAM wParam, LPARAM lParam);
+    // The play bar and the browser: created with the frame, emptied on a disconnection.
+    void CreatePlayWindows();
+    void ResetPlayWindows();
+    void DestroyPlayWindows();
+
+    // Handlers whose work belongs to the measurement and graph windows; they
+    // take their message and return 0 until those windows exist.
     LRESULT OnMeasureData(WPARAM wParam, LPARAM lParam);
     LRESULT OnIgnored(WPARAM wParam, LPARAM lParam);
     LRESULT OnSpectrumSetup(WPARAM wParam, LPARAM lParam);
     LRESULT OnGraphAxesUpdate(WPARAM wParam, LPARAM lParam);
     LRESULT OnSampleClockChanged(WPARAM wParam, LPARAM lParam);
-    LRESULT OnPlayFileChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerUnitChanged(WPARAM wParam, LPARAM lParam);
-    LRESULT OnPlayListClear(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerRangeUpdate(WPARAM wParam, LPARAM lParam);
     LRESULT OnGraphKey(WPARAM wParam, LPARAM lParam);
-    LRESULT OnPlayPrev(WPARAM wParam, LPARAM lParam);
-    LRESULT OnPlayNext(WPARAM wParam, LPARAM lParam);
-    LRESULT OnPlayBarNext(WPARAM wParam, LPARAM lParam);
-    LRESULT OnPlayBarPlay(WPARAM wParam, LPARAM lParam);
 
     // Close handling: session notices off, disconnect, dialogs gone; runs once.
     void OnClose();

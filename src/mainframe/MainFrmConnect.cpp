@@ -6,6 +6,7 @@
 #include "mainframe/DialogMarlixIP.h"
 #include "mainframe/IPComboBox.h"
 #include "mainframe/MainFrm.h"
+#include "output/DumpPlayBar.h"
 #include "platform/MsgBox.h"
 #include "platform/System.h"
 #include "res/resource.h"
@@ -211,9 +212,11 @@ LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnAfterDisconnect(WPARAM, LPARAM) {
-    // Seam: the play bar's full reset and the file browser's clearing go here once they exist.
+    if (m_pPlayBar)
+        m_pPlayBar->ResetAll();
     EnablePane(m_wndPlayBarPane, false);
     EnablePane(m_wndZephyraPane, false);
+    ResetPlayWindows();
     return 0;
 }
 
@@ -226,23 +229,8 @@ void CMainFrame::EnterSystemMode(int nMode) {
     QueueInt(MX_CMD_SYSTEM_MODE, nMode, GetSafeHwnd());
     // Seam: the spectrum graph goes to 2D here (graph mode 0).
 
-    // The play bar's reset of its play settings. Until the play bar exists its
-    // commands go from here, in its order.
-    SendDeviceSettings();
-    if (g_Marlix.m_hNotifyWnd)
-        ::PostMessage(g_Marlix.m_hNotifyWnd, WM_SPECTRUM_SETUP, 0, 0);
-    QueueInt(MX_CMD_SPECTRAL_INV, ds.m_nSpectralInv, GetSafeHwnd());
-    ds.m_nStorage = 0;
-    QueueInt(MX_CMD_STORAGE, 0, GetSafeHwnd());
-    ds.m_nStorageDrive = 3;
-    QueueInt(MX_CMD_STORAGE_DRIVE, 3, GetSafeHwnd());
-    SetStatusPane(5, 3);
-    ds.m_awModeParamB[0] = 16384;
-    ds.m_awModeParamB[1] = 4400;
-    const std::uint32_t paramB = ds.m_nModeParamB;
-    theApp.AddCmd(MX_CMD_MODE_PARAM_B, MX_RW_DEFAULT, sizeof paramB, &paramB, GetSafeHwnd());
-    QueueInt(MX_CMD_MODE_PARAM_A, ds.m_nModeParamA, GetSafeHwnd());
-
+    if (m_pPlayBar)
+        m_pPlayBar->ResetPlaySettings();
     g_Marlix.SetAverageType(static_cast<_MxAverageType_e>(ds.m_nAverageType), ds.m_nAverageCount);
     RefreshSettingPages();
     // Seam: the spectrum graph is set up for m_nZephyraFreqHz / m_nSpectrumPoints and the graphs cleared

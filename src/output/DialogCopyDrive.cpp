@@ -108,7 +108,8 @@ void CDialogCopyDrive::OnCopy() {
     for (const QString& name : m_progress.Files()) {
         const QString path = m_strFolder + name;
         theApp.AddCmd(MX_CMD_COPY_DRIVE, MX_RW_DEFAULT, sizeof index, &index, GetSafeHwnd());
-        theApp.AddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.utf16(), GetSafeHwnd());
+        theApp.AddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.utf16(),
+                      GetSafeHwnd());
     }
 }
 

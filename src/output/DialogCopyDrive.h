@@ -17,8 +17,8 @@ class CDialogCopyDrive : public QDialog, public CMsgTarget {
     Q_OBJECT
     DECLARE_MESSAGE_MAP()
 public:
-    static constexpr UINT kIdDrive = 1264, kIdTotalBar = 1265, kIdFileBar = 1272, kIdName = 1269, kIdDone = 1267,
-                          kIdOf = 1268, kIdCopy = 1270, kIdCancel = 1271;
+    static constexpr UINT kIdDrive = 1264, kIdTotalBar = 1265, kIdFileBar = 1272, kIdName = 1269,
+                          kIdDone = 1267, kIdOf = 1268, kIdCopy = 1270, kIdCancel = 1271;
 
     explicit CDialogCopyDrive(CDialogPlayFolderList* browser, QWidget* parent = nullptr);
 

@@ -42,8 +42,8 @@ DeviceState& DS() {
 } // namespace
 
 CDialogPlayFolderList::CDialogPlayFolderList(QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::WindowMinMaxButtonsHint),
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint),
       CMsgTarget(this) {
     setObjectName(QStringLiteral("DialogPlayFolderList"));
     setWindowTitle(QStringLiteral("Play Folder List"));
@@ -125,7 +125,8 @@ void CDialogPlayFolderList::Layout() {
     m_treeFolder->setGeometry(1, 1, split, H);
     m_wndSplitter->setGeometry(split + 1, 1, 4, H);
     m_listFile->setGeometry(split + 5, 1, std::max(W - split - 6, 10), H);
-    QPushButton* const row[] = {m_btnUpdate, m_btnOpenFiles, m_btnUnselectAll, m_btnSelectAll, m_btnDelete, m_btnCopy};
+    QPushButton* const row[] = {m_btnUpdate,    m_btnOpenFiles, m_btnUnselectAll,
+                                m_btnSelectAll, m_btnDelete,    m_btnCopy};
     for (int i = 0; i < 6; ++i)
         row[i]->setGeometry(i * (bw + 1) + 1, H + 2, bw, bh);
     m_txtTotal->setGeometry(6 * (bw + 1), H + 8, 2 * bw, bh);
@@ -199,7 +200,8 @@ void CDialogPlayFolderList::GetSelectedFolderPath(QString& path) const {
 
 LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM, LPARAM) {
     bool cleared = false;
-    const std::vector<CFolderTree::Insert> inserts = m_tree.ApplyReply(g_Marlix.DeviceDataStore.m_vecFolders, cleared);
+    const std::vector<CFolderTree::Insert> inserts =
+        m_tree.ApplyReply(g_Marlix.DeviceDataStore.m_vecFolders, cleared);
     m_bFilling = true;
     if (cleared) {
         m_items.clear();
@@ -207,7 +209,8 @@ LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM, LPARAM) {
     }
     QTreeWidgetItem* last = nullptr;
     for (const CFolderTree::Insert& ins : inserts) {
-        QTreeWidgetItem* parent = ins.parent == CFolderTree::kRoot ? nullptr : m_items.value(ins.parent, nullptr);
+        QTreeWidgetItem* parent =
+            ins.parent == CFolderTree::kRoot ? nullptr : m_items.value(ins.parent, nullptr);
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_treeFolder);
         item->setText(0, ins.text);
         item->setData(0, kTagRole, ins.tag);
@@ -462,7 +465,8 @@ void CDialogPlayFolderList::ResetContents() {
 void CDialogPlayFolderList::OnDelete() {
     m_nPlayRequest = -1;
     m_nCheckedCount = m_files.CheckedCount();
-    const QString question = m_nCheckedCount == 1 ? QStringLiteral("Delete File?") : QStringLiteral("Delete Files?");
+    const QString question =
+        m_nCheckedCount == 1 ? QStringLiteral("Delete File?") : QStringLiteral("Delete Files?");
     if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     const QStringList paths = m_files.CheckedPaths(true);
@@ -494,7 +498,8 @@ void CDialogPlayFolderList::BeginRename(int row) {
     m_pRenameEdit->setObjectName(QStringLiteral("RenameEdit"));
     m_pRenameEdit->setMaxLength(int(CFileListModel::kNameChars) - 1);
     const QRect r = m_listFile->visualItemRect(item);
-    m_pRenameEdit->setGeometry(kCheckBoxWidth, r.top(), m_listFile->columnWidth(0) - kCheckBoxWidth, r.height());
+    m_pRenameEdit->setGeometry(kCheckBoxWidth, r.top(), m_listFile->columnWidth(0) - kCheckBoxWidth,
+                               r.height());
     m_pRenameEdit->installEventFilter(this);
     m_pRenameEdit->show();
     m_pRenameEdit->selectAll();
@@ -582,7 +587,8 @@ bool CDialogPlayFolderList::eventFilter(QObject* watched, QEvent* e) {
                 OnUpdate();
             else if (watched == m_btnOpenFiles)
                 OnOpenFiles();
-            if (watched == m_btnUpdate || watched == m_btnOpenFiles || watched == m_btnDelete || watched == m_btnCopy)
+            if (watched == m_btnUpdate || watched == m_btnOpenFiles || watched == m_btnDelete ||
+                watched == m_btnCopy)
                 return true;
         }
     }

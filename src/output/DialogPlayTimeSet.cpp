@@ -18,7 +18,8 @@ ON_MESSAGE(WM_CLOSE, &CDialogPlayTimeSet::OnCloseMessage)
 END_MESSAGE_MAP()
 
 CDialogPlayTimeSet::CDialogPlayTimeSet(CDumpPlayBar* owner, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       CMsgTarget(this), m_pOwner(owner) {
     setObjectName(QStringLiteral("DialogPlayTimeSet"));
     setWindowTitle(QStringLiteral("TimeSet"));
@@ -97,7 +98,8 @@ LRESULT CDialogPlayTimeSet::OnDigitStep(WPARAM wParam, LPARAM lParam) {
     const int i = CellIndex(UINT(wParam));
     if (i < 0)
         return 0;
-    const int v = PlayTimeRules::NextDigit(m_anDigits[std::size_t(i)], lParam, PlayTimeRules::kLimits[std::size_t(i)]);
+    const int v =
+        PlayTimeRules::NextDigit(m_anDigits[std::size_t(i)], lParam, PlayTimeRules::kLimits[std::size_t(i)]);
     m_anDigits[std::size_t(i)] = v;
     ShowDigit(i, v, true);
     if (lParam != 0 && lParam != 1 && i < 5)
@@ -113,7 +115,8 @@ LRESULT CDialogPlayTimeSet::OnDigitLeave(WPARAM wParam, LPARAM lParam) {
 void CDialogPlayTimeSet::OnApply() {
     if (!m_pOwner)
         return;
-    const auto seek = PlayTimeRules::ApplySeek(m_anDigits, m_pOwner->PlayListSize(), m_pOwner->CurrentFileTimeSec());
+    const auto seek =
+        PlayTimeRules::ApplySeek(m_anDigits, m_pOwner->PlayListSize(), m_pOwner->CurrentFileTimeSec());
     if (seek)
         m_pOwner->SeekFromTimeSet(*seek);
 }

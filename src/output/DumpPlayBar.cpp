@@ -6,12 +6,12 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "ImageLayout.h"
 #include "app/MarlixExApp.h"
 #include "controls/BitmapResource.h"
 #include "controls/CBitmapSlider.h"
 #include "controls/CKbcButton.h"
 #include "controls/ColorRef.h"
-#include "controls/images/ImageLayout.h"
 #include "device/MarlixMFC.h"
 #include "device/MxMessages.h"
 #include "mainframe/MainFrm.h"
@@ -154,7 +154,8 @@ void CDumpPlayBar::LoadButtonBitmaps() {
     const char* files[6] = {"\\OPEN-2.bmp", "\\PLAY-2.bmp", "\\STOP-2.bmp",
                             "\\PREV-2.bmp", "\\NEXT-2.bmp", "\\TIMESET.bmp"};
     for (int i = 0; i < 6; ++i)
-        m_aButtons[std::size_t(i)]->LoadImageFile(m_strImgPath + QString::fromLatin1(files[i]), ctl::KEY_BUTTON);
+        m_aButtons[std::size_t(i)]->LoadImageFile(m_strImgPath + QString::fromLatin1(files[i]),
+                                                  ctl::KEY_BUTTON);
 }
 
 void CDumpPlayBar::paintEvent(QPaintEvent*) {
@@ -193,8 +194,8 @@ void CDumpPlayBar::ApplyLooks(const PlayBarRules::ButtonLooks& l) {
 }
 
 void CDumpPlayBar::Send(const PlayBarRules::Command& c) {
-    theApp.AddCmd(c.id, MX_RW_DEFAULT, unsigned(c.payload.size()), c.payload.empty() ? nullptr : c.payload.data(),
-                  GetSafeHwnd());
+    theApp.AddCmd(c.id, MX_RW_DEFAULT, unsigned(c.payload.size()),
+                  c.payload.empty() ? nullptr : c.payload.data(), GetSafeHwnd());
 }
 
 void CDumpPlayBar::SendInt(MX_CMD_ID_e id, std::int32_t v) {
@@ -367,8 +368,8 @@ LRESULT CDumpPlayBar::OnSampleClockChanged(WPARAM, LPARAM) {
     const double clock = DS().m_dSampleClockKHz;
     if (!m_pBrowser || !(clock > 0.0) || !(m_pBrowser->m_dCurrentSampleClock > 0.0))
         return 0;
-    m_nTotalSec = PlayBarRules::ScaledTotalSeconds(m_pBrowser->m_nCurrentTimeSec, m_pBrowser->m_dCurrentSampleClock,
-                                                   clock, m_nTotalSec);
+    m_nTotalSec = PlayBarRules::ScaledTotalSeconds(m_pBrowser->m_nCurrentTimeSec,
+                                                   m_pBrowser->m_dCurrentSampleClock, clock, m_nTotalSec);
     SetTimeDigits(1, std::uint32_t(std::max(m_nTotalSec, 0)));
     SetSeekRange(m_nTotalSec);
     return 0;

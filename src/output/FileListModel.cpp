@@ -123,8 +123,8 @@ QString CFileListModel::ColumnText(const FileRow& row, int column) {
 }
 
 QStringList CFileListModel::ColumnTitles() {
-    return {QStringLiteral("File Name"),   QStringLiteral("Waveform"),         QStringLiteral("File Power(dBm)"),
-            QStringLiteral("Description"), QStringLiteral("Sample Clock"),     QStringLiteral("File Size(Bytes)"),
+    return {QStringLiteral("File Name"),   QStringLiteral("Waveform"),     QStringLiteral("File Power(dBm)"),
+            QStringLiteral("Description"), QStringLiteral("Sample Clock"), QStringLiteral("File Size(Bytes)"),
             QStringLiteral("Time(sec)")};
 }
 
@@ -177,7 +177,8 @@ QString CFileListModel::RenameError(const QString& newName, const QString& folde
         return QStringLiteral("The file name must not be . or ..");
     if (newName.contains(QChar(0)))
         return QStringLiteral("The file name must not contain a NUL character.");
-    if (std::size_t(newName.size()) >= kNameChars || std::size_t(folder.size() + newName.size()) >= kPathChars)
+    if (std::size_t(newName.size()) >= kNameChars ||
+        std::size_t(folder.size() + newName.size()) >= kPathChars)
         return QStringLiteral("The file name is too long.");
     return QString();
 }

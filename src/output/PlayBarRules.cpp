@@ -43,8 +43,8 @@ std::array<int, 6> TimeDigits(std::uint32_t s) {
     if (s > kMaxDigitSeconds)
         s = kMaxDigitSeconds;
     const std::uint32_t m = (s / 60u) % 60u;
-    return {int(s / 36000u), int((s / 3600u) % 10u), int(m / 10u), int(m % 10u), int((s % 60u) / 10u),
-            int((s % 60u) % 10u)};
+    return {int(s / 36000u), int((s / 3600u) % 10u), int(m / 10u),
+            int(m % 10u),    int((s % 60u) / 10u),   int((s % 60u) % 10u)};
 }
 
 Command SeekCommand(std::int32_t seconds) {
