@@ -70,14 +70,10 @@ TEST(PlayBarRules, TimeDigitsAreHhMmSsUpTo995959) {
         std::array<int, 6> d;
     };
     const Row rows[] = {
-        {0, {0, 0, 0, 0, 0, 0}},
-        {59, {0, 0, 0, 0, 5, 9}},
-        {3599, {0, 0, 5, 9, 5, 9}},
-        {3661, {0, 1, 0, 1, 0, 1}},
-        {36000 + 754, {1, 0, 1, 2, 3, 4}},
-        {359999, {9, 9, 5, 9, 5, 9}},
-        {360000, {9, 9, 5, 9, 5, 9}},
-        {std::numeric_limits<std::uint32_t>::max(), {9, 9, 5, 9, 5, 9}},
+        {0, {0, 0, 0, 0, 0, 0}},           {59, {0, 0, 0, 0, 5, 9}},
+        {3599, {0, 0, 5, 9, 5, 9}},        {3661, {0, 1, 0, 1, 0, 1}},
+        {36000 + 754, {1, 0, 1, 2, 3, 4}}, {359999, {9, 9, 5, 9, 5, 9}},
+        {360000, {9, 9, 5, 9, 5, 9}},      {std::numeric_limits<std::uint32_t>::max(), {9, 9, 5, 9, 5, 9}},
     };
     for (const Row& r : rows)
         EXPECT_EQ(TimeDigits(r.s), r.d) << r.s;
@@ -139,7 +135,8 @@ TEST(PlayTimeRules, DigitsClampAndApplySeeksWithinTheFile) {
 TEST(FolderTree, RootReplyReplacesTheTreeAndNodeRepliesAddChildren) {
     CFolderTree tree;
     bool cleared = false;
-    auto ins = tree.ApplyReply({Folder(CFolderTree::kRoot, u"C:\\"), Folder(CFolderTree::kRoot, u"D:\\")}, cleared);
+    auto ins =
+        tree.ApplyReply({Folder(CFolderTree::kRoot, u"C:\\"), Folder(CFolderTree::kRoot, u"D:\\")}, cleared);
     ASSERT_EQ(ins.size(), 2u);
     EXPECT_TRUE(cleared);
     const std::uint32_t d = ins[1].tag;
@@ -196,17 +193,20 @@ TEST(FolderTree, RequestsAndFieldsStayWithinTheirRecords) {
 }
 
 TEST(FileListModel, RowsShowTheSevenColumns) {
-    const FileRow am = CFileListModel::RowFromRecord(File(u"IB_AM_e1_awgn.bin", 0, 1234, 46511.71875, 61, -205));
-    const QString expected[7] = {QStringLiteral("IB_AM_e1_awgn.bin"),
-                                 QStringLiteral("AM"),
-                                 QStringLiteral("-20.5"),
-                                 QStringLiteral("White Gaussian noise; Flat spectrum from -23 kHz to +23 kHz"),
-                                 QStringLiteral("46511.7188"),
-                                 QStringLiteral("1234"),
-                                 QStringLiteral("61")};
+    const FileRow am =
+        CFileListModel::RowFromRecord(File(u"IB_AM_e1_awgn.bin", 0, 1234, 46511.71875, 61, -205));
+    const QString expected[7] = {
+        QStringLiteral("IB_AM_e1_awgn.bin"),
+        QStringLiteral("AM"),
+        QStringLiteral("-20.5"),
+        QStringLiteral("White Gaussian noise; Flat spectrum from -23 kHz to +23 kHz"),
+        QStringLiteral("46511.7188"),
+        QStringLiteral("1234"),
+        QStringLiteral("61")};
     for (int c = 0; c < 7; ++c)
         EXPECT_EQ(CFileListModel::ColumnText(am, c), expected[c]) << c;
-    const FileRow other = CFileListModel::RowFromRecord(File(u"mine.bin", 7, 0x8000000000000001ull, 1.0, 3, 0));
+    const FileRow other =
+        CFileListModel::RowFromRecord(File(u"mine.bin", 7, 0x8000000000000001ull, 1.0, 3, 0));
     EXPECT_EQ(CFileListModel::ColumnText(other, 1), QStringLiteral("FM"));
     EXPECT_EQ(CFileListModel::ColumnText(other, 3), QString());
     EXPECT_EQ(CFileListModel::ColumnText(other, 5), QStringLiteral("9223372036854775809"));
@@ -262,14 +262,15 @@ TEST(FileListModel, RenameIsCheckedAndAppliesToTheFileItWasStartedOn) {
         QString name;
         bool ok;
     };
-    const Case cases[] = {{QStringLiteral("new.bin"), true},         {QString(), false},
-                          {QStringLiteral("   "), false},            {QStringLiteral("a\\b.bin"), false},
-                          {QStringLiteral("a/b.bin"), false},        {QStringLiteral(".."), false},
-                          {QStringLiteral("C:x.bin"), false},        {QString(99, QLatin1Char('n')), true},
-                          {QString(100, QLatin1Char('n')), false},   {QStringLiteral("..x.bin"), true}};
+    const Case cases[] = {{QStringLiteral("new.bin"), true},       {QString(), false},
+                          {QStringLiteral("   "), false},          {QStringLiteral("a\\b.bin"), false},
+                          {QStringLiteral("a/b.bin"), false},      {QStringLiteral(".."), false},
+                          {QStringLiteral("C:x.bin"), false},      {QString(99, QLatin1Char('n')), true},
+                          {QString(100, QLatin1Char('n')), false}, {QStringLiteral("..x.bin"), true}};
     for (const Case& c : cases)
         EXPECT_EQ(CFileListModel::RenameError(c.name, f).isEmpty(), c.ok) << c.name.toStdString();
-    EXPECT_FALSE(CFileListModel::RenameError(QString(90, QLatin1Char('n')), QString(170, QLatin1Char('p'))).isEmpty());
+    EXPECT_FALSE(
+        CFileListModel::RenameError(QString(90, QLatin1Char('n')), QString(170, QLatin1Char('p'))).isEmpty());
 
     CFileListModel m;
     m.RequestSent(f);
