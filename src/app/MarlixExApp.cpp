@@ -258,8 +258,17 @@ CMultiDocTemplate* CMarlixExApp::FindTemplate(const QString& docName) const {
     return nullptr;
 }
 
+int CMarlixExApp::ConnectState() const {
+    return m_pDeviceState ? m_pDeviceState->m_nConnectState : MX_CONNECT_DISCONNECTED;
+}
+
+void CMarlixExApp::SetConnectState(int nState) {
+    if (m_pDeviceState)
+        m_pDeviceState->m_nConnectState = nState;
+}
+
 void CMarlixExApp::OnWindowSpectrum() {
-    if (!m_pDeviceState || m_pDeviceState->m_nConnectState != 2)
+    if (!IsConnected())
         return;
     CMultiDocTemplate* t = FindTemplate(QStringLiteral("Spectrum"));
     if (!t) {
@@ -273,7 +282,7 @@ void CMarlixExApp::OnWindowSpectrum() {
 }
 
 void CMarlixExApp::OnWindowIQ() {
-    if (!m_pDeviceState || m_pDeviceState->m_nConnectState != 2)
+    if (!IsConnected())
         return;
     CMultiDocTemplate* t = FindTemplate(QStringLiteral("IQ"));
     if (!t) {

@@ -33,7 +33,9 @@ public:
     VAROLGRAPH_ENTRY_POINTS(ZX_GRAPH_MEMBER)
 #undef ZX_GRAPH_MEMBER
 
-    DeviceState* m_pDeviceState = nullptr; // set once the main frame is shown
+    // The program reaches the device state through these two (never g_Marlix's
+    // blocks directly); set once the main frame is shown.
+    DeviceState* m_pDeviceState = nullptr;
     DeviceDataStore* m_pDeviceData = nullptr;
     CMarlixMFC* m_pMarlix = nullptr;
     int m_bGraphCreated[5] = {}; // by graph number: 0 spectrum, 3 I, 4 Q
@@ -95,6 +97,14 @@ public:
     // A stored output frequency or level brought inside the limits of DeviceState.
     static std::uint32_t ClampStoredFrequency(std::uint32_t nFreqHz, const DeviceState& s);
     static std::int16_t ClampStoredLevel(int nLevelTenths, const DeviceState& s);
+
+    // DeviceState m_nConnectState (_MxConnectState_e); disconnected, and not
+    // written, before the main frame is shown.
+    int ConnectState() const;
+    void SetConnectState(int nState);
+    bool IsConnected() const {
+        return ConnectState() == MX_CONNECT_CONNECTED;
+    }
 
     // Queues a device command (the five arguments of CMarlixMFC::MxAddCmd).
     int AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply);

@@ -37,7 +37,7 @@ static_assert(sizeof(GraphColorSet) == 44);
 
 // First field of DeviceState.
 struct DeviceStateHead {
-    std::int32_t m_nConnectState = 0; // 0 disconnected, 1 connecting/searching, 2 connected, 4 link lost
+    std::int32_t m_nConnectState = MX_CONNECT_DISCONNECTED; // _MxConnectState_e
 };
 
 // The fields m_nRecordFreqHz .. m_dSampleClockKHz of DeviceState as one record,

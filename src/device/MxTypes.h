@@ -193,6 +193,13 @@ enum _MxSpectralInv_e : std::int32_t {
     MX_SPECTRAL_INV_OFF = 0,
     MX_SPECTRAL_INV_ON = 1,
 };
+// DeviceState m_nConnectState (the field stays an int32).
+enum _MxConnectState_e : std::int32_t {
+    MX_CONNECT_DISCONNECTED = 0,
+    MX_CONNECT_CONNECTING = 1, // also while the device list searches
+    MX_CONNECT_CONNECTED = 2,
+    MX_CONNECT_LOST = 4, // until the disconnect it triggers
+};
 // System modes; 7 is the only one the program enters.
 enum _Mx2SystemMode_e : std::int32_t {
     MX2_SYSTEM_MODE_ZEPHYRA = 7,

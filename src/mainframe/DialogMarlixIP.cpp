@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <cstring>
 
+#include "app/MarlixExApp.h"
 #include "device/MarlixMFC.h"
 #include "mainframe/ConnectLogic.h"
 #include "platform/System.h"
@@ -95,7 +96,7 @@ void CDialogMarlixIP::OnIPUpdate() {
     m_nChosenRow = -1;
     m_listIP.clear();
     m_pBtnConnect->setEnabled(false);
-    g_Marlix.DeviceState.m_nConnectState = 1;
+    theApp.SetConnectState(MX_CONNECT_CONNECTING);
     g_Marlix.BeginBroadCastRxThread();
     m_bSearching = true;
     SetTimer(kTimerBroadcast, kBroadcastDelayMs);

@@ -94,10 +94,6 @@ END_MESSAGE_MAP()
 
 namespace {
 
-int ConnectState() {
-    return theApp.m_pDeviceState ? theApp.m_pDeviceState->m_nConnectState : 0;
-}
-
 // The active MDI child's message target, if it has one.
 CMsgTarget* ActiveChildTarget(QMdiArea* area) {
     if (!area)
@@ -362,7 +358,7 @@ void CMainFrame::RefreshSettingPages() {
 void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
     switch (nIDEvent) {
     case kStatusPollTimer:
-        if (theApp.m_pDeviceState && theApp.m_pDeviceState->m_nConnectState == 2)
+        if (theApp.IsConnected())
             theApp.AddCmd(MX_CMD_STATUS, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd());
         break;
     case kStatusClearTimer:
@@ -388,16 +384,16 @@ void CMainFrame::OnSettingSystem() {}
 void CMainFrame::OnSettingGraph() {}
 
 void CMainFrame::OnUpdateSettingPlay(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_pSettingDlg && ConnectState() == 2 && theApp.m_pDeviceState->m_nPlayBusy == 0);
+    pCmdUI->Enable(m_pSettingDlg && theApp.IsConnected() && theApp.m_pDeviceState->m_nPlayBusy == 0);
 }
 
 // No Setting command before there is a dialog for it to open.
 void CMainFrame::OnUpdateSetting(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_pSettingDlg && ConnectState() == 2);
+    pCmdUI->Enable(m_pSettingDlg && theApp.IsConnected());
 }
 
 void CMainFrame::OnUpdateConnected(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(ConnectState() == 2);
+    pCmdUI->Enable(theApp.IsConnected());
 }
 
 void CMainFrame::OnWindowTileHorz() {

@@ -14,14 +14,6 @@
 namespace {
 constexpr int kZephyraMode = 7;
 
-DeviceState& DS() {
-    return g_Marlix.DeviceState;
-}
-
-int ConnectState() {
-    return DS().m_nConnectState;
-}
-
 void QueueInt(MX_CMD_ID_e cmd, std::int32_t value, HWND hReply) {
     theApp.AddCmd(cmd, MX_RW_DEFAULT, sizeof value, &value, hReply);
 }
@@ -33,9 +25,7 @@ void EnablePane(QDockWidget* pane, bool on) {
 } // namespace
 
 void CMainFrame::OnConnect() {
-    // The search marks the state 1 while it runs; that is no link, so unless a
-    // connection was started meanwhile the state goes back to what it was.
-    const int stateBefore = ConnectState();
+    const int stateBefore = theApp.ConnectState();
     const unsigned linkBefore = m_connectSequence.Serial();
     int chosenRow = -1;
     QString chosenIP;
@@ -46,11 +36,15 @@ void CMainFrame::OnConnect() {
         chosenRow = dlg.m_nChosenRow;
         chosenIP = dlg.m_strChosenIP;
     }
-    if (m_connectSequence.Serial() == linkBefore)
-        DS().m_nConnectState = stateBefore;
     if (result == QDialog::Accepted && chosenRow != -1) {
+        // The search left the state at 1, so the connection that follows
+        // sends MX_CMD_DISCONNECT first.
         m_strConnectIP = chosenIP;
         PostMessage(WM_COMMAND, ID_IP_COMBO, 0);
+    } else if (m_connectSequence.Serial() == linkBefore) {
+        // No choice: the search was no link, so unless a connection was
+        // started meanwhile the state goes back to what it was.
+        theApp.SetConnectState(stateBefore);
     }
     ScheduleCommandUIUpdate();
 }
@@ -110,11 +104,14 @@ void CMainFrame::ConnectDevice(const QString& strAddress) {
     // The steps of the road; the sequence runs them around its 500 ms pause.
     CConnectSequence::Hooks hooks;
     hooks.disconnect = [this] { OnDisconnect(); };
-    hooks.storeAddress = [](std::uint32_t ip) { DS().m_nDeviceIP = ip; };
+    hooks.storeAddress = [](std::uint32_t ip) {
+        if (theApp.m_pDeviceState)
+            theApp.m_pDeviceState->m_nDeviceIP = ip;
+    };
     hooks.beginLink = [] { g_Marlix.BeginConnectedUDPThread(); };
     hooks.queueConnect = [this] {
-        const std::uint16_t param = g_Marlix.DeviceDataStore.m_wConnectParam;
-        DS().m_nConnectState = 1;
+        const std::uint16_t param = theApp.m_pDeviceData ? theApp.m_pDeviceData->m_wConnectParam : 0;
+        theApp.SetConnectState(MX_CONNECT_CONNECTING);
         theApp.AddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, sizeof param, &param, GetSafeHwnd());
         ScheduleCommandUIUpdate();
     };
@@ -129,31 +126,30 @@ void CMainFrame::OnDisconnect() {
     // behind "Connected!".
     m_connectSequence.Cancel();
     g_Marlix.CreateUDP_TxSocket();
-    const int state = ConnectState();
-    if (state == 1 || state == 2)
+    const int state = theApp.ConnectState();
+    if (state == MX_CONNECT_CONNECTING || state == MX_CONNECT_CONNECTED)
         g_Marlix.SendCmdData(MX_CMD_DISCONNECT, MX_RW_DEFAULT, 0, nullptr);
-    DS().m_nConnectState = 0;
+    theApp.SetConnectState(MX_CONNECT_DISCONNECTED);
     g_Marlix.CloseConnectedUDPThread();
-    SetStatusPane(1, 0);
+    SetStatusPane(1, MX_CONNECT_DISCONNECTED);
     OnAfterDisconnect(0, 0);
-    PostMessage(WM_CONNECT_STATE, 0, 0);
+    PostMessage(WM_CONNECT_STATE, MX_CONNECT_DISCONNECTED, 0);
 }
 
 // The 500 ms pause of a start counts as connecting: Disconnect can end it,
 // Connect waits.
 void CMainFrame::OnUpdateConnect(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(ConnectState() == 0 && !m_connectSequence.IsPausing());
+    pCmdUI->Enable(theApp.ConnectState() == MX_CONNECT_DISCONNECTED && !m_connectSequence.IsPausing());
 }
 
 void CMainFrame::OnUpdateDisconnect(CCmdUI* pCmdUI) {
-    const int s = ConnectState();
-    pCmdUI->Enable(s == 1 || s == 2 || s == 4 || m_connectSequence.IsPausing());
+    pCmdUI->Enable(theApp.ConnectState() != MX_CONNECT_DISCONNECTED || m_connectSequence.IsPausing());
 }
 
 void CMainFrame::OnUpdateModeZephyra(CCmdUI* pCmdUI) {
-    if (ConnectState() == 2) {
+    if (theApp.IsConnected()) {
         pCmdUI->Enable(TRUE);
-        pCmdUI->SetCheck(DS().m_nSystemMode == kZephyraMode ? 1 : 0);
+        pCmdUI->SetCheck(theApp.m_pDeviceState->m_nSystemMode == kZephyraMode ? 1 : 0);
     } else {
         pCmdUI->Enable(FALSE);
     }
@@ -161,12 +157,12 @@ void CMainFrame::OnUpdateModeZephyra(CCmdUI* pCmdUI) {
 
 LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM) {
     switch (wParam) {
-    case 2: {
+    case MX_CONNECT_CONNECTED: {
         // Only a link being made can come up; a late answer to a link that was
         // ended meanwhile is ignored.
-        if (ConnectState() != 1)
+        if (theApp.ConnectState() != MX_CONNECT_CONNECTING)
             return 0;
-        DS().m_nConnectState = 2;
+        theApp.SetConnectState(MX_CONNECT_CONNECTED);
         theApp.AddCmd(MX_CMD_STATUS, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd());
         SetPriorityClass(HIGH_PRIORITY_CLASS);
         theApp.LoadDefaultSettings();
@@ -177,20 +173,20 @@ LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM) {
         AfxMessageBox(QStringLiteral("Connected!"), MB_OK | MB_ICONINFORMATION);
         // The box ran a message loop: when the link went meanwhile, the rest
         // would enable panels and send to an instrument that is gone.
-        if (m_connectSequence.Serial() != link || ConnectState() != 2)
+        if (m_connectSequence.Serial() != link || !theApp.IsConnected())
             return 0;
-        SetStatusPane(1, 2);
+        SetStatusPane(1, MX_CONNECT_CONNECTED);
         PostMessage(WM_AFTER_CONNECT, 0, 0);
         return 0;
     }
-    case 0:
-        SetStatusPane(1, 0);
+    case MX_CONNECT_DISCONNECTED:
+        SetStatusPane(1, MX_CONNECT_DISCONNECTED);
         PostMessage(WM_AFTER_DISCONNECT, 0, 0);
         return 0;
-    case 4:
-        if (ConnectState() == 0)
+    case MX_CONNECT_LOST:
+        if (theApp.ConnectState() == MX_CONNECT_DISCONNECTED)
             return 0; // no link to lose: a late report of one already ended
-        DS().m_nConnectState = 4;
+        theApp.SetConnectState(MX_CONNECT_LOST);
         PostMessage(WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
         ScheduleCommandUIUpdate();
         AfxMessageBox(QStringLiteral("Disconnected!"), MB_OK | MB_ICONINFORMATION);
@@ -201,7 +197,7 @@ LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
-    if (ConnectState() != 2)
+    if (!theApp.IsConnected())
         return 0;
     // Seam: the Spectrum view takes a copy of the DeviceSettings record here once it exists.
     EnablePane(m_wndPlayBarPane, true);
@@ -221,7 +217,9 @@ LRESULT CMainFrame::OnAfterDisconnect(WPARAM, LPARAM) {
 }
 
 void CMainFrame::EnterSystemMode(int nMode) {
-    DeviceState& ds = DS();
+    if (!theApp.m_pDeviceState)
+        return;
+    DeviceState& ds = *theApp.m_pDeviceState;
     g_Marlix.Mx2InitMinMaxValueForSystemMode(nMode, nullptr);
     // Seam: the play-bar pane and the front-panel pane reload from the device state here.
     ds.m_nPlayBusy = 0;
@@ -240,7 +238,9 @@ void CMainFrame::EnterSystemMode(int nMode) {
 }
 
 void CMainFrame::SendDeviceSettings() {
-    const DeviceState& ds = DS();
+    if (!theApp.m_pDeviceState)
+        return;
+    const DeviceState& ds = *theApp.m_pDeviceState;
     QueueInt(MX_CMD_REF_10MHZ, ds.m_nRef10MHz, GetSafeHwnd());
     QueueInt(MX_CMD_TRIGGER, ds.m_nTrigger, GetSafeHwnd());
     QueueInt(MX_CMD_RES_BW, ds.m_nResBW, GetSafeHwnd());

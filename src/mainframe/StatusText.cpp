@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "device/MxTypes.h"
+
 namespace StatusText {
 
 const int kPaneWidths[kPaneCount] = {100, 90, 90, 70, 70, 30, 170, 110};
@@ -173,11 +175,11 @@ QString InitialPaneText(int pane) {
 std::optional<QString> PaneText(int pane, std::uint32_t value) {
     switch (pane) {
     case 1:
-        if (value == 0)
+        if (value == MX_CONNECT_DISCONNECTED)
             return QStringLiteral("Disconnected");
-        if (value == 1)
+        if (value == MX_CONNECT_CONNECTING)
             return QStringLiteral("Connecting");
-        if (value == 2)
+        if (value == MX_CONNECT_CONNECTED)
             return QStringLiteral("Connected");
         return std::nullopt;
     case 2:

@@ -316,7 +316,7 @@ BOOL CMarlixMFC::BeginConnectedUDPThread() {
         return TRUE;
     mxp::LinkConfig cfg = mxp::ReadLinkConfig();
     if (m.linkTimeoutOverride)
-        cfg.linkTimeoutMs = m.linkTimeoutOverride;
+        cfg.linkTimeoutMs = mxp::SafeLinkTimeoutMs(m.linkTimeoutOverride);
     m.linkWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m.linkWake < 0)
         return FALSE;
@@ -366,7 +366,7 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
     const int fd = MakeUdpSocket(false);
     if (fd < 0)
         return;
-    enum class St { Idle, Connecting, Connected, Lost } st = St::Idle;
+    std::int32_t st = MX_CONNECT_DISCONNECTED; // _MxConnectState_e, the link's own view
     std::uint32_t peerAddr = 0;
     std::uint32_t seq = 1;
     std::vector<ReplyEntry> table(1024);
@@ -417,33 +417,40 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
             DeviceInfoRecord rec;
             if (n != 4 + mxp::kDeviceInfoSize || !rd.I32(state) || !mxp::GetDeviceInfo(rd, rec))
                 return false;
-            if (st != St::Connecting && st != St::Connected)
+            // An instrument answers a connect with 2, or ends the link with 4;
+            // anything else would stop the link without a word.
+            if (state != MX_CONNECT_CONNECTED && state != MX_CONNECT_LOST)
+                return false;
+            if (st != MX_CONNECT_CONNECTING && st != MX_CONNECT_CONNECTED)
                 return true; // not asked for: ignored
-            if (state == 2) {
-                st = St::Connected;
+            if (state == MX_CONNECT_CONNECTED) {
+                st = MX_CONNECT_CONNECTED;
                 lastKeepAlive = NowMs();
                 const std::u16string section = ProfileSectionFor(rec, peerAddr);
                 const std::int32_t catalog = rec.m_nProductCatalog;
                 const std::uint32_t points = rec.m_nSpectrumPoints;
                 if (points >= 1 && points <= MX_MAX_POINTS)
                     axesPoints = points;
-                post(connectReply, WM_CONNECT_STATE, 2, 0, [g, section, catalog, points] {
+                post(connectReply, WM_CONNECT_STATE, MX_CONNECT_CONNECTED, 0, [g, section, catalog, points] {
                     g->DeviceState.m_strProfileSection = section;
                     g->DeviceState.m_nProductCatalog = catalog;
                     if (points >= 1 && points <= MX_MAX_POINTS)
                         g->DeviceState.m_nSpectrumPoints = static_cast<std::int32_t>(points);
                 });
             } else {
-                st = St::Idle;
-                post(connectReply, WM_CONNECT_STATE, static_cast<WPARAM>(static_cast<std::uint32_t>(state)),
-                     0, {});
+                // Ended by the instrument: the same road as a link that fell silent.
+                st = MX_CONNECT_LOST;
+                counters.linkLost++;
+                reasm.Clear();
+                post(connectReply, WM_CONNECT_STATE, MX_CONNECT_LOST, 0, {});
             }
             return true;
         }
         case mxp::EV_STATUS:
             if (!mxp::DecodeU32s(p, n, v, 1))
                 return false;
-            post(replyWindow(h.ref), WM_STATUS_MESSAGE, static_cast<WPARAM>(v[0]), 0, {});
+            // Only the main frame shows status texts, whoever sent the command.
+            post(notify, WM_STATUS_MESSAGE, static_cast<WPARAM>(v[0]), 0, {});
             return true;
         case mxp::EV_WAIT:
             if (!mxp::DecodeU32s(p, n, v, 1) || v[0] > 1)
@@ -608,12 +615,12 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
 
     auto handleDatagram = [&](const sockaddr_in& from, const std::uint8_t* data, std::size_t n) {
         counters.rxDatagrams++;
-        if (st == St::Idle || from.sin_family != AF_INET || from.sin_addr.s_addr != peerAddr ||
+        if (st == MX_CONNECT_DISCONNECTED || from.sin_family != AF_INET || from.sin_addr.s_addr != peerAddr ||
             from.sin_port != htons(cfg.port)) {
             counters.dropForeign++;
             return;
         }
-        if (st == St::Lost) {
+        if (st == MX_CONNECT_LOST) {
             counters.dropUnexpected++;
             return;
         }
@@ -661,12 +668,12 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
                     continue;
                 }
                 peerAddr = c.target;
-                st = St::Connecting;
+                st = MX_CONNECT_CONNECTING;
                 reasm.Clear();
                 connectReply = c.hReply != nullptr ? c.hReply : notify;
                 lastRx = NowMs();
             }
-            if (st == St::Idle || st == St::Lost)
+            if (st == MX_CONNECT_DISCONNECTED || st == MX_CONNECT_LOST)
                 continue; // no instrument to send to
             send(c.id, c.selector, c.payload, c.hReply);
         }
@@ -682,16 +689,16 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t 
         }
 
         const std::uint64_t now = NowMs();
-        if (st == St::Connected) {
-            if (now - lastKeepAlive >= 1000) {
+        if (st == MX_CONNECT_CONNECTED) {
+            if (now - lastKeepAlive >= mxp::kKeepAlivePeriodMs) {
                 lastKeepAlive = now;
                 send(mxp::LINK_KEEPALIVE, MX_RW_DEFAULT, {}, nullptr);
             }
             if (now - lastRx > cfg.linkTimeoutMs) {
-                st = St::Lost;
+                st = MX_CONNECT_LOST;
                 counters.linkLost++;
                 reasm.Clear();
-                post(connectReply, WM_CONNECT_STATE, 4, 0, {});
+                post(connectReply, WM_CONNECT_STATE, MX_CONNECT_LOST, 0, {});
             }
         }
     }
@@ -707,16 +714,9 @@ BOOL CMarlixMFC::Mx2InitMinMaxValueForSystemMode(int nSystemMode, void* pReserve
     if (m.haveLimits && m.limits.systemMode == nSystemMode) {
         l = m.limits;
     } else {
-        // Mode 7 (and any other) until the instrument reports its own.
-        l.systemMode = nSystemMode;
-        l.freqMinHz = 100000u;
-        l.freqMaxHz = 3000000000u;
-        l.rateMinHz = 1000000u;
-        l.rateMaxHz = 100000000u;
-        l.rangeMin = -300;
-        l.rangeMax = 300;
-        l.levelMin = -900;
-        l.levelMax = 300;
+        // Until the instrument reports its own: the family's, with the block size
+        // and mode parameter as they are.
+        l = mxp::DefaultLimits(nSystemMode);
         l.spectrumPoints = static_cast<std::uint32_t>(DeviceState.m_nSpectrumPoints);
         l.modeParamA = DeviceState.m_nModeParamA;
     }

@@ -6,10 +6,30 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace mxp {
+
+namespace {
+// The configuration is read at every discovery and link start: say it once per value.
+void WarnOnce(const char* text, unsigned used) {
+    static std::mutex lock;
+    static std::string last;
+    std::lock_guard<std::mutex> guard(lock);
+    if (last == text)
+        return;
+    last = text;
+    std::fprintf(stderr, "MarlixMFC: MARLIX_LINK_TIMEOUT_MS=%s is not a timeout of %u..%u ms; %u ms used\n",
+                 text, kMinLinkTimeoutMs, kMaxLinkTimeoutMs, used);
+}
+} // namespace
+
+unsigned SafeLinkTimeoutMs(unsigned long long ms) {
+    return static_cast<unsigned>(std::clamp<unsigned long long>(ms, kMinLinkTimeoutMs, kMaxLinkTimeoutMs));
+}
 
 bool ParseDotted(const std::string& text, std::uint32_t& out) {
     unsigned parts[4];
@@ -85,9 +105,12 @@ LinkConfig ReadLinkConfig() {
         c.loopbackOnly = std::strcmp(p, "1") == 0;
     if (const char* p = std::getenv("MARLIX_LINK_TIMEOUT_MS")) {
         char* end = nullptr;
-        const long v = std::strtol(p, &end, 10);
-        if (end != p && *end == 0 && v >= 200 && v <= 600000)
-            c.linkTimeoutMs = static_cast<unsigned>(v);
+        const long long v = std::strtoll(p, &end, 10);
+        const bool number = end != p && *end == 0 && v > 0;
+        if (number)
+            c.linkTimeoutMs = SafeLinkTimeoutMs(static_cast<unsigned long long>(v));
+        if (!number || c.linkTimeoutMs != static_cast<unsigned long long>(v))
+            WarnOnce(p, c.linkTimeoutMs);
     }
     if (const char* p = std::getenv("MARLIX_DISCOVERY_TARGETS")) {
         c.targetsOverridden = true;

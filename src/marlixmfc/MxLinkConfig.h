@@ -7,12 +7,22 @@
 
 namespace mxp {
 
+// A connected link sends a keep-alive this often; the instrument answers each.
+constexpr unsigned kKeepAlivePeriodMs = 1000;
+// The shortest link-loss timeout: three keep-alive periods, so that one lost
+// answer and a late one on a busy machine are not taken for a lost link.
+constexpr unsigned kMinLinkTimeoutMs = 3 * kKeepAlivePeriodMs;
+constexpr unsigned kMaxLinkTimeoutMs = 600000;
+constexpr unsigned kDefaultLinkTimeoutMs = 4000;
+// A timeout asked for, kept within kMinLinkTimeoutMs..kMaxLinkTimeoutMs.
+unsigned SafeLinkTimeoutMs(unsigned long long ms);
+
 struct LinkConfig {
-    std::uint16_t port = 50600;         // MARLIX_PORT
-    bool targetsOverridden = false;     // MARLIX_DISCOVERY_TARGETS is set
-    std::vector<std::uint32_t> targets; // network byte order
-    bool loopbackOnly = false;          // MARLIX_LOOPBACK_ONLY=1
-    unsigned linkTimeoutMs = 4000;      // MARLIX_LINK_TIMEOUT_MS
+    std::uint16_t port = 50600;                     // MARLIX_PORT
+    bool targetsOverridden = false;                 // MARLIX_DISCOVERY_TARGETS is set
+    std::vector<std::uint32_t> targets;             // network byte order
+    bool loopbackOnly = false;                      // MARLIX_LOOPBACK_ONLY=1
+    unsigned linkTimeoutMs = kDefaultLinkTimeoutMs; // MARLIX_LINK_TIMEOUT_MS
 };
 
 // Reads the environment now. Without MARLIX_DISCOVERY_TARGETS the targets are the

@@ -440,6 +440,24 @@ bool GetFileInfo(Reader& rd, FileInfoRecord& r) {
 }
 
 // ---- event payloads ----
+Limits DefaultLimits(std::int32_t systemMode) {
+    Limits l;
+    l.systemMode = systemMode;
+    l.freqMinHz = 500000u;
+    l.freqMaxHz = 2000000000u;
+    l.rateMinHz = 1000000u;
+    l.rateMaxHz = 100000000u;
+    l.rangeMin = -300;
+    l.rangeMax = 300;
+    l.levelMin = -900;
+    l.levelMax = 300;
+    l.spectrumPoints = 8192;
+    l.modeParamA = 1;
+    l.iqRateMaxHz = 60000000u;
+    l.productCatalog = MX_PRODUCT_ZEPHYRA;
+    return l;
+}
+
 std::vector<std::uint8_t> EncodeLimits(const Limits& l) {
     Writer w;
     w.I32(l.systemMode);

@@ -202,6 +202,10 @@ struct Limits {
     std::int32_t productCatalog = 0;
 };
 constexpr std::size_t kLimitsSize = 52;
+// The limits of an instrument of the family in a system mode: what the simulated
+// instrument reports and keeps to, and what the library assumes until an
+// instrument has reported its own.
+Limits DefaultLimits(std::int32_t systemMode);
 std::vector<std::uint8_t> EncodeLimits(const Limits& l);
 bool DecodeLimits(const std::uint8_t* p, std::size_t n, Limits& l);
 

@@ -24,6 +24,12 @@ std::int32_t I32At(const std::uint8_t* p) {
         static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
 }
+// Status codes of refused output settings ("Err:FFS freq param", "Err:Atten Param",
+// "Err:Invalid RF Out Param").
+constexpr std::uint32_t kStatusBadFrequency = 0x1308;
+constexpr std::uint32_t kStatusBadLevel = 0x1901;
+constexpr std::uint32_t kStatusBadClock = 0x1E04;
+
 std::vector<std::uint8_t> Header(std::uint32_t magic, std::uint8_t version, std::uint8_t flags,
                                  std::uint16_t id, std::uint16_t length, std::uint32_t seq) {
     mxp::Writer w;
@@ -185,7 +191,7 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         m_reasm.Clear();
         StopPlay(false);
         mxp::Writer w;
-        w.I32(2);
+        w.I32(MX_CONNECT_CONNECTED);
         mxp::PutDeviceInfo(w, Info());
         Reply(mxp::EV_CONNECT_STATE, h.seq, w.Data());
         if (m_opt.malformedOnConnect) {
@@ -234,15 +240,34 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
     case MX_CMD_SPECTRAL_INV:
         m_nSpectralInv = v;
         break;
-    case MX_CMD_ZEPHYRA_FREQ:
-        m_nFreqHz = static_cast<std::uint32_t>(v);
+    case MX_CMD_ZEPHYRA_FREQ: {
+        // Out of range is refused and the output stays as it was, as on the instrument.
+        const mxp::Limits l = CurrentLimits();
+        const auto hz = static_cast<std::uint32_t>(v);
+        if (hz < l.freqMinHz || hz > l.freqMaxHz)
+            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({kStatusBadFrequency}));
+        else
+            m_nFreqHz = hz;
         break;
-    case MX_CMD_ZEPHYRA_POWER:
-        m_sPower = static_cast<std::int16_t>(p[0] | (p[1] << 8));
+    }
+    case MX_CMD_ZEPHYRA_POWER: {
+        const mxp::Limits l = CurrentLimits();
+        const auto level = static_cast<std::int16_t>(p[0] | (p[1] << 8));
+        if (level < l.levelMin || level > l.levelMax)
+            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({kStatusBadLevel}));
+        else
+            m_sPower = level;
         break;
-    case MX_CMD_SAMPLE_CLOCK:
-        std::memcpy(&m_dSampleClockKHz, p, 8);
+    }
+    case MX_CMD_SAMPLE_CLOCK: {
+        double clock;
+        std::memcpy(&clock, p, 8);
+        if (!(clock > 0.0) || !(clock <= mxp::kMaxMeasureClock))
+            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({kStatusBadClock}));
+        else
+            m_dSampleClockKHz = clock;
         break;
+    }
     case MX_CMD_MODE_PARAM_A:
         m_nModeParamA = v;
         break;
@@ -463,20 +488,8 @@ DeviceInfoRecord CMarlixSim::Info() const {
 }
 
 mxp::Limits CMarlixSim::CurrentLimits() const {
-    mxp::Limits l;
-    l.systemMode = m_nSystemMode;
-    l.freqMinHz = 500000u;
-    l.freqMaxHz = 2000000000u;
-    l.rateMinHz = 1000000u;
-    l.rateMaxHz = 100000000u;
-    l.rangeMin = -300;
-    l.rangeMax = 300;
-    l.levelMin = -900;
-    l.levelMax = 300;
+    mxp::Limits l = mxp::DefaultLimits(m_nSystemMode);
     l.spectrumPoints = m_opt.spectrumPoints;
-    l.modeParamA = 1;
-    l.iqRateMaxHz = 60000000u;
-    l.productCatalog = MX_PRODUCT_ZEPHYRA;
     return l;
 }
 
@@ -612,7 +625,7 @@ void CMarlixSim::SendMalformedBurst() {
         DeviceInfoRecord r = Info();
         std::memset(r.m_szDescription, 'Y', sizeof r.m_szDescription);
         mxp::Writer w;
-        w.I32(2);
+        w.I32(MX_CONNECT_CONNECTED);
         mxp::PutDeviceInfo(w, r);
         msg(mxp::EV_CONNECT_STATE, w.Data());
     }
@@ -636,6 +649,13 @@ void CMarlixSim::SendMalformedBurst() {
         msg(mxp::EV_MEASURE, w.Data());
     }
     msg(mxp::EV_COPY_PROGRESS, mxp::EncodeU32s({250}));
+    // 19 well-formed connect states that the link does not define.
+    for (std::int32_t state : {-1, 0, 1, 3, 5, INT32_MAX, INT32_MIN}) {
+        mxp::Writer w;
+        w.I32(state);
+        mxp::PutDeviceInfo(w, Info());
+        msg(mxp::EV_CONNECT_STATE, w.Data());
+    }
     std::fprintf(stderr, "marlix-sim %s: malformed burst sent\n", m_opt.bind.c_str());
 }
 

@@ -45,6 +45,11 @@ public:
     void SendForeignBurst();
     void ControlLine(const std::string& line);
 
+    // The output as the instrument now plays it (tests).
+    std::uint32_t OutputFrequencyHz() const { return m_nFreqHz; }
+    std::int16_t OutputLevel() const { return m_sPower; }
+    double SampleClockKHz() const { return m_dSampleClockKHz; }
+
 private:
     struct Peer {
         std::uint32_t addr = 0; // network order

@@ -183,12 +183,40 @@ TEST_F(ConnectE2E, DeviceListShowsBothInstrumentsAndDoubleClickConnects) {
     EXPECT_EQ(Pane(1), QStringLiteral("Connected"));
     EXPECT_EQ(frame->GetIPCombo()->currentText(), kSimA);
     EXPECT_EQ(frame->m_lstIPHistory.value(0), kSimA);
-    // Nothing was connected before: no disconnect goes out, to anyone.
+    // The search left the state at 1, so the road sent a disconnect first; with
+    // no earlier link it had nowhere to go.
     QStringList a = MxNames(simA->Log());
     a.removeAll(QStringLiteral("MX_CMD_DISCOVER"));
     EXPECT_EQ(a.value(0), QStringLiteral("MX_CMD_CONNECT"));
     EXPECT_FALSE(FindLine(simA->Log(), QStringLiteral("MX_CMD_DISCONNECT")));
     EXPECT_FALSE(FindLine(simB->Log(), QStringLiteral("MX_CMD_CONNECT")));
+}
+
+TEST_F(ConnectE2E, AChoiceFromTheDeviceListDisconnectsFirst) {
+    StartSim(simA, kSimA, QStringLiteral("Bench A"));
+    TypeAndConnect(kSimA);
+    ASSERT_TRUE(WaitConnected(*simA));
+    ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
+    ASSERT_TRUE(WaitFor([] { return State() == 0; }));
+
+    int stateDuringSearch = -1;
+    WhenDeviceListShows(1, [&](CDialogMarlixIP* dlg) {
+        stateDuringSearch = State();
+        QTest::mouseDClick(dlg->m_listIP.viewport(), Qt::LeftButton, {}, RowTextPoint(dlg, 0));
+    });
+    ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_CONNECT, 0);
+    ASSERT_TRUE(WaitFor([&] { return MxNames(simA->Log()).count(QStringLiteral("MX_CMD_CONNECT")) == 2; }));
+    ASSERT_TRUE(WaitConnected(*simA));
+    EXPECT_EQ(stateDuringSearch, 1);
+
+    // One disconnect from Disconnect, one from the road the choice started (state 1).
+    QStringList names = MxNames(simA->Log());
+    names.removeAll(QStringLiteral("MX_CMD_DISCOVER"));
+    const int second = names.lastIndexOf(QStringLiteral("MX_CMD_CONNECT"));
+    ASSERT_GE(second, 2);
+    EXPECT_EQ(names[second - 1], QStringLiteral("MX_CMD_DISCONNECT"));
+    EXPECT_EQ(names[second - 2], QStringLiteral("MX_CMD_DISCONNECT"));
+    EXPECT_EQ(names.count(QStringLiteral("MX_CMD_DISCONNECT")), 2);
 }
 
 TEST_F(ConnectE2E, IPUpdateSearchesAgain) {

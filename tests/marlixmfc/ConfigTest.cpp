@@ -88,15 +88,41 @@ TEST_F(ConfigTest, WithoutLoopbackOnlyAConnectionNeverGoesToABroadcastAddress) {
 
 TEST_F(ConfigTest, PortAndTimeoutFromTheEnvironment) {
     ::setenv("MARLIX_PORT", "41234", 1);
-    ::setenv("MARLIX_LINK_TIMEOUT_MS", "2500", 1);
+    ::setenv("MARLIX_LINK_TIMEOUT_MS", "5000", 1);
     mxp::LinkConfig c = mxp::ReadLinkConfig();
     EXPECT_EQ(c.port, 41234);
-    EXPECT_EQ(c.linkTimeoutMs, 2500u);
+    EXPECT_EQ(c.linkTimeoutMs, 5000u);
     ::setenv("MARLIX_PORT", "70000", 1);
     ::unsetenv("MARLIX_LINK_TIMEOUT_MS");
     c = mxp::ReadLinkConfig();
     EXPECT_EQ(c.port, 50600);
     EXPECT_EQ(c.linkTimeoutMs, 4000u);
+}
+
+TEST_F(ConfigTest, LinkTimeoutStaysWellAboveTheKeepAlivePeriod) {
+    // A timeout near the keep-alive period would report a healthy link as lost.
+    ASSERT_GE(mxp::kMinLinkTimeoutMs, 3 * mxp::kKeepAlivePeriodMs);
+    const struct {
+        const char* text;
+        unsigned expected;
+    } cases[] = {
+        {"200", mxp::kMinLinkTimeoutMs},
+        {"1000", mxp::kMinLinkTimeoutMs},
+        {"2999", mxp::kMinLinkTimeoutMs},
+        {"3000", 3000},
+        {"9000", 9000},
+        {"99999999999", mxp::kMaxLinkTimeoutMs},
+        {"0", mxp::kDefaultLinkTimeoutMs},
+        {"-5", mxp::kDefaultLinkTimeoutMs},
+        {"soon", mxp::kDefaultLinkTimeoutMs},
+        {"3000ms", mxp::kDefaultLinkTimeoutMs},
+    };
+    for (const auto& t : cases) {
+        ::setenv("MARLIX_LINK_TIMEOUT_MS", t.text, 1);
+        EXPECT_EQ(mxp::ReadLinkConfig().linkTimeoutMs, t.expected) << t.text;
+    }
+    ::unsetenv("MARLIX_LINK_TIMEOUT_MS");
+    EXPECT_EQ(mxp::SafeLinkTimeoutMs(1), mxp::kMinLinkTimeoutMs);
 }
 
 TEST(DottedTest, ParsesOnlyFourDecimalParts) {

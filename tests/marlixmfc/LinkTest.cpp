@@ -322,19 +322,48 @@ TEST_F(LinkTest, RenameCopyAndDrives) {
     EXPECT_EQ(mxp::FromZ(lib->DeviceDataStore.m_vecFiles[0].m_szName, 100), u"renamed_AM.bin");
 }
 
+TEST_F(LinkTest, StatusTextsGoToTheNotificationWindowWhoeverAsked) {
+    SimProcess sim("127.0.0.2", {"--no-external"});
+    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(Connect("127.0.0.2"));
+    const HWND kCopy = FakeHwnd(0x600), kPanel = FakeHwnd(0x700);
+    CmdText(MX_CMD_PLAY_FILE, u"D:\\Recordings\\missing.bin", kBrowser);
+    CmdText(MX_CMD_FILE_DELETE, u"D:\\Recordings\\missing.bin", kBrowser);
+    CmdText(MX_CMD_FILE_RENAME_FROM, u"D:\\Recordings\\missing.bin", kBrowser);
+    CmdText(MX_CMD_FILE_RENAME_TO, u"D:\\Recordings\\other.bin", kBrowser);
+    CmdI32(MX_CMD_COPY_DRIVE, 4, kCopy);
+    CmdText(MX_CMD_COPY_FILE, u"D:\\Recordings\\rec_0001_AM.bin", kCopy);
+    const std::uint32_t tooHigh = mxp::DefaultLimits(7).freqMaxHz + 1;
+    Cmd(MX_CMD_ZEPHYRA_FREQ, &tooHigh, 4, kPanel);
+    ASSERT_TRUE(WaitFor(WM_STATUS_MESSAGE, 5));
+    std::vector<WPARAM> codes;
+    for (const auto& m : sink.seen)
+        if (m.msg == WM_STATUS_MESSAGE) {
+            EXPECT_EQ(m.hwnd, kMain) << std::hex << m.wParam;
+            codes.push_back(m.wParam);
+        }
+    // "Err:Play file", "Err:delete", "Err:rename", "Err:No Ext Drive", "Err:FFS freq param".
+    EXPECT_EQ(codes, (std::vector<WPARAM>{0x1B00, 0x1B02, 0x1B0D, 0x1B0B, 0x1308}));
+    // The answers that are theirs still go to the windows that asked.
+    EXPECT_EQ(sink.Last(WM_PLAY_FILE_RESULT)->hwnd, kBrowser);
+    EXPECT_EQ(sink.Last(WM_RENAME_RESULT)->hwnd, kBrowser);
+}
+
 TEST_F(LinkTest, LinkLossWhenTheSimulatorFallsSilent) {
     SimProcess sim("127.0.0.2");
     ASSERT_TRUE(sim.Start());
-    lib->SetLinkTimeoutMs(1500);
+    lib->SetLinkTimeoutMs(1000); // raised to the shortest safe timeout
     ASSERT_TRUE(Connect("127.0.0.2"));
-    sink.PumpFor(1800); // keep-alives keep the link up past the timeout
+    sink.PumpFor(mxp::kMinLinkTimeoutMs + 1500); // keep-alives keep the link up past the timeout
     EXPECT_EQ(sink.Last(WM_CONNECT_STATE)->wParam, 2u);
+    EXPECT_EQ(lib->GetLinkCounters().linkLost, 0u);
     ASSERT_TRUE(sim.Signal(SIGUSR1)); // falls silent
     const auto t0 = std::chrono::steady_clock::now();
-    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_CONNECT_STATE)->wParam == 4; }, 6000));
+    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_CONNECT_STATE)->wParam == 4; }, 10000));
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
-    EXPECT_GE(waited, 300); // the last datagram before the silence may be up to a keep-alive old
+    // The last datagram before the silence may be up to a keep-alive old.
+    EXPECT_GE(waited, static_cast<long long>(mxp::kMinLinkTimeoutMs - mxp::kKeepAlivePeriodMs - 200));
     EXPECT_EQ(sink.Last(WM_CONNECT_STATE)->hwnd, kMain);
     EXPECT_EQ(lib->GetLinkCounters().linkLost, 1u);
     // Commands queued after the loss return at once and go nowhere.
@@ -349,11 +378,11 @@ TEST_F(LinkTest, LinkLossWhenTheSimulatorFallsSilent) {
 TEST_F(LinkTest, ReconnectAfterTheSimulatorRestarts) {
     auto sim = std::make_unique<SimProcess>("127.0.0.2");
     ASSERT_TRUE(sim->Start());
-    lib->SetLinkTimeoutMs(1500);
+    lib->SetLinkTimeoutMs(mxp::kMinLinkTimeoutMs);
     ASSERT_TRUE(Connect("127.0.0.2"));
     ASSERT_TRUE(sim->Stop());
     EXPECT_EQ(sim->exitCode, 0);
-    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_CONNECT_STATE)->wParam == 4; }, 6000));
+    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_CONNECT_STATE)->wParam == 4; }, 10000));
     // The program's disconnect (state 4: nothing sent), then a new connection.
     lib->CreateUDP_TxSocket();
     lib->DeviceState.m_nConnectState = 0;
@@ -415,7 +444,7 @@ TEST_F(LinkTest, MalformedAndForeignDatagramsAreDroppedWithoutEffect) {
     EXPECT_GE(c.dropTruncated - c0.dropTruncated, 2u);
     EXPECT_GE(c.dropOversized - c0.dropOversized, 2u);
     EXPECT_GE(c.dropReassembly - c0.dropReassembly, 1u);
-    EXPECT_GE(c.dropMalformed - c0.dropMalformed, 6u);
+    EXPECT_GE(c.dropMalformed - c0.dropMalformed, 6u + 7u); // 7 undefined connect states
     EXPECT_GE(c.dropUnexpected - c0.dropUnexpected, 3u);
     EXPECT_GE(c.dropForeign - c0.dropForeign, 1u);
     EXPECT_EQ(lib->DeviceState.m_nConnectState, 2);
@@ -429,6 +458,13 @@ TEST_F(LinkTest, MalformedAndForeignDatagramsAreDroppedWithoutEffect) {
         (unsigned long long)(c.dropMalformed - c0.dropMalformed),
         (unsigned long long)(c.dropUnexpected - c0.dropUnexpected),
         (unsigned long long)(c.dropForeign - c0.dropForeign));
+
+    // The link goes on: keep-alives keep it up, and its loss is still seen.
+    sink.PumpFor(static_cast<int>(mxp::kDefaultLinkTimeoutMs) + 500);
+    EXPECT_EQ(lib->GetLinkCounters().linkLost, 0u);
+    ASSERT_TRUE(sim.Signal(SIGUSR1));
+    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_CONNECT_STATE) == 2; }, 10000));
+    EXPECT_EQ(sink.Last(WM_CONNECT_STATE)->wParam, static_cast<WPARAM>(MX_CONNECT_LOST));
 }
 
 TEST_F(LinkTest, WithoutASinkDeliveriesAreDroppedSafely) {

@@ -7,11 +7,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstring>
 #include <regex>
 #include <thread>
 
 #include "LinkTestSupport.h"
 #include "marlixmfc/MxProtocol.h"
+#include "sim/MarlixSim.h"
 #include "sim/SimStorage.h"
 
 namespace {
@@ -105,6 +108,62 @@ TEST(SimTest, LogsEveryCommandInTheExactFormat) {
         EXPECT_GE(t, prev);
         prev = t;
     }
+}
+
+TEST(SimTest, OutputSettingsOutsideTheReportedLimitsAreRefused) {
+    SimOptions opt;
+    opt.bind = "127.0.0.4";
+    opt.port = TestPort();
+    CMarlixSim sim(opt);
+    ASSERT_TRUE(sim.Open());
+    RawClient c;
+    // Sends one command and returns the status code answered to it, or -1 for none.
+    auto statusFor = [&](std::uint16_t id, const std::vector<std::uint8_t>& payload) -> long long {
+        c.Send("127.0.0.4", id, MX_RW_DEFAULT, payload);
+        sim.Poll(200);
+        std::vector<std::uint8_t> p;
+        const int got = c.Receive(100, &p);
+        if (got != mxp::EV_STATUS)
+            return -1;
+        std::uint32_t code = 0;
+        return mxp::DecodeU32s(p.data(), p.size(), &code, 1) ? code : -2;
+    };
+    auto u16 = [](std::int16_t v) {
+        return std::vector<std::uint8_t>{static_cast<std::uint8_t>(v & 0xFF),
+                                         static_cast<std::uint8_t>((v >> 8) & 0xFF)};
+    };
+    auto f64 = [](double v) {
+        std::vector<std::uint8_t> b(8);
+        std::memcpy(b.data(), &v, 8);
+        return b;
+    };
+    c.Send("127.0.0.4", MX_CMD_CONNECT, MX_RW_DEFAULT, {0, 0});
+    sim.Poll(200);
+    ASSERT_EQ(c.Receive(500), mxp::EV_CONNECT_STATE);
+
+    const mxp::Limits l = mxp::DefaultLimits(MX2_SYSTEM_MODE_ZEPHYRA);
+    EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_FREQ, mxp::EncodeU32s({98100000u})), -1);
+    EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_POWER, u16(-300)), -1);
+    EXPECT_EQ(statusFor(MX_CMD_SAMPLE_CLOCK, f64(744187.5)), -1);
+    for (std::uint32_t hz : {0u, l.freqMinHz - 1, l.freqMaxHz + 1, 0xFFFFFFFFu}) {
+        EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_FREQ, mxp::EncodeU32s({hz})), 0x1308) << hz;
+        EXPECT_EQ(sim.OutputFrequencyHz(), 98100000u) << hz;
+    }
+    for (int level : {-1000, l.levelMin - 1, l.levelMax + 1, 350, -32768, 32767}) {
+        EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_POWER, u16(static_cast<std::int16_t>(level))), 0x1901) << level;
+        EXPECT_EQ(sim.OutputLevel(), -300) << level;
+    }
+    for (double clock : {0.0, -46511.71875, std::nan(""), HUGE_VAL, 2e9}) {
+        EXPECT_EQ(statusFor(MX_CMD_SAMPLE_CLOCK, f64(clock)), 0x1E04) << clock;
+        EXPECT_EQ(sim.SampleClockKHz(), 744187.5) << clock;
+    }
+    // The limits themselves are inside.
+    EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_FREQ, mxp::EncodeU32s({l.freqMaxHz})), -1);
+    EXPECT_EQ(sim.OutputFrequencyHz(), l.freqMaxHz);
+    EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_POWER, u16(static_cast<std::int16_t>(l.levelMin))), -1);
+    EXPECT_EQ(sim.OutputLevel(), l.levelMin);
+    EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_POWER, u16(static_cast<std::int16_t>(l.levelMax))), -1);
+    EXPECT_EQ(sim.OutputLevel(), l.levelMax);
 }
 
 TEST(SimTest, TwoSimulatorsShareAPortOnDifferentAddresses) {
