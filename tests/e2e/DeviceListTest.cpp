@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "SimInstrument.h"
+#include "app/MarlixExApp.h"
 #include "device/MarlixMFC.h"
 #include "mainframe/DialogMarlixIP.h"
 #include "platform/MsgTarget.h"
@@ -54,7 +55,10 @@ protected:
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     }
-    void TearDown() override { g_Marlix.SetPostSink(nullptr); }
+    void TearDown() override {
+        g_Marlix.SetPostSink(nullptr);
+        theApp.m_pDeviceState = nullptr;
+    }
 
     // Runs before the dialog is built (members are made in order): its search
     // starts in the constructor.
@@ -63,7 +67,9 @@ protected:
             // Replies come from the test; the search itself goes nowhere but loopback.
             PointDiscoveryAt({QStringLiteral("127.0.0.2")}, PickTestPort());
             g_Marlix.SetPostSink(&PlatformPostSink());
-            g_Marlix.DeviceState.m_nConnectState = 0;
+            // As after start-up: the program reaches the device state through theApp.
+            theApp.m_pDeviceState = &g_Marlix.DeviceState;
+            theApp.SetConnectState(MX_CONNECT_DISCONNECTED);
         }
     } before;
     CDialogMarlixIP dlg;
@@ -77,7 +83,7 @@ TEST_F(DeviceList, RowsFromRepliesWithoutDuplicates) {
         QString::fromUtf8("Zephyra\u2122 IP"), "Description", "SW Ver", "HW Ver", "Pump Ver", "DSP Ver"};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(dlg.m_listIP.headerItem()->text(i), headings[i]);
-    EXPECT_EQ(g_Marlix.DeviceState.m_nConnectState, 1); // searching
+    EXPECT_EQ(theApp.ConnectState(), MX_CONNECT_CONNECTING); // searching
     EXPECT_FALSE(dlg.ConnectButton()->isEnabled());
 
     Deliver(dlg, Record("127.0.0.2", 1, 12, "Bench A"));
