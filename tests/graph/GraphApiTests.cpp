@@ -184,8 +184,33 @@ TEST_F(GraphApi, DragInBandPowerModeGivesAnOrderedArea) {
     EXPECT_LE(first, last);
     EXPECT_NEAR(first, 40, 1);
     EXPECT_NEAR(last, 160, 1);
+
+    // The area fills its columns in the drag colour; its text sits above it, inside the plot.
+    GraphDesignInfo d{};
+    VarolGraph_GetDesignInfo(0, &d);
+    d.m_clrDrag = 0xFF0000FF;
+    d.m_clrText = 0x0000FF00; // 0x00BBGGRR: green
+    VarolGraph_SetDesignInfo(0, &d);
+    const QImage bare = Shot();
+    const int x0 = PointPixel(first, n), x1 = PointPixel(last, n);
+    const int row = m_plot.top + m_plot.height / 4; // below the text, above the trace
+    auto isBlue = [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; };
+    for (int x : {x0, (x0 + x1) / 2, x1})
+        EXPECT_TRUE(isBlue(bare.pixel(x, row))) << "x " << x;
+    for (int x : {x0 - 2, x1 + 2, m_plot.left, m_plot.left + m_plot.width - 1})
+        EXPECT_FALSE(isBlue(bare.pixel(x, row))) << "x " << x;
+
     VarolGraph_SetBandPowerText(0, "-12.345dBm");
-    Shot(); // draws area and text without trouble
+    const QImage texted = Shot();
+    int changed = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+            if (texted.pixel(x, y) != bare.pixel(x, y)) {
+                ++changed;
+                EXPECT_TRUE(x > x0 && x < x1 && y > m_plot.top && y < row) << x << "," << y;
+                EXPECT_GT(qGreen(texted.pixel(x, y)), qGreen(bare.pixel(x, y))) << x << "," << y;
+            }
+    EXPECT_GT(changed, 20) << "the text shows";
 
     // Fewer points later: an area past the last point is dropped, not handed out.
     SetRange(n, 0.0, 200.0, -100.0, 0.0);
@@ -254,24 +279,53 @@ TEST_F(GraphApi, PressWithoutReleaseEndsAtTheNextMoveWithoutTheButton) {
 }
 
 TEST_F(GraphApi, SamplesAreCopiedInEachForm) {
-    struct Case {
-        int bytes; // for 3 samples
-        bool ok;
+    // The element size is the byte count over the sample count: 2 (int16), 4 (float), 8 (double).
+    SetRange(3, 0.0, 2.0, -100.0, 100.0);
+    auto levels = [] {
+        std::vector<float> out;
+        for (int i = 0; i < 3; ++i) {
+            float level = NAN;
+            if (VarolGraph_SetMarkPosition(0, 0, 0, i) != -1 ||
+                VarolGraph_GetMarkData(0, 0, 0, 1, &level) != -1)
+                return std::vector<float>{};
+            out.push_back(level);
+        }
+        return out;
     };
-    std::int16_t s16[3] = {-32767, 0, 1234};
-    float f32[3] = {1.5f, -2.5f, 3.0f};
-    double f64[3] = {-90.0, -80.0, -70.0};
-    EXPECT_EQ(VarolGraph_SetData(0, 0, s16, 3, 6, 0), -1);
-    EXPECT_EQ(VarolGraph_SetData(0, 0, f32, 3, 12, 0), -1);
-    EXPECT_EQ(VarolGraph_SetData(0, 0, f64, 3, 24, 0), -1);
-    for (Case c : {Case{7, false}, Case{9, false}, Case{48, false}, Case{0, false}, Case{-24, false}}) {
-        EXPECT_EQ(VarolGraph_SetData(0, 0, f64, 3, c.bytes, 0), c.ok ? -1 : 0) << c.bytes;
+    const std::int16_t s16[3] = {-32767, 0, 1234};
+    const float f32[3] = {1.5f, -2.5f, 3.0f};
+    const double f64[3] = {-90.0, -80.0, -70.0};
+    struct Case {
+        const void* data;
+        int count, bytes, layer;
+        std::vector<float> want; // empty: refused, the previous samples stay
+    };
+    const Case cases[] = {
+        {s16, 3, 6, 0, {-32767.0f, 0.0f, 1234.0f}},
+        {f32, 3, 12, 0, {1.5f, -2.5f, 3.0f}},
+        {f64, 3, 24, 0, {-90.0f, -80.0f, -70.0f}},
+        {s16, 3, 6, 0, {-32767.0f, 0.0f, 1234.0f}}, // the refused doubles below would show
+        {f64, 3, 7, 0, {}},                         // not a whole number of bytes per sample
+        {f64, 3, 9, 0, {}},                         // 3 bytes a sample
+        {f64, 3, 48, 0, {}},                        // 16 bytes a sample
+        {f64, 3, 0, 0, {}},
+        {f64, 3, -24, 0, {}},
+        {nullptr, 3, 24, 0, {}},
+        {f64, 0, 0, 0, {}},
+        {f64, -3, 24, 0, {}},
+        {f64, 3, 24, 5, {}}, // no such layer
+    };
+    std::vector<float> shown;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "bytes " << c.bytes << " count " << c.count << " layer " << c.layer);
+        EXPECT_EQ(VarolGraph_SetData(0, c.layer, c.data, c.count, c.bytes, 0), c.want.empty() ? 0 : -1);
+        if (!c.want.empty())
+            shown = c.want;
+        EXPECT_EQ(levels(), shown);
     }
-    EXPECT_EQ(VarolGraph_SetData(0, 0, nullptr, 3, 24, 0), 0);
-    EXPECT_EQ(VarolGraph_SetData(0, 0, f64, 0, 0, 0), 0);
-    EXPECT_EQ(VarolGraph_SetData(0, 0, f64, -3, 24, 0), 0);
-    EXPECT_EQ(VarolGraph_SetData(0, 5, f64, 3, 24, 0), 0) << "no such layer";
     EXPECT_EQ(VarolGraph_ClearData(0, 0), -1);
+    EXPECT_EQ(levels(), std::vector<float>{});
 }
 
 TEST_F(GraphApi, FollowsTheWindowAndResize) {

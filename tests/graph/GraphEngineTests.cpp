@@ -301,20 +301,23 @@ TEST(GraphRobustness, HostileRecordsDrawAndAnswerSafely) {
     struct Case {
         int n;
         double x0, x1, y0, y1, xscale, ystep;
+        double mark; // x of point 3 as the marker reads it; NaN: refused
+        bool band;   // the drag leaves an area
     };
+    // An axis that cannot be used counts points instead.
     const Case cases[] = {
-        {100, nan, nan, nan, nan, nan, nan},
-        {100, 5, 5, -10, -10, 1, 0},
-        {100, 10, -10, 10, -10, 0, -1},
-        {100, -inf, inf, -inf, inf, inf, inf},
-        {100, 0, 1e300, -1e300, 1e300, 1e-300, 1e-300},
-        {100, -1e308, 1e308, 1e308, 1e308, 1, 1},
-        {-5, 0, 10, 0, 10, 1, 1},
-        {1, 0, 10, 0, 10, 1, 1},
-        {2000000000, 0, 10, 0, 10, 1, 1},
+        {100, nan, nan, nan, nan, nan, nan, 3, true},
+        {100, 5, 5, -10, -10, 1, 0, 3, true},
+        {100, 10, -10, 10, -10, 0, -1, 3, true},
+        {100, -inf, inf, -inf, inf, inf, inf, 3, true},
+        {100, 0, 1e300, -1e300, 1e300, 1e-300, 1e-300, 3e300 / 99 * 1e-300, true},
+        {100, -1e308, 1e308, 1e308, 1e308, 1, 1, nan, false},         // the span overflows
+        {-5, 0, 10, 0, 10, 1, 1, 30.0 / 99, true},                    // the data give the count
+        {1, 0, 10, 0, 10, 1, 1, nan, false},                          // no point 3, nothing to drag over
+        {2000000000, 0, 10, 0, 10, 1, 1, 30.0 / (4194304 - 1), true}, // cut to the most it draws
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.n);
+        SCOPED_TRACE(testing::Message() << c.n << " " << c.x0 << ".." << c.x1);
         vg::CGraph g(0, nullptr, 300, 200);
         GraphDataInfo info{};
         g.GetDataInfo(info);
@@ -340,13 +343,15 @@ TEST(GraphRobustness, HostileRecordsDrawAndAnswerSafely) {
         }
         g.SetMarkPosition(0, 3);
         float f = 0.0f;
-        if (g.GetMarkData(0, 0, f)) {
-            EXPECT_TRUE(std::isfinite(f));
+        ASSERT_EQ(g.GetMarkData(0, 0, f), !std::isnan(c.mark));
+        if (!std::isnan(c.mark)) {
+            EXPECT_NEAR(f, c.mark, std::abs(c.mark) * 1e-6);
         }
-        int a = 0, b = 0;
-        if (g.GetBandPowerArea(a, b)) {
+        int a = -1, b = -1;
+        ASSERT_EQ(g.GetBandPowerArea(a, b), c.band);
+        if (c.band) {
             EXPECT_LE(0, a);
-            EXPECT_LE(a, b);
+            EXPECT_LT(a, b);
         }
         g.Undo();
         g.IfOutThenToCenter(0);
