@@ -26,6 +26,8 @@
 #include "res/ResImages.h"
 #include "res/ResStrings.h"
 #include "res/resource.h"
+#include "settings/CDialogModuleCal.h"
+#include "settings/CDialogSettingTab.h"
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMsgTarget)
 ON_COMMAND(ID_IP_COMBO, &CMainFrame::OnConnectIP)
@@ -162,6 +164,7 @@ BOOL CMainFrame::OnCreate() {
     if (!BuildPanes())
         return -1;
     m_dlgWaitMessage = new CDialogWaitMessage(this);
+    CreateSettingDialog();
     m_dwLastRenderTick = GetTickCount();
     WTSRegisterSessionNotification(GetSafeHwnd(), 0);
     SetTimer(kStatusPollTimer, kStatusPollMs);
@@ -351,10 +354,6 @@ void CMainFrame::SetStatusPane(int nPane, UINT nValue) {
     }
 }
 
-void CMainFrame::RefreshSettingPages() {
-    // The settings pages reload from DeviceState once the settings dialog exists.
-}
-
 void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
     switch (nIDEvent) {
     case kStatusPollTimer:
@@ -377,11 +376,6 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
 }
 
 void CMainFrame::OnSelectMode() {}
-
-void CMainFrame::OnSettingPlay() {}
-void CMainFrame::OnSettingViewer() {}
-void CMainFrame::OnSettingSystem() {}
-void CMainFrame::OnSettingGraph() {}
 
 void CMainFrame::OnUpdateSettingPlay(CCmdUI* pCmdUI) {
     pCmdUI->Enable(m_pSettingDlg && theApp.IsConnected() && theApp.m_pDeviceState->m_nPlayBusy == 0);
@@ -518,6 +512,8 @@ void CMainFrame::OnClose() {
     OnDisconnect();
     if (m_dlgWaitMessage && m_dlgWaitMessage->isVisible())
         m_dlgWaitMessage->done(QDialog::Rejected);
+    delete m_pModuleCalDlg;
+    m_pModuleCalDlg = nullptr;
     delete m_pSettingDlg;
     m_pSettingDlg = nullptr;
     DestroyPlayWindows();

@@ -19,7 +19,9 @@ class QMenuBar;
 class QProgressBar;
 class QStatusBar;
 class QToolBar;
+class CDialogModuleCal;
 class CDialogPlayFolderList;
+class CDialogSettingTab;
 class CDialogWaitMessage;
 class CDumpPlayBar;
 class CIPComboBox;
@@ -51,7 +53,7 @@ public:
 
     // --- members ---
     QString m_strConnectIP;                             // address handed over by the device list
-    QWidget* m_pSettingDlg = nullptr;                   // the settings dialog, once it exists
+    CDialogSettingTab* m_pSettingDlg = nullptr;         // the settings dialog, created hidden
     CHistoryList m_lstIPHistory;                        // at most 10, most recent first
     CDialogPlayFolderList* m_pPlayFolderList = nullptr; // the file browser, one instance, hidden when closed
     BOOL m_bValueEditOpen = FALSE;
@@ -97,6 +99,15 @@ public:
     LRESULT OnAfterDisconnect(WPARAM wParam, LPARAM lParam);
     void EnterSystemMode(int nMode);
     void SendDeviceSettings();
+
+    // --- settings (definitions in MainFrmSettings.cpp) ---
+    void CreateSettingDialog();
+    void ShowSettingPage(int nPage);
+    // The Play page's frequency and level texts after a new frequency or file.
+    void RefreshPlayValues();
+    // The calibration dialog, made on the first request and then shown and hidden.
+    void OpenModuleCalDialog();
+    CDialogModuleCal* m_pModuleCalDlg = nullptr;
 
     // --- handlers of this frame ---
     void OnTimer(UINT_PTR nIDEvent) override;

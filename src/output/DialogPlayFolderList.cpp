@@ -419,8 +419,10 @@ void CDialogPlayFolderList::PlayItem(int index) {
     ds.m_nPlaySource = 2;
     ds.m_llPlayTimeSec = std::int64_t(std::uint32_t(it.m_nTimeSec));
     ds.m_nPlayTimeSec = it.m_nTimeSec;
-    // Seam: the Play settings page refreshes from DeviceState, and the Spectrum
-    // view takes a fresh copy of the DeviceSettings record, here once they exist.
+    if (theApp.m_pMainWnd)
+        theApp.m_pMainWnd->RefreshPlayValues();
+    // Seam: the Spectrum view takes a fresh copy of the DeviceSettings record
+    // here once it exists.
     g_Marlix.AllocPlayPowerGPSLogBuffer(it.m_nTimeSec);
     SendText(MX_CMD_PLAY_FILE, it.m_strPath);
 }
