@@ -23,7 +23,8 @@ const int CDialogModuleCal::kSpinId[ModuleCalModel::kValueCount] = {1507, 1036, 
 const int CDialogModuleCal::kGetId[ModuleCalModel::kValueCount] = {1503, 1505, 1512};
 const int CDialogModuleCal::kSetId[ModuleCalModel::kValueCount] = {1504, 1506, 1513};
 
-CDialogModuleCal::CDialogModuleCal(QWidget* parent) : QDialog(parent), CMsgTarget(this), m_link(this), m_model(m_link) {
+CDialogModuleCal::CDialogModuleCal(QWidget* parent)
+    : QDialog(parent), CMsgTarget(this), m_link(this), m_model(m_link) {
     setObjectName(QString::number(IDD));
     setWindowTitle(QStringLiteral("Module Cal"));
     setSizeGripEnabled(true);
@@ -106,7 +107,9 @@ CDialogModuleCal::CDialogModuleCal(QWidget* parent) : QDialog(parent), CMsgTarge
         int id;
         const char* text;
         int freq, range;
-    } rows[] = {{1508, "HF HP", 1494, 1493}, {1509, "HF LP", 1495, 1502}, {1510, "LF", 1499, 1492},
+    } rows[] = {{1508, "HF HP", 1494, 1493},
+                {1509, "HF LP", 1495, 1502},
+                {1510, "LF", 1499, 1492},
                 {1511, "LF AM", 1500, 1514}};
     int r = 2;
     for (const auto& row : rows) {

@@ -16,8 +16,8 @@ const int CDialogSetting_Graph::kIQSwatch[GraphPageModel::kColorCount] = {1360, 
 
 namespace {
 const char* const kLabels[GraphPageModel::kColorCount] = {
-    "BG", "Axis", "Grid", "Axis\nText", "Text\nFocus", "Text\nSelect\nBG", "Data", "3D\nFade", "Text\nBlock",
-    "Max\nHold", "Min\nHold"};
+    "BG",   "Axis",     "Grid",        "Axis\nText", "Text\nFocus", "Text\nSelect\nBG",
+    "Data", "3D\nFade", "Text\nBlock", "Max\nHold",  "Min\nHold"};
 
 int SlotOf(int set) {
     return set == 0 ? 0 : 1;

@@ -73,7 +73,8 @@ CDialogSetting_Viewer::CDialogSetting_Viewer(QWidget* parent) : CSettingsPage(pa
     connect(m_cbMarker, &QComboBox::currentIndexChanged, this, [this](int i) { m_model.ChooseMarker(i); });
     connect(m_cbUpdateSpeed, &QComboBox::currentIndexChanged, this,
             [this](int i) { m_model.ChooseUpdateSpeed(i); });
-    connect(m_cbFreqStep, &QComboBox::currentIndexChanged, this, [this](int i) { m_model.ChooseFreqStep(i); });
+    connect(m_cbFreqStep, &QComboBox::currentIndexChanged, this,
+            [this](int i) { m_model.ChooseFreqStep(i); });
     connect(m_btnCountUp, &QToolButton::clicked, this, [this] { StepAverageCount(+1); });
     connect(m_btnCountDown, &QToolButton::clicked, this, [this] { StepAverageCount(-1); });
     WatchKeys();

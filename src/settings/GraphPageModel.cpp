@@ -5,9 +5,9 @@
 
 namespace {
 constexpr std::uint32_t GraphColorSet::*kSlots[GraphPageModel::kColorCount] = {
-    &GraphColorSet::m_clrBG,   &GraphColorSet::m_clrAxis,    &GraphColorSet::m_clrGrid,
-    &GraphColorSet::m_clrText, &GraphColorSet::m_clrTextFo,  &GraphColorSet::m_clrTextSe,
-    &GraphColorSet::m_clrData, &GraphColorSet::m_clrFade,    &GraphColorSet::m_clrDrag,
+    &GraphColorSet::m_clrBG,      &GraphColorSet::m_clrAxis,   &GraphColorSet::m_clrGrid,
+    &GraphColorSet::m_clrText,    &GraphColorSet::m_clrTextFo, &GraphColorSet::m_clrTextSe,
+    &GraphColorSet::m_clrData,    &GraphColorSet::m_clrFade,   &GraphColorSet::m_clrDrag,
     &GraphColorSet::m_clrMaxHold, &GraphColorSet::m_clrMinHold};
 
 constexpr std::uint32_t SwapRedBlue(std::uint32_t c) {

@@ -1,7 +1,7 @@
 #include "settings/ModuleCalModel.h"
 
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <limits>
 
 #include "settings/ISettingsDevice.h"
@@ -33,7 +33,13 @@ const std::vector<ModuleCalModel::CalList>& ModuleCalModel::Lists() {
     static const std::vector<std::int32_t> range12 = Range(10, -45, -5);
     static const std::vector<CalList> lists = {
         {1350,
-         Join({{1, 5}, Range(10, 990, 10), {999}, Range(1000, 1290, 10), {1299}, Range(1300, 1990, 10), {1999},
+         Join({{1, 5},
+               Range(10, 990, 10),
+               {999},
+               Range(1000, 1290, 10),
+               {1299},
+               Range(1300, 1990, 10),
+               {1999},
                Range(2000, 2700, 10)}),
          true, false},
         {1501, lf, true, true},

@@ -13,8 +13,8 @@ public:
 
     explicit PlayPageModel(ISettingsDevice& dev) : m_dev(dev) {}
 
-    static QString FrequencyText(std::uint32_t hz);  // "%u"
-    static QString GainText(std::int16_t tenths);    // "%.1f" of dB
+    static QString FrequencyText(std::uint32_t hz); // "%u"
+    static QString GainText(std::int16_t tenths);   // "%.1f" of dB
 
     void Load();
     // After a new output frequency or a new file: texts again, and the library's

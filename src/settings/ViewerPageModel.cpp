@@ -25,7 +25,7 @@ const QStringList& ViewerPageModel::SpeedItems() {
     return l;
 }
 const QStringList& ViewerPageModel::FreqStepItems() {
-    static const QStringList l{"1MHz",  "8MHz",  "10MHz", "20MHz", "24MHz", "30MHz",  "40MHz",
+    static const QStringList l{"1MHz",  "8MHz",  "10MHz", "20MHz", "24MHz", "30MHz", "40MHz",
                                "48MHz", "50MHz", "60MHz", "70MHz", "80MHz", "90MHz", "100MHz"};
     return l;
 }

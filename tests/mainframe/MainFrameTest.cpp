@@ -18,6 +18,7 @@
 #include "mainframe/SelectModeComboBox.h"
 #include "mainframe/ToolBarMain.h"
 #include "res/resource.h"
+#include "settings/CDialogSettingTab.h"
 
 namespace {
 
@@ -160,12 +161,12 @@ TEST_F(FrameTest, CommandsNeedingTheInstrumentWaitForAConnection) {
     EXPECT_TRUE(frame->GetModeCombo()->isEnabled());
 
     // The Setting commands also need their dialog.
-    QWidget* const dialog = frame->m_pSettingDlg;
+    CDialogSettingTab* const dialog = frame->m_pSettingDlg;
+    ASSERT_NE(dialog, nullptr);
     frame->m_pSettingDlg = nullptr;
     for (UINT id : settings)
         EXPECT_FALSE(frame->IsCommandEnabled(id)) << id;
-    QWidget standIn;
-    frame->m_pSettingDlg = dialog ? dialog : &standIn;
+    frame->m_pSettingDlg = dialog;
     for (UINT id : settings)
         EXPECT_TRUE(frame->IsCommandEnabled(id)) << id;
     state().m_nPlayBusy = 1;

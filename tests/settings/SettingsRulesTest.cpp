@@ -69,13 +69,17 @@ TEST(ViewerPage, CountParseStepAndClamp) {
         int step;
         std::uint32_t want;
     } cases[] = {
-        {"0", -1, 100},  {"1", -1, 1},       {"100", +1, 100},  {"-5", 0, 100},  {"250", 0, 100},
-        {"0", 0, 1},     {"  +7x", 0, 7},    {"abc", 0, 1},     {"42", +1, 43},  {"99999999999999999999", 0, 100},
-        {"-0", 0, 1},    {"4294967297", 0, 100},
+        {"0", -1, 100},   {"1", -1, 1},
+        {"100", +1, 100}, {"-5", 0, 100},
+        {"250", 0, 100},  {"0", 0, 1},
+        {"  +7x", 0, 7},  {"abc", 0, 1},
+        {"42", +1, 43},   {"99999999999999999999", 0, 100},
+        {"-0", 0, 1},     {"4294967297", 0, 100},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ViewerPageModel::ClampCount(ViewerPageModel::ParseCount(QString::fromLatin1(c.text)) + c.step),
-                  c.want)
+        EXPECT_EQ(
+            ViewerPageModel::ClampCount(ViewerPageModel::ParseCount(QString::fromLatin1(c.text)) + c.step),
+            c.want)
             << c.text << " step " << c.step;
 }
 
@@ -98,9 +102,9 @@ TEST(ViewerPage, ApplySendsOnlyWhatChangedInItsOrder) {
     v.ChooseUpdateSpeed(4);
     v.ChooseFreqStep(5);
     v.Apply();
-    EXPECT_EQ(dev.Take(), L({"SetPowerUnit 2", "ResBW 3", "MX_CMD_RES_BW 1 3", "SetAverageType 1 100",
-                             "SetMarkerCounts 2", "GraphMarkers 2", "timer 5 300ms",
-                             "SetFrequencyStep 5 state 5"}));
+    EXPECT_EQ(dev.Take(),
+              L({"SetPowerUnit 2", "ResBW 3", "MX_CMD_RES_BW 1 3", "SetAverageType 1 100",
+                 "SetMarkerCounts 2", "GraphMarkers 2", "timer 5 300ms", "SetFrequencyStep 5 state 5"}));
     EXPECT_EQ(v.m_strAverageCount, QStringLiteral("100"));
     EXPECT_EQ(dev.state.m_nResBW, 3);
     EXPECT_EQ(dev.state.m_nUpdateSpeed, 1);
@@ -176,7 +180,8 @@ TEST(SystemPage, ReferenceAtOnceTriggersAfterTheirTimers) {
     s.ChooseTrigger(1);
     s.ChooseTriggerOut(1);
     s.Apply();
-    EXPECT_EQ(dev.Take(), L({"MX_CMD_REF_10MHZ 1 1", "pane 3 1", "pane 2 1", "timer 4 300ms", "timer 6 300ms"}));
+    EXPECT_EQ(dev.Take(),
+              L({"MX_CMD_REF_10MHZ 1 1", "pane 3 1", "pane 2 1", "timer 4 300ms", "timer 6 300ms"}));
     EXPECT_EQ(dev.state.m_nRef10MHz, 1);
     EXPECT_EQ(dev.state.m_nTrigger, 0);
     ASSERT_TRUE(dev.Fire(s, SystemPageModel::kTriggerTimer));
@@ -355,7 +360,8 @@ TEST(GraphPage, ApplyWritesEveryKeyOfTheSetAndDefaultIsOnlyAPreview) {
     QStringList want{"ApplyGraphColors 0 bg ff112233"};
     for (int k = KEY_SPEC_BG_COLOR; k <= KEY_SPEC_MINHOLD_COLOR; ++k)
         want << QStringLiteral("Save %1").arg(k);
-    want << QStringLiteral("ApplyGraphColors 3 bg ff000000") << QStringLiteral("ApplyGraphColors 4 bg ff000000");
+    want << QStringLiteral("ApplyGraphColors 3 bg ff000000")
+         << QStringLiteral("ApplyGraphColors 4 bg ff000000");
     for (int k = KEY_IQ_BG_COLOR; k <= KEY_IQ_MINHOLD_COLOR; ++k)
         want << QStringLiteral("Save %1").arg(k);
     EXPECT_EQ(dev.Take(), want);
@@ -370,9 +376,19 @@ TEST(ModuleCal, TypedValueToTenths) {
         const char* text;
         std::optional<std::int32_t> want;
     } cases[] = {
-        {"12.37", 123},      {"-2.5", -25},        {"  3.x", 30},     {"1,5", 10},       {"abc", std::nullopt},
-        {"", std::nullopt},  {".", std::nullopt},  {"-0.05", 0},      {"2e2", 2000},     {"1e9", std::nullopt},
-        {"214748364.7", 2147483647}, {"-214748364.8", -2147483647 - 1}, {"nan", std::nullopt},
+        {"12.37", 123},
+        {"-2.5", -25},
+        {"  3.x", 30},
+        {"1,5", 10},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {".", std::nullopt},
+        {"-0.05", 0},
+        {"2e2", 2000},
+        {"1e9", std::nullopt},
+        {"214748364.7", 2147483647},
+        {"-214748364.8", -2147483647 - 1},
+        {"nan", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ModuleCalModel::ParseTenths(QString::fromLatin1(c.text)), c.want) << c.text;
@@ -407,7 +423,8 @@ TEST(ModuleCal, SetNeverWritesAValueNobodyReadOrTyped) {
     RecordingDevice dev;
     ModuleCalModel cal(dev);
     cal.Refresh();
-    EXPECT_EQ(dev.Take(), L({"MX_CMD_TEXT_COMMAND 1 \"debugmarlix 1\" 26", "MX_CMD_TEXT_COMMAND 1 \"nios debugnios 1\" 32"}));
+    EXPECT_EQ(dev.Take(), L({"MX_CMD_TEXT_COMMAND 1 \"debugmarlix 1\" 26",
+                             "MX_CMD_TEXT_COMMAND 1 \"nios debugnios 1\" 32"}));
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(cal.Set(i));
     cal.Step(0, +1);
