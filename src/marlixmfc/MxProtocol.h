@@ -21,7 +21,7 @@ constexpr std::size_t kMaxDatagram = 1472;                       // one Ethernet
 constexpr std::size_t kMaxPayload = kMaxDatagram - kHeaderSize;  // 1452
 constexpr std::size_t kFragHeaderSize = 8;                       // u32 total length, u32 offset
 constexpr std::size_t kMaxChunk = kMaxPayload - kFragHeaderSize; // 1444
-constexpr std::size_t kMaxMessage = 262144;                      // largest reassembled payload
+constexpr std::size_t kMaxMessage = 2097152;                     // largest reassembled payload (2 MiB)
 constexpr std::uint16_t kDefaultPort = 50600;
 
 enum Flags : std::uint8_t {
@@ -179,7 +179,7 @@ constexpr std::size_t kDeviceInfoSize = 256;
 constexpr std::size_t kFolderItemSize = 524;
 constexpr std::size_t kFileInfoSize = 256;
 constexpr std::uint32_t kMaxFolderEntries = 256;
-constexpr std::uint32_t kMaxFileEntries = 1000;
+constexpr std::uint32_t kMaxFileEntries = 8000; // a folder of thousands of recordings arrives whole
 
 void PutDeviceInfo(Writer& w, const DeviceInfoRecord& r);
 // False when short or when a text field has no terminator inside its array.

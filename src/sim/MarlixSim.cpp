@@ -14,6 +14,8 @@
 #include "marlixmfc/MxLinkConfig.h"
 
 namespace {
+constexpr std::size_t kPaceBurst = 32;  // datagrams sent back to back
+constexpr unsigned kPacePauseUs = 1000; // then a pause
 std::uint64_t SteadyMs() {
     using namespace std::chrono;
     return static_cast<std::uint64_t>(
@@ -386,14 +388,15 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         break;
     }
     case MX_CMD_FILE_DELETE:
-        if (!m_storage.Delete(text))
+        if (m_opt.failDelete || !m_storage.Delete(text))
             Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B02})); // "Err:delete"
         break;
     case MX_CMD_FILE_RENAME_FROM:
         m_strRenameFrom = text;
         break;
     case MX_CMD_FILE_RENAME_TO: {
-        const bool ok = !m_strRenameFrom.empty() && m_storage.Rename(m_strRenameFrom, text);
+        const bool ok =
+            !m_opt.failRename && !m_strRenameFrom.empty() && m_storage.Rename(m_strRenameFrom, text);
         m_strRenameFrom.clear();
         Reply(mxp::EV_RENAME_RESULT, h.seq, mxp::EncodeU32s({ok ? 2u : 0u}));
         if (!ok)
@@ -449,9 +452,15 @@ void CMarlixSim::Send(const Peer& to, std::uint16_t id, std::uint32_t ref,
     if (m_bSilent)
         return;
     const std::uint32_t s = m_seq++;
-    for (const auto& d : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, s, ref,
-                                            payload.data(), payload.size()))
-        SendRaw(to, d);
+    const auto dgrams = mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, s, ref,
+                                           payload.data(), payload.size());
+    // A long message (a folder of thousands of files) is paced, so that the
+    // receiver's socket buffer is not overrun and the message arrives whole.
+    for (std::size_t i = 0; i < dgrams.size(); ++i) {
+        if (i > 0 && i % kPaceBurst == 0)
+            ::usleep(kPacePauseUs);
+        SendRaw(to, dgrams[i]);
+    }
 }
 
 void CMarlixSim::Reply(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload) {
@@ -542,6 +551,12 @@ void CMarlixSim::Tick() {
     if (!m_copies.empty() && now - m_lastCopyTick >= 100) {
         m_lastCopyTick = now;
         CopyJob& job = m_copies.front();
+        if (m_opt.copyFailAfter >= 0 && m_nFilesCopied >= m_opt.copyFailAfter && job.percent >= 50) {
+            // The drive fills up half-way through this file: the rest is dropped.
+            Reply(mxp::EV_STATUS, job.ref, mxp::EncodeU32s({0x1B0C})); // "Err:Hard Disk FULL"
+            m_copies.clear();
+            return;
+        }
         job.percent = std::min(100, job.percent + 25);
         const SimFile* f = m_storage.Find(job.path);
         const std::uint64_t size = f ? f->size : 0;
@@ -553,6 +568,7 @@ void CMarlixSim::Tick() {
         if (job.percent >= 100) {
             m_storage.CopyToDrive(job.path, job.drive);
             m_copies.pop_front();
+            ++m_nFilesCopied;
         }
     }
 }

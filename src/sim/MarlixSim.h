@@ -26,6 +26,9 @@ struct SimOptions {
     double playSpeed = 1.0;          // --play-speed: play seconds per real second
     unsigned spectrumPoints = 8192;  // --points
     unsigned measureIntervalMs = 0;  // --measure-ms: blocks this often instead of by update speed
+    int copyFailAfter = -1;          // --copy-fail-after N: the copy after N whole files fails half-way
+    bool failDelete = false;         // --fail-delete: every delete is refused
+    bool failRename = false;         // --fail-rename: every rename is refused
 };
 
 class CMarlixSim {
@@ -114,4 +117,5 @@ private:
     int m_nCopyDrive = -1;
     std::deque<CopyJob> m_copies;
     std::uint64_t m_lastCopyTick = 0;
+    int m_nFilesCopied = 0; // whole files copied since start
 };

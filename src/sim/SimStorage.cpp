@@ -1,6 +1,7 @@
 #include "sim/SimStorage.h"
 
 #include <algorithm>
+#include <string>
 
 #include "output/TestVectorCatalog.h"
 
@@ -57,8 +58,9 @@ void SimStorage::AddFolder(const std::u16string& folder) {
 }
 
 SimStorage::SimStorage(bool externalDrives) : m_bExternal(externalDrives) {
-    for (const char16_t* f : {u"C:\\", u"C:\\System\\", u"D:\\", u"D:\\Vectors\\", u"D:\\Vectors\\AM\\",
-                              u"D:\\Vectors\\FM\\", u"D:\\Vectors\\Other\\", u"D:\\Recordings\\"})
+    for (const char16_t* f :
+         {u"C:\\", u"C:\\System\\", u"D:\\", u"D:\\Vectors\\", u"D:\\Vectors\\AM\\", u"D:\\Vectors\\FM\\",
+          u"D:\\Vectors\\Other\\", u"D:\\Recordings\\", u"D:\\Recordings\\Bulk\\"})
         AddFolder(f);
     if (m_bExternal) {
         AddFolder(u"E:\\");
@@ -81,6 +83,18 @@ SimStorage::SimStorage(bool externalDrives) : m_bExternal(externalDrives) {
     }
     m_files[u"D:\\Recordings\\"].push_back(MakeSimFile(u"rec_short_FM.bin"));
     m_files[u"D:\\Recordings\\"].push_back(MakeSimFile(u"rec_0001_AM.bin"));
+    // A long day of recordings: one folder of kBulkFiles files.
+    auto& bulk = m_files[u"D:\\Recordings\\Bulk\\"];
+    bulk.reserve(kBulkFiles);
+    for (std::size_t i = 1; i <= kBulkFiles; ++i) {
+        std::string n = std::to_string(i);
+        n.insert(0, 5 - std::min<std::size_t>(5, n.size()), '0');
+        std::u16string name = u"bulk_";
+        for (char c : n)
+            name += char16_t(c);
+        name += i % 2 ? u"_FM.bin" : u"_AM.bin";
+        bulk.push_back(MakeSimFile(name));
+    }
 }
 
 std::vector<std::u16string> SimStorage::Roots(bool external) const {

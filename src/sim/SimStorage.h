@@ -17,6 +17,8 @@ struct SimFile {
 
 class SimStorage {
 public:
+    static constexpr std::size_t kBulkFiles = 5000; // files of the folder Bulk under D:\Recordings
+
     // Internal drives C:\ and D:\ filled from the catalog (or a few names of our
     // own without it); external drives E:\ and F:\ when externalDrives.
     explicit SimStorage(bool externalDrives);

@@ -31,7 +31,7 @@ void Usage() {
                  "usage: marlix-sim [--bind ADDR] [--port N] [--name TEXT] [--serial TEXT] [--log FILE]\n"
                  "                  [--status CODE] [--silent-after MS] [--malformed-on-connect]\n"
                  "                  [--no-external] [--play-speed X] [--points N] [--measure-ms MS]\n"
-                 "                  [--control-stdin]\n"
+                 "                  [--copy-fail-after N] [--fail-delete] [--fail-rename] [--control-stdin]\n"
                  "signals: SIGUSR1 toggles silence, SIGUSR2 sends malformed and foreign datagrams,\n"
                  "         SIGINT/SIGTERM stop. Control lines on stdin (with --control-stdin):\n"
                  "         silent | resume | malformed | foreign | status CODE\n");
@@ -94,7 +94,18 @@ int main(int argc, char** argv) {
                 return 2;
             }
             opt.measureIntervalMs = static_cast<unsigned>(v);
-        } else if (a == "--control-stdin")
+        } else if (a == "--copy-fail-after") {
+            const long v = std::strtol(value(), nullptr, 10);
+            if (v < 0 || v > 1000000) {
+                std::fprintf(stderr, "marlix-sim: bad --copy-fail-after\n");
+                return 2;
+            }
+            opt.copyFailAfter = static_cast<int>(v);
+        } else if (a == "--fail-delete")
+            opt.failDelete = true;
+        else if (a == "--fail-rename")
+            opt.failRename = true;
+        else if (a == "--control-stdin")
             controlStdin = true;
         else if (a == "--help" || a == "-h") {
             Usage();

@@ -180,7 +180,11 @@ TEST(SimStorageTest, CatalogFilesWithClocksTimesAndSizes) {
     EXPECT_EQ(s.Roots(true).size(), 4u);
     EXPECT_EQ(s.Folders(u"D:\\"), (std::vector<std::u16string>{u"Vectors", u"Recordings"}));
     EXPECT_EQ(s.Folders(u"D:\\Vectors"), (std::vector<std::u16string>{u"AM", u"FM", u"Other"}));
-    EXPECT_EQ(s.FileCount(), 747u + 2u);
+    EXPECT_EQ(s.Folders(u"D:\\Recordings\\"), std::vector<std::u16string>{u"Bulk"});
+    EXPECT_EQ(s.FileCount(), 747u + 2u + SimStorage::kBulkFiles);
+    ASSERT_NE(s.Files(u"D:\\Recordings\\Bulk\\"), nullptr);
+    EXPECT_EQ(s.Files(u"D:\\Recordings\\Bulk\\")->size(), SimStorage::kBulkFiles);
+    EXPECT_NE(s.Find(u"D:\\Recordings\\Bulk\\bulk_05000_AM.bin"), nullptr);
     const SimFile* f = s.Find(u"D:\\Recordings\\rec_short_FM.bin");
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(f->fm);

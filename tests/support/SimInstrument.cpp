@@ -99,8 +99,9 @@ bool SimInstrument::Start() {
     m_proc->setProcessEnvironment(env);
     // A test that dies (crash, timeout) takes its instrument with it.
     m_proc->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    m_proc->start(exe, {QStringLiteral("--bind"), m_address, QStringLiteral("--name"), m_name,
-                        QStringLiteral("--log"), LogPath()});
+    m_proc->start(exe, QStringList{QStringLiteral("--bind"), m_address, QStringLiteral("--name"), m_name,
+                                   QStringLiteral("--log"), LogPath()} +
+                           m_extraArgs);
     if (!m_proc->waitForStarted(10000))
         return false;
     // Ready once it holds its port: nothing else can bind address:port then.

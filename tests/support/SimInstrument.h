@@ -35,6 +35,8 @@ public:
     SimInstrument(QString bindAddress, QString name, int port);
     ~SimInstrument();
 
+    // Options of marlix-sim beyond address, name and log (before Start).
+    void SetExtraArgs(const QStringList& args) { m_extraArgs = args; }
     bool Start();
     // SIGTERM and wait; true when it ended.
     bool Stop();
@@ -52,6 +54,7 @@ public:
 private:
     QString m_address;
     QString m_name;
+    QStringList m_extraArgs;
     int m_port;
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_proc;

@@ -1,0 +1,451 @@
+// The playback road against the simulated instrument on loopback: the browser
+// lists folders and files, checked files become the play list and play, the play
+// bar plays, seeks, steps and wraps, the play time dialog seeks, a folder of
+// 5000 files arrives whole, files are deleted, renamed and copied to another
+// drive, and a copy is cancelled.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+#include "QtTestMain.h"
+#include "SimInstrument.h"
+#include "app/MarlixExApp.h"
+#include "controls/CBitmapSlider.h"
+#include "controls/CKbcButton.h"
+#include "device/MarlixMFC.h"
+#include "mainframe/IPComboBox.h"
+#include "mainframe/MainFrm.h"
+#include "output/DialogCopyDrive.h"
+#include "output/DialogPlayFolderList.h"
+#include "output/DialogPlayTimeSet.h"
+#include "output/DumpPlayBar.h"
+#include "platform/MsgBox.h"
+#include "platform/MsgTarget.h"
+#include "platform/Profile.h"
+#include "res/resource.h"
+#include "sim/SimStorage.h"
+
+namespace {
+
+const QString kSimA = QStringLiteral("127.0.0.2");
+const QString kSimB = QStringLiteral("127.0.0.3");
+
+int State() {
+    return g_Marlix.DeviceState.m_nConnectState;
+}
+
+QByteArray Utf16(const QString& s) {
+    return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+}
+
+std::vector<SimLogLine> Lines(const std::vector<SimLogLine>& log, const QString& name) {
+    std::vector<SimLogLine> out;
+    for (const SimLogLine& l : log)
+        if (l.name == name)
+            out.push_back(l);
+    return out;
+}
+
+class PlaybackE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_suiteBoxes = new RecordingMessageBoxes;
+        s_profileDir = new QTemporaryDir;
+        Profile::SetStorageFolder(s_profileDir->path());
+        s_port = PickTestPort();
+        PointDiscoveryAt({kSimA, kSimB}, s_port);
+        g_Marlix.SetPostSink(&PlatformPostSink());
+        ASSERT_TRUE(theApp.InitInstance());
+    }
+    static void TearDownTestSuite() {
+        SetMessageBoxHandler(s_suiteBoxes);
+        theApp.ExitInstance();
+        g_Marlix.SetPostSink(nullptr);
+        Profile::SetStorageFolder(QString());
+        delete s_profileDir;
+        delete s_suiteBoxes;
+    }
+    void SetUp() override {
+        frame = theApp.m_pMainWnd;
+        ASSERT_NE(frame, nullptr);
+        bar = frame->m_pPlayBar;
+        browser = frame->m_pPlayFolderList;
+        ASSERT_NE(bar, nullptr);
+        ASSERT_NE(browser, nullptr);
+    }
+    void TearDown() override {
+        ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
+        WaitFor([this] { return State() == 0 && !frame->m_connectSequence.IsPausing(); }, 10000);
+        PumpPostedMessages(200);
+        sim.reset();
+    }
+
+    void Connect(const QString& addr, const QStringList& args = {}) {
+        sim = std::make_unique<SimInstrument>(addr, QStringLiteral("Bench"), s_port);
+        sim->SetExtraArgs(args);
+        ASSERT_TRUE(sim->Start()) << sim->Output().toStdString();
+        frame->GetIPCombo()->setEditText(addr);
+        ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_IP_COMBO, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            return State() == 2 && !Lines(sim->Log(), QStringLiteral("MX_CMD_MODE_PARAM_A")).empty();
+        }));
+        PumpPostedMessages(100);
+        ASSERT_TRUE(bar->isEnabled());
+    }
+
+    QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text) const {
+        QTreeWidget* t = browser->m_treeFolder;
+        const int n = parent ? parent->childCount() : t->topLevelItemCount();
+        for (int i = 0; i < n; ++i) {
+            QTreeWidgetItem* it = parent ? parent->child(i) : t->topLevelItem(i);
+            if (it->text(0) == text)
+                return it;
+        }
+        return nullptr;
+    }
+    // Opens the browser and walks down the folders, waiting for each level.
+    QTreeWidgetItem* OpenFolder(const QStringList& path, int minRows = 1, int timeoutMs = 20000) {
+        bar->m_btnOpen->Click();
+        QTreeWidgetItem* node = nullptr;
+        for (const QString& name : path) {
+            if (!WaitFor([&] { return Child(node, name) != nullptr; }))
+                return nullptr;
+            node = Child(node, name);
+            browser->m_treeFolder->setCurrentItem(node);
+        }
+        if (!WaitFor([&] { return browser->m_listFile->topLevelItemCount() >= minRows; }, timeoutMs))
+            return nullptr;
+        return node;
+    }
+    void ClickRow(int row) {
+        QTreeWidget* list = browser->m_listFile;
+        list->scrollToItem(list->topLevelItem(row));
+        const QRect r = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(120, r.center().y()));
+        PumpPostedMessages(50);
+    }
+    QString RowName(int row) const { return browser->m_listFile->topLevelItem(row)->text(0); }
+    bool PositionReached(int sec) const { return bar->m_nCurPos >= sec; }
+
+    static RecordingMessageBoxes* s_suiteBoxes;
+    static QTemporaryDir* s_profileDir;
+    static int s_port;
+    CMainFrame* frame = nullptr;
+    CDumpPlayBar* bar = nullptr;
+    CDialogPlayFolderList* browser = nullptr;
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<SimInstrument> sim;
+};
+RecordingMessageBoxes* PlaybackE2E::s_suiteBoxes = nullptr;
+QTemporaryDir* PlaybackE2E::s_profileDir = nullptr;
+int PlaybackE2E::s_port = 0;
+
+// A picture for the gallery, for a person to look at.
+void Grab(QWidget* w, const QString& name) {
+    const QString path = QDir(TestOutputFolder()).filePath(name + QStringLiteral(".png"));
+    EXPECT_TRUE(w->grab().save(path)) << path.toStdString();
+}
+
+// Runs act on the first modal dialog of type T once it is open.
+template <class T> void WhenModal(std::function<void(T*)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(dlg);
+    });
+    poll->start();
+}
+
+} // namespace
+
+TEST_F(PlaybackE2E, OpenCheckThreePlaySeekNextPrevAndWrap) {
+    Connect(kSimA);
+    Grab(bar, QStringLiteral("playbar-idle"));
+    // Open lists the root once; the instrument's drives appear.
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("FM")}, 3));
+    EXPECT_TRUE(browser->isVisible());
+    const QByteArray fmPath = Utf16(QStringLiteral("D:\\Vectors\\FM\\"));
+    EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_LIST")).back().payload.mid(4, fmPath.size()),
+              fmPath);
+    // The seven columns of a catalog file.
+    QTreeWidgetItem* first = browser->m_listFile->topLevelItem(0);
+    EXPECT_EQ(first->text(1), QStringLiteral("FM"));
+    EXPECT_TRUE(first->text(2).endsWith(QStringLiteral(".0")) || first->text(2).contains(QLatin1Char('.')));
+    EXPECT_FALSE(first->text(3).isEmpty()) << "catalog description";
+    EXPECT_EQ(first->text(4), QStringLiteral("744187.5000"));
+    EXPECT_FALSE(browser->m_btnOpenFiles->isEnabled());
+
+    for (int row : {0, 1, 2})
+        ClickRow(row);
+    EXPECT_EQ(browser->m_nCheckedCount, 3);
+    EXPECT_TRUE(browser->m_btnOpenFiles->isEnabled());
+    const QString names[3] = {RowName(0), RowName(1), RowName(2)};
+    Grab(browser, QStringLiteral("browser-listed-folder"));
+    const QString folder = browser->Files().Folder();
+
+    browser->m_btnOpenFiles->click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == names[0]; }));
+    EXPECT_FALSE(browser->isVisible()); // a successful play request hides it
+    EXPECT_EQ(browser->m_vecPlayList.size(), 3u);
+    EXPECT_EQ(bar->m_txtFileName->text(), names[0]);
+    EXPECT_EQ(bar->m_txtDescription->text(), browser->m_strCurrentDescription);
+    EXPECT_EQ(bar->m_nTotalSec, browser->m_nCurrentTimeSec);
+    EXPECT_EQ(bar->m_sliderSeek->m_nMax, bar->m_nTotalSec);
+    const auto playFiles = Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_FILE"));
+    ASSERT_EQ(playFiles.size(), 1u);
+    EXPECT_EQ(playFiles[0].payload, Utf16(folder + names[0]));
+    EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
+    EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
+    EXPECT_FALSE(bar->m_btnNext->m_bDisabled);
+
+    // Play: the position advances once a second, the slider follows.
+    bar->m_btnPlay->Click();
+    EXPECT_TRUE(bar->m_btnOpen->m_bDisabled);
+    EXPECT_FALSE(bar->m_btnStop->m_bDisabled);
+    ASSERT_TRUE(WaitFor([&] { return PositionReached(2); }, 10000));
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, bar->m_nCurPos);
+    EXPECT_EQ(bar->RowDigits(0)[5], bar->m_nCurPos % 10);
+    Grab(bar, QStringLiteral("playbar-playing"));
+
+    // Seek with the slider: one seek, and the instrument's position follows.
+    bar->m_sliderSeek->SetPos(40);
+    bar->SendMessage(WM_SLIDER_MOVED, CDumpPlayBar::kIdSeek, 40);
+    EXPECT_EQ(bar->RowDigits(0), (std::array<int, 6>{0, 0, 0, 0, 4, 0}));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const auto seeks = Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK"));
+            return !seeks.empty() && seeks.back().payload.toHex() == QByteArray("28000000");
+        },
+        5000));
+    // The instrument plays on from there: its reports follow.
+    ASSERT_TRUE(WaitFor([&] { return bar->m_nCurPos >= 41; }, 5000));
+    EXPECT_LT(bar->m_nCurPos, 45);
+
+    // The play time dialog: 00:00:52 seeks to 52 (every file here plays a minute or more).
+    bar->m_btnTimeSet->Click();
+    CDialogPlayTimeSet* dlg = bar->m_pTimeSetDlg;
+    EXPECT_TRUE(dlg->isVisible());
+    dlg->SendMessage(WM_SLIDER_STEP, 1580, '5');
+    dlg->SendMessage(WM_SLIDER_STEP, 1581, '2');
+    Grab(dlg, QStringLiteral("playtime-dialog"));
+    dlg->m_pApply->click();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK")).back().payload.toHex() == "34000000";
+        },
+        5000));
+    ASSERT_TRUE(WaitFor([&] { return bar->m_nCurPos >= 52 && bar->m_nCurPos < 57; }, 5000));
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, bar->m_nCurPos);
+
+    // Next: stop, a pause that keeps the GUI running, then the next item loads.
+    bar->m_btnNext->Click();
+    EXPECT_TRUE(bar->JumpPending());
+    EXPECT_EQ(g_Marlix.DeviceState.m_nPlayMode, 9);
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == names[1]; }));
+    // Prev twice: back to the first, then round to the last.
+    bar->m_btnPrev->Click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == names[0]; }));
+    bar->m_btnPrev->Click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == names[2]; }));
+    bar->m_btnNext->Click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == names[0]; }));
+
+    const std::vector<SimLogLine> log = sim->Log();
+    QStringList road;
+    for (const SimLogLine& l : log)
+        if (l.name == QLatin1String("MX_CMD_PLAY_FILE") || l.name == QLatin1String("MX_CMD_PLAY_STOP"))
+            road << l.name.mid(7) + QLatin1Char(' ') +
+                        QString::fromUtf16(reinterpret_cast<const char16_t*>(l.payload.constData()),
+                                           l.payload.size() / 2)
+                            .section(QLatin1Char('\\'), -1);
+    const QStringList expected = {QStringLiteral("PLAY_FILE ") + names[0], QStringLiteral("PLAY_STOP "),
+                                  QStringLiteral("PLAY_FILE ") + names[1], QStringLiteral("PLAY_STOP "),
+                                  QStringLiteral("PLAY_FILE ") + names[0], QStringLiteral("PLAY_STOP "),
+                                  QStringLiteral("PLAY_FILE ") + names[2], QStringLiteral("PLAY_STOP "),
+                                  QStringLiteral("PLAY_FILE ") + names[0]};
+    EXPECT_EQ(road, expected);
+    // The 500 ms pause lies between each stop and the next file.
+    for (std::size_t i = 0; i + 1 < log.size(); ++i)
+        if (log[i].name == QLatin1String("MX_CMD_PLAY_STOP"))
+            for (std::size_t k = i + 1; k < log.size(); ++k)
+                if (log[k].name == QLatin1String("MX_CMD_PLAY_FILE")) {
+                    EXPECT_GE(log[k].ms - log[i].ms, 450);
+                    break;
+                }
+}
+
+TEST_F(PlaybackE2E, AFileThatEndsReturnsTheBarToTheStart) {
+    Connect(kSimA);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+    int shortRow = RowName(0) == QLatin1String("rec_short_FM.bin") ? 0 : 1;
+    ClickRow(shortRow);
+    browser->m_btnOpenFiles->click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == QLatin1String("rec_short_FM.bin"); }));
+    EXPECT_EQ(bar->RowDigits(1), (std::array<int, 6>{0, 0, 0, 0, 0, 3}));
+    EXPECT_TRUE(bar->m_btnNext->m_bDisabled); // one item
+    bar->m_btnPlay->Click();
+    ASSERT_TRUE(WaitFor([&] { return PositionReached(1); }, 5000));
+    // The end event: position 0, Play again, Stop off, a seek to 0.
+    ASSERT_TRUE(WaitFor([&] { return !bar->m_btnOpen->m_bDisabled && bar->m_btnStop->m_bDisabled; }, 8000));
+    EXPECT_EQ(bar->m_nCurPos, 0);
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, 0);
+    EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
+    EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK")).back().payload.toHex(),
+              QByteArray("00000000"));
+}
+
+TEST_F(PlaybackE2E, AFolderOf5000FilesArrivesWhole) {
+    Connect(kSimA);
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings"), QStringLiteral("Bulk")},
+                           int(SimStorage::kBulkFiles), 30000));
+    std::printf("[ figure ] 5000-file folder: selected to listed in %lld ms\n",
+                static_cast<long long>(t.elapsed()));
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), int(SimStorage::kBulkFiles));
+    EXPECT_EQ(RowName(4999), QStringLiteral("bulk_05000_AM.bin"));
+    browser->m_btnSelectAll->click();
+    EXPECT_EQ(browser->m_nCheckedCount, int(SimStorage::kBulkFiles));
+    EXPECT_TRUE(browser->m_btnDelete->isEnabled());
+    EXPECT_EQ(browser->m_txtTotal->text(),
+              QStringLiteral("Total:%1 MB").arg(browser->Files().AllBytes() / 1048576u));
+    browser->m_btnUnselectAll->click();
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+    EXPECT_FALSE(browser->m_btnCopy->isEnabled());
+}
+
+TEST_F(PlaybackE2E, CopyTwoFilesToAnotherDrive) {
+    Connect(kSimA);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+    ClickRow(0);
+    ClickRow(1);
+    const QString n0 = RowName(0), n1 = RowName(1);
+    QStringList seen;
+    WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
+        seen << dlg->m_txtDone->text() << dlg->m_txtOf->text();
+        for (int i = 0; i < dlg->m_comboDrive->count(); ++i)
+            seen << dlg->m_comboDrive->itemText(i);
+        dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
+        dlg->m_btnCopy->click();
+        seen << QString::number(dlg->m_btnCopy->isEnabled());
+    });
+    browser->m_btnCopy->click(); // modal until the last file is reported complete
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("0/2"), QStringLiteral("2/2"), QStringLiteral("Select"),
+                                 QStringLiteral("C:\\"), QStringLiteral("D:\\"), QStringLiteral("0")}));
+    const std::vector<SimLogLine> log = sim->Log();
+    QStringList pairs;
+    for (const SimLogLine& l : log)
+        if (l.name == QLatin1String("MX_CMD_COPY_DRIVE"))
+            pairs << QString::fromLatin1(l.payload.toHex());
+        else if (l.name == QLatin1String("MX_CMD_COPY_FILE"))
+            pairs << QString::fromUtf16(reinterpret_cast<const char16_t*>(l.payload.constData()),
+                                        l.payload.size() / 2);
+    const QString folder = QStringLiteral("D:\\Recordings\\");
+    EXPECT_EQ(pairs, (QStringList{QStringLiteral("02000000"), folder + n0, QStringLiteral("02000000"),
+                                  folder + n1}));
+    EXPECT_TRUE(Lines(log, QStringLiteral("MX_CMD_COPY_CANCEL")).empty());
+
+    // The copies are on C:\ now.
+    browser->m_btnUpdate->click();
+    ASSERT_TRUE(OpenFolder({QStringLiteral("C:\\")}, 2));
+    QStringList onC;
+    for (int i = 0; i < browser->m_listFile->topLevelItemCount(); ++i)
+        onC << RowName(i);
+    EXPECT_TRUE(onC.contains(n0) && onC.contains(n1)) << onC.join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(PlaybackE2E, ACopyThatStallsIsCancelledByEscapeAndByTheButton) {
+    Connect(kSimB, {QStringLiteral("--copy-fail-after"), QStringLiteral("1")});
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("AM")}, 3));
+    for (int row : {0, 1, 2})
+        ClickRow(row);
+    QString doneWhenStalled;
+    WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
+        dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
+        dlg->m_btnCopy->click();
+        // The first file completes, the second stalls half-way: then Escape.
+        WaitFor([&] { return dlg->Progress().Copied() == 1 && dlg->Progress().FilePercent() == 50; }, 5000);
+        PumpPostedMessages(400);
+        doneWhenStalled = dlg->m_txtDone->text();
+        Grab(dlg, QStringLiteral("copy-dialog"));
+        QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    browser->m_btnCopy->click();
+    EXPECT_EQ(doneWhenStalled, QStringLiteral("1/3"));
+    ASSERT_TRUE(
+        WaitFor([&] { return Lines(sim->Log(), QStringLiteral("MX_CMD_COPY_CANCEL")).size() == 1; }, 5000));
+
+    // The Cancel button sends it too, once.
+    WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
+        dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("D:\\")));
+        dlg->m_btnCopy->click();
+        dlg->m_btnCancel->click();
+    });
+    browser->m_btnCopy->click();
+    ASSERT_TRUE(
+        WaitFor([&] { return Lines(sim->Log(), QStringLiteral("MX_CMD_COPY_CANCEL")).size() == 2; }, 5000));
+    PumpPostedMessages(300);
+    EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_COPY_CANCEL")).size(), 2u);
+}
+
+TEST_F(PlaybackE2E, DeleteAndRenameFollowWhatTheInstrumentDid) {
+    Connect(kSimB, {QStringLiteral("--fail-delete"), QStringLiteral("--fail-rename")});
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+    ClickRow(1);
+    const QString victim = RowName(1);
+    boxes.answer = IDYES;
+    browser->m_btnDelete->click();
+    EXPECT_TRUE(boxes.Contains(QStringLiteral("Delete File?")));
+    ASSERT_TRUE(
+        WaitFor([&] { return Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_LIST")).size() >= 3; }, 5000));
+    PumpPostedMessages(300);
+    // Refused by the instrument: the row is still there.
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 2);
+    EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_DELETE")).back().payload,
+              Utf16(QStringLiteral("D:\\Recordings\\") + victim));
+
+    // A refused rename leaves the old name.
+    browser->m_listFile->setCurrentItem(browser->m_listFile->topLevelItem(0));
+    const QString old = RowName(0);
+    QTest::keyClick(browser->m_listFile, Qt::Key_F2);
+    ASSERT_NE(browser->RenameEdit(), nullptr);
+    browser->RenameEdit()->setText(QStringLiteral("renamed.bin"));
+    QTest::keyClick(browser->RenameEdit(), Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return !browser->Files().RenamePending(); }, 5000));
+    EXPECT_EQ(RowName(0), old);
+}
+
+TEST_F(PlaybackE2E, DeleteAndRenameTakeEffect) {
+    Connect(kSimA);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+    browser->m_listFile->setCurrentItem(browser->m_listFile->topLevelItem(0));
+    QTest::keyClick(browser->m_listFile, Qt::Key_F2);
+    ASSERT_NE(browser->RenameEdit(), nullptr);
+    browser->RenameEdit()->setText(QStringLiteral("renamed.bin"));
+    QTest::keyClick(browser->RenameEdit(), Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return RowName(0) == QLatin1String("renamed.bin"); }, 5000));
+
+    ClickRow(1);
+    boxes.answer = IDYES;
+    browser->m_btnDelete->click();
+    ASSERT_TRUE(WaitFor([&] { return browser->m_listFile->topLevelItemCount() == 1; }, 5000));
+    EXPECT_EQ(RowName(0), QStringLiteral("renamed.bin"));
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+}
