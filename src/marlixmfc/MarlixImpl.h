@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "device/MarlixMFC.h"
+#include "marlixmfc/MxCounters.h"
 #include "marlixmfc/MxLinkConfig.h"
+#include "marlixmfc/MxLinkTransport.h"
 #include "marlixmfc/MxProtocol.h"
 #include "marlixmfc/spectrum/MxSpectrumEngine.h"
 
@@ -20,12 +22,6 @@
 // computed (an odd or tiny point count): it then goes on as I/Q only.
 bool MxComputeSpectrum(MxSpectrumEngine& engine, int wantInv, const mxp::MeasureHead& head,
                        const std::int16_t* iq, double* out);
-
-struct MxCounters {
-    std::atomic<std::uint64_t> txDatagrams{0}, rxDatagrams{0}, rxAccepted{0}, dropBadMagic{0},
-        dropTruncated{0}, dropOversized{0}, dropMalformed{0}, dropForeign{0}, dropUnexpected{0},
-        dropReassembly{0}, dropDeliveries{0}, refusedTargets{0}, linkLost{0};
-};
 
 struct QueuedCmd {
     std::uint16_t id = 0;
@@ -52,30 +48,28 @@ struct CMarlixMFC::Impl {
     bool haveLimits = false;
     mxp::Limits limits;
     std::uint32_t lastConnectTarget = 0; // the instrument of the current or last link
-    int txFd = -1;
+    MxLinkTransport tx;                  // SendCmdData's socket
     std::uint32_t txSeq = 0x40000000u;
     unsigned linkTimeoutOverride = 0;
-    std::uint64_t generation = 1; // bumped when the link thread is closed
 
     // Measurement deliveries in flight (bounded).
     std::shared_ptr<std::atomic<int>> measureInFlight = std::make_shared<std::atomic<int>>(0);
 
     // Discovery.
     std::thread discoveryThread;
-    int discoveryFd = -1;
-    int discoveryWake = -1;
+    MxLinkTransport discovery;
     std::atomic<HWND> discoveryReply{nullptr};
     std::atomic<bool> discoveryStop{false};
     std::uint32_t discoverySeq = 1;
 
     // Connected link.
     std::thread linkThread;
-    int linkWake = -1;
+    MxLinkTransport link;
     std::atomic<bool> linkStop{false};
     std::mutex queueMutex;
     std::deque<QueuedCmd> queue;
 
     void Post(MxDelivery&& d);
     void DiscoveryLoop(mxp::LinkConfig cfg);
-    void LinkLoop(mxp::LinkConfig cfg, HWND notify, std::uint64_t gen);
+    void LinkLoop(mxp::LinkConfig cfg, HWND notify);
 };

@@ -1,0 +1,36 @@
+// From a decoded event of the instrument to what the program is told: the
+// message, the window it goes to (the notification window, or the reply window
+// of the command it answers) and the fields its delivery writes on the GUI
+// thread first. One row per event; the connection state, the keep-alive answer
+// and the measurement blocks are the link's own (they change its state or need
+// the spectrum engine) and have no row.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "device/MarlixMFC.h"
+#include "marlixmfc/MxProtocol.h"
+
+struct MxEventOutcome {
+    UINT msg = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    bool toReplyWindow = false;
+    // Writes the message's fields into the library object; may be empty.
+    std::function<void(CMarlixMFC&)> apply;
+    // EV_LIMITS: the limits the instrument reported (kept by the library too).
+    bool hasLimits = false;
+    mxp::Limits limits;
+};
+
+class MxEventTable {
+public:
+    enum class Result {
+        Delivery,   // out holds the message
+        NoMessage,  // well formed, nothing to tell (the keep-alive answer)
+        Malformed,  // the payload does not fit the event
+        NotInTable, // the link's own event, or no event of an instrument
+    };
+    static Result Decode(std::uint16_t id, const std::uint8_t* payload, std::size_t size, MxEventOutcome& out);
+};
