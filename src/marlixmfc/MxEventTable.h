@@ -32,5 +32,6 @@ public:
         Malformed,  // the payload does not fit the event
         NotInTable, // the link's own event, or no event of an instrument
     };
-    static Result Decode(std::uint16_t id, const std::uint8_t* payload, std::size_t size, MxEventOutcome& out);
+    static Result Decode(std::uint16_t id, const std::uint8_t* payload, std::size_t size,
+                         MxEventOutcome& out);
 };

@@ -149,9 +149,9 @@ TEST_F(LinkStateMachineTest, AnswersFindTheWindowOfTheirCommand) {
     EXPECT_NE(a, 0u);
     EXPECT_EQ(b, a + 1);
     EXPECT_EQ(sm.ReplyWindow(a), kReply);
-    EXPECT_EQ(sm.ReplyWindow(b), kNotify);       // sent without a window
-    EXPECT_EQ(sm.ReplyWindow(0), kNotify);       // answers nothing
-    EXPECT_EQ(sm.ReplyWindow(a + 50), kNotify);  // never sent
+    EXPECT_EQ(sm.ReplyWindow(b), kNotify);      // sent without a window
+    EXPECT_EQ(sm.ReplyWindow(0), kNotify);      // answers nothing
+    EXPECT_EQ(sm.ReplyWindow(a + 50), kNotify); // never sent
     for (int i = 0; i < 1024; ++i)
         sm.NextSeq(FakeHwnd(0x900));
     EXPECT_EQ(sm.ReplyWindow(a), kNotify); // long forgotten, not someone else's
@@ -214,7 +214,8 @@ TEST(EventTable, DeliveriesWriteTheirFieldsFirst) {
     EXPECT_EQ(g.DeviceState.m_nPlayMode, 5);
 
     v = mxp::EncodeU32s({1000, 250});
-    ASSERT_EQ(MxEventTable::Decode(mxp::EV_TRANSFER, v.data(), v.size(), out), MxEventTable::Result::Delivery);
+    ASSERT_EQ(MxEventTable::Decode(mxp::EV_TRANSFER, v.data(), v.size(), out),
+              MxEventTable::Result::Delivery);
     out.apply(g);
     EXPECT_EQ(g.DeviceDataStore.m_nTransferTotal, 1000u);
     EXPECT_EQ(g.DeviceDataStore.m_nTransferDone, 250u);
@@ -222,7 +223,8 @@ TEST(EventTable, DeliveriesWriteTheirFieldsFirst) {
     FileInfoRecord f{};
     mxp::CopyZ(f.m_szName, 100, u"a.bin");
     v = mxp::EncodeFileList({f, f});
-    ASSERT_EQ(MxEventTable::Decode(mxp::EV_FILE_LIST, v.data(), v.size(), out), MxEventTable::Result::Delivery);
+    ASSERT_EQ(MxEventTable::Decode(mxp::EV_FILE_LIST, v.data(), v.size(), out),
+              MxEventTable::Result::Delivery);
     EXPECT_TRUE(out.toReplyWindow);
     out.apply(g);
     EXPECT_EQ(g.DeviceDataStore.m_vecFiles.size(), 2u);
