@@ -1,0 +1,409 @@
+// The playback windows offscreen, fed with made-up replies: the browser's
+// request/reply road and its mended faults, the play bar's position kinds, guards
+// and clock change, the play time dialog's keys, and the copy dialog's drives,
+// snapshot and range.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstring>
+
+#include "TestSupport.h"
+#include "app/MarlixExApp.h"
+#include "controls/CBitmapSlider.h"
+#include "controls/CKbcButton.h"
+#include "device/MarlixMFC.h"
+#include "device/MxMessages.h"
+#include "output/DialogCopyDrive.h"
+#include "output/DialogPlayFolderList.h"
+#include "output/DialogPlayTimeSet.h"
+#include "output/DumpPlayBar.h"
+#include "platform/MsgBox.h"
+
+namespace {
+
+struct Cmd {
+    MX_CMD_ID_e id;
+    QByteArray payload;
+    HWND reply;
+};
+
+FolderItemRecord Folder(std::uint32_t tag, const QString& name) {
+    FolderItemRecord r;
+    std::memset(&r, 0, sizeof r);
+    r.m_hItem = tag;
+    std::memcpy(r.m_szPath, name.utf16(), std::size_t(std::min<qsizetype>(name.size(), 259)) * 2);
+    return r;
+}
+
+FileInfoRecord File(const QString& name, std::uint64_t size = 1000, std::uint32_t sec = 100) {
+    FileInfoRecord r;
+    std::memset(&r, 0, sizeof r);
+    std::memcpy(r.m_szName, name.utf16(), std::size_t(name.size()) * 2);
+    r.m_bFM = 1;
+    r.m_llSize = size;
+    r.m_dSampleClock = 1000.0;
+    r.m_nTimeSec = sec;
+    return r;
+}
+
+QString Text(const QByteArray& utf16) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(utf16.constData()), utf16.size() / 2);
+}
+
+class PlaybackWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theApp.m_fnCommandTap = [this](MX_CMD_ID_e id, MX_RW_ID_e, unsigned size, const void* p, HWND h) {
+            cmds.push_back({id, QByteArray(static_cast<const char*>(p), int(size)), h});
+        };
+        g_Marlix.m_hNotifyWnd = frame.GetSafeHwnd();
+        g_Marlix.DeviceState = DeviceState{};
+        browser = new CDialogPlayFolderList;
+        bar = new CDumpPlayBar;
+        bar->SetBrowser(browser);
+        bar->setEnabled(true);
+        browser->show();
+    }
+    void TearDown() override {
+        delete bar;
+        delete browser;
+        theApp.m_fnCommandTap = nullptr;
+        g_Marlix.m_hNotifyWnd = nullptr;
+        g_Marlix.DeviceDataStore.m_vecFolders.clear();
+        g_Marlix.DeviceDataStore.m_vecFiles.clear();
+    }
+    void FolderReply(const std::vector<FolderItemRecord>& v) {
+        g_Marlix.DeviceDataStore.m_vecFolders = v;
+        browser->SendMessage(WM_FOLDER_LIST_READY, 0, 0);
+    }
+    void FileReply(const std::vector<FileInfoRecord>& v) {
+        g_Marlix.DeviceDataStore.m_vecFiles = v;
+        browser->SendMessage(WM_FILE_LIST_READY, 0, 0);
+    }
+    std::uint32_t Tag(QTreeWidgetItem* item) const { return item->data(0, Qt::UserRole + 1).toUInt(); }
+    QTreeWidgetItem* Top(int i) const { return browser->m_treeFolder->topLevelItem(i); }
+    // Root C:\ and D:\, D:\ selected and holding Vectors and Recordings.
+    void ListRootAndSelectD() {
+        browser->OnUpdate();
+        FolderReply({Folder(CFolderTree::kRoot, QStringLiteral("C:\\")),
+                     Folder(CFolderTree::kRoot, QStringLiteral("D:\\"))});
+        browser->m_treeFolder->setCurrentItem(Top(1));
+        FolderReply({Folder(Tag(Top(1)), QStringLiteral("Vectors")),
+                     Folder(Tag(Top(1)), QStringLiteral("Recordings"))});
+        FileReply({}); // D:\ holds no files of its own
+    }
+    void Check(int row) {
+        browser->m_listFile->topLevelItem(row)->setCheckState(0, Qt::Checked);
+        PumpPostedMessages();
+    }
+    std::vector<Cmd> Of(MX_CMD_ID_e id) const {
+        std::vector<Cmd> v;
+        for (const Cmd& c : cmds)
+            if (c.id == id)
+                v.push_back(c);
+        return v;
+    }
+
+    RecordingParent frame;
+    RecordingMessageBoxes boxes;
+    std::vector<Cmd> cmds;
+    CDialogPlayFolderList* browser = nullptr;
+    CDumpPlayBar* bar = nullptr;
+};
+
+} // namespace
+
+TEST_F(PlaybackWindows, SelectingAFolderAsksForFoldersThenFilesWithOneRecord) {
+    ListRootAndSelectD();
+    QTreeWidgetItem* vectors = Top(1)->child(0);
+    cmds.clear();
+    browser->m_treeFolder->setCurrentItem(vectors);
+    ASSERT_EQ(cmds.size(), 2u);
+    EXPECT_EQ(cmds[0].id, MX_CMD_FOLDER_LIST);
+    EXPECT_EQ(cmds[1].id, MX_CMD_FILE_LIST);
+    EXPECT_EQ(cmds[0].payload, cmds[1].payload);
+    ASSERT_EQ(cmds[0].payload.size(), 524);
+    EXPECT_EQ(cmds[0].reply, browser->GetSafeHwnd());
+    FolderItemRecord r;
+    std::memcpy(&r, cmds[0].payload.constData(), sizeof r);
+    EXPECT_EQ(r.m_hItem, Tag(vectors));
+    EXPECT_EQ(CFolderTree::FieldText(r.m_szPath, 260), QStringLiteral("D:\\Vectors\\"));
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:0 MB"));
+}
+
+TEST_F(PlaybackWindows, AReplyForANodeThatIsGoneIsDropped) {
+    ListRootAndSelectD();
+    const std::uint32_t vectorsTag = Tag(Top(1)->child(0));
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
+    browser->m_treeFolder->setCurrentItem(Top(1)); // D:\ again: its children go
+    EXPECT_EQ(Top(1)->childCount(), 0);
+    FolderReply({Folder(vectorsTag, QStringLiteral("AM")), Folder(vectorsTag, QStringLiteral("FM"))});
+    EXPECT_EQ(browser->m_treeFolder->topLevelItemCount(), 2);
+    EXPECT_EQ(Top(1)->childCount(), 0);
+    EXPECT_EQ(browser->ItemForTag(vectorsTag), nullptr);
+    // A reply for D:\ itself is still taken.
+    FolderReply({Folder(Tag(Top(1)), QStringLiteral("Vectors"))});
+    EXPECT_EQ(Top(1)->childCount(), 1);
+}
+
+TEST_F(PlaybackWindows, RowsOfAFolderLeftBehindCanNeverBeDeletedUnderTheNewOne) {
+    ListRootAndSelectD();
+    QTreeWidgetItem* vectors = Top(1)->child(0);
+    QTreeWidgetItem* recordings = Top(1)->child(1);
+    browser->m_treeFolder->setCurrentItem(vectors);
+    FileReply({File(QStringLiteral("v1.bin")), File(QStringLiteral("v2.bin"))});
+    Check(0);
+    EXPECT_TRUE(browser->m_btnDelete->isEnabled());
+    browser->m_treeFolder->setCurrentItem(recordings);
+    // The old rows are gone at once, with their checks and buttons.
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    EXPECT_FALSE(browser->m_btnDelete->isEnabled());
+    boxes.answer = IDYES;
+    cmds.clear();
+    browser->OnDelete();
+    EXPECT_TRUE(Of(MX_CMD_FILE_DELETE).empty());
+    FileReply({File(QStringLiteral("r0.bin"))});
+    // Vectors and then Recordings again before any answer: the answer for
+    // Vectors is not shown under Recordings.
+    browser->m_treeFolder->setCurrentItem(vectors);
+    browser->m_treeFolder->setCurrentItem(recordings);
+    FileReply({File(QStringLiteral("v1.bin")), File(QStringLiteral("v2.bin"))});
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    FileReply({File(QStringLiteral("r1.bin"))});
+    ASSERT_EQ(browser->m_listFile->topLevelItemCount(), 1);
+    Check(0);
+    cmds.clear();
+    browser->m_btnDelete->click();
+    EXPECT_TRUE(boxes.Contains(QStringLiteral("Delete File?")));
+    const auto del = Of(MX_CMD_FILE_DELETE);
+    ASSERT_EQ(del.size(), 1u);
+    EXPECT_EQ(Text(del[0].payload), QStringLiteral("D:\\Recordings\\r1.bin"));
+    // The row stays until the instrument's new listing says it is gone.
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 1);
+    ASSERT_EQ(Of(MX_CMD_FILE_LIST).size(), 1u);
+    FileReply({});
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+}
+
+TEST_F(PlaybackWindows, APathThatDoesNotFitTheRecordIsRefused) {
+    ListRootAndSelectD();
+    const QString longName(200, QLatin1Char('x'));
+    FolderReply({Folder(Tag(Top(1)->child(0)), longName)});
+    QTreeWidgetItem* deep = Top(1)->child(0)->child(0);
+    FolderReply({Folder(Tag(deep), QString(80, QLatin1Char('y')))});
+    cmds.clear();
+    browser->m_treeFolder->setCurrentItem(deep->child(0));
+    EXPECT_TRUE(cmds.empty());
+    EXPECT_TRUE(
+        boxes.Contains(QStringLiteral("The folder path is too long for the instrument:\nD:\\Vectors\\") +
+                       longName + QLatin1Char('\\') + QString(80, QLatin1Char('y')) + QLatin1Char('\\')));
+}
+
+TEST_F(PlaybackWindows, ChecksByMouseKeyAndSelectAllKeepTheCountAndButtons) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin"), 3 * 1048576), File(QStringLiteral("b.bin"), 1048575),
+               File(QStringLiteral("c.bin"), 1)});
+    browser->m_btnSelectAll->click();
+    EXPECT_EQ(browser->m_nCheckedCount, 3);
+    EXPECT_TRUE(browser->m_btnDelete->isEnabled() && browser->m_btnCopy->isEnabled());
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:4 MB"));
+    browser->m_btnUnselectAll->click();
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+    EXPECT_FALSE(browser->m_btnDelete->isEnabled() || browser->m_btnCopy->isEnabled() ||
+                 browser->m_btnOpenFiles->isEnabled());
+    // Space on the current row checks it.
+    QApplication::setActiveWindow(browser);
+    browser->m_listFile->setFocus();
+    browser->m_listFile->setCurrentItem(browser->m_listFile->topLevelItem(1));
+    QTest::keyClick(browser->m_listFile, Qt::Key_Space);
+    PumpPostedMessages();
+    EXPECT_EQ(browser->m_nCheckedCount, 1);
+    EXPECT_TRUE(browser->m_btnOpenFiles->isEnabled());
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:0 MB"));
+    // A click on the row itself (right of the check box) toggles it; one on the box toggles once.
+    const QRect r = browser->m_listFile->visualItemRect(browser->m_listFile->topLevelItem(0));
+    QTest::mouseClick(browser->m_listFile->viewport(), Qt::LeftButton, {}, QPoint(26 + 40, r.center().y()));
+    PumpPostedMessages();
+    EXPECT_EQ(browser->m_nCheckedCount, 2);
+}
+
+TEST_F(PlaybackWindows, OpenFilesWithNothingCheckedSaysNoneAndAFailedPlayCanBeTriedAgain) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    frame.Take();
+    cmds.clear();
+    browser->OnOpenFiles();
+    EXPECT_EQ(browser->m_strCurrentName, QStringLiteral("None"));
+    EXPECT_EQ(frame.Of(WM_PLAY_FILE_CHANGED).size(), 1u);
+    EXPECT_TRUE(cmds.empty());
+
+    Check(1);
+    browser->OnOpenFiles();
+    ASSERT_EQ(Of(MX_CMD_PLAY_FILE).size(), 1u);
+    EXPECT_EQ(Text(Of(MX_CMD_PLAY_FILE)[0].payload), QStringLiteral("D:\\Recordings\\b.bin"));
+    EXPECT_EQ(browser->m_nPlayRequest, 1);
+    EXPECT_EQ(g_Marlix.DeviceState.m_nPlayListCount, 1);
+    browser->SendMessage(WM_PLAY_FILE_RESULT, 0, 0);
+    EXPECT_EQ(browser->m_nPlayRequest, -1);
+    EXPECT_TRUE(browser->isVisible());
+    EXPECT_TRUE(frame.Of(WM_PLAY_FILE_CHANGED).empty());
+    // Tried again, it works; a second success with nothing asked changes nothing.
+    browser->PlayItem(0);
+    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    EXPECT_FALSE(browser->isVisible());
+    EXPECT_EQ(frame.Of(WM_PLAY_FILE_CHANGED).size(), 1u);
+    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    EXPECT_TRUE(frame.Of(WM_PLAY_FILE_CHANGED).empty());
+}
+
+TEST_F(PlaybackWindows, PositionKindsAndPlayGuards) {
+    DeviceDataStore& d = g_Marlix.DeviceDataStore;
+    bar->m_sliderSeek->m_nMax = 500;
+    d.m_nPlayPosSec = 42;
+    bar->SendMessage(WM_PLAY_POSITION, 138, 0);
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, 42);
+    d.m_nPlayPosSec = 77;
+    bar->SendMessage(WM_PLAY_POSITION, 146, 0);
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, 0);
+    EXPECT_EQ(bar->RowDigits(0), (std::array<int, 6>{0, 0, 0, 1, 1, 7}));
+    d.m_nPlayPosSec = 90;
+    bar->SendMessage(WM_PLAY_POSITION, 145, 0);
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, 90);
+    bar->SendMessage(WM_PLAY_POSITION, 200, 0);
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, 90);
+    EXPECT_EQ(bar->m_nCurPos, 90);
+
+    // No file and no list: Play, Next and Prev do nothing, however they come.
+    cmds.clear();
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdPlay, 0);
+    bar->PostMessage(WM_COMMAND, CDumpPlayBar::kIdNext, 0);
+    bar->PostMessage(WM_COMMAND, CDumpPlayBar::kIdPrev, 0);
+    PumpPostedMessages();
+    EXPECT_TRUE(cmds.empty());
+    EXPECT_FALSE(bar->JumpPending());
+}
+
+TEST_F(PlaybackWindows, PlayNextPausesWithoutBlockingAndAClockChangeScalesTheTotal) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin"), 1000, 100), File(QStringLiteral("b.bin"), 1000, 200)});
+    Check(0);
+    Check(1);
+    browser->OnOpenFiles();
+    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    bar->LoadFile();
+    EXPECT_EQ(bar->m_nTotalSec, 100);
+    EXPECT_FALSE(bar->m_btnNext->m_bDisabled);
+
+    g_Marlix.DeviceState.m_dSampleClockKHz = 2000.0;
+    bar->SendMessage(WM_SAMPLE_CLOCK_CHANGED, 0, 0);
+    EXPECT_EQ(bar->m_nTotalSec, 50);
+    EXPECT_EQ(bar->m_sliderSeek->m_nMax, 50);
+    g_Marlix.DeviceState.m_dSampleClockKHz = 0.0;
+    bar->SendMessage(WM_SAMPLE_CLOCK_CHANGED, 0, 0);
+    EXPECT_EQ(bar->m_nTotalSec, 50);
+
+    cmds.clear();
+    frame.Take();
+    QElapsedTimer t;
+    t.start();
+    bar->m_btnNext->Click();
+    EXPECT_LT(t.elapsed(), 200); // the pause is the sequence's, not the GUI thread's
+    ASSERT_EQ(cmds.size(), 1u);
+    EXPECT_EQ(cmds[0].id, MX_CMD_PLAY_STOP);
+    bar->m_btnNext->Click(); // a second Next inside the pause is not a second jump
+    EXPECT_EQ(cmds.size(), 1u);
+    EXPECT_TRUE(frame.Of(WM_PLAY_NEXT).empty());
+    QTest::qWait(CDumpPlayBar::kJumpPauseMs + 150);
+    EXPECT_EQ(frame.Of(WM_PLAY_NEXT).size(), 1u);
+}
+
+TEST_F(PlaybackWindows, PlayTimeDialogKeysAndApply) {
+    CDialogPlayTimeSet* dlg = bar->m_pTimeSetDlg;
+    bar->m_btnTimeSet->Click();
+    ShowAndFocus(dlg);
+    ASSERT_TRUE(dlg->isVisible());
+    cmds.clear();
+    dlg->m_digitCells[5]->setFocus();
+    QTest::keyClick(dlg->m_digitCells[5], Qt::Key_7);
+    PumpPostedMessages();
+    EXPECT_EQ(dlg->m_anDigits[5], 7);
+    EXPECT_EQ(QApplication::focusWidget(), dlg->m_digitCells[5]); // stays on the last cell
+    QTest::keyClick(dlg->m_digitCells[5], Qt::Key_Return);
+    QTest::keyClick(dlg->m_digitCells[5], Qt::Key_Escape);
+    PumpPostedMessages();
+    EXPECT_TRUE(dlg->isVisible());
+    QTest::keyClick(dlg->m_digitCells[5], Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), dlg->m_digitCells[4]);
+    // A cell taking the focus shows its digit highlighted; the value stays.
+    dlg->SendMessage(WM_SLIDER_MOVED, CDialogPlayTimeSet::kIdFirstDigit + 2, 3);
+    EXPECT_EQ(dlg->m_anDigits[2], 0);
+    dlg->SendMessage(WM_SLIDER_STEP, CDialogPlayTimeSet::kIdFirstDigit + 2, '7');
+    EXPECT_EQ(dlg->m_anDigits[2], 5);
+    // Empty play list: Apply sends nothing.
+    dlg->m_pApply->click();
+    EXPECT_TRUE(cmds.empty());
+    bar->ResetAll();
+    EXPECT_EQ(dlg->m_anDigits, (std::array<int, 6>{}));
+    EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST_F(PlaybackWindows, CopyDialogDrivesSnapshotAndALongList) {
+    browser->OnUpdate();
+    FolderReply({Folder(CFolderTree::kRoot, QStringLiteral("D:\\")),
+                 Folder(CFolderTree::kRoot, QStringLiteral("Z:\\")),
+                 Folder(CFolderTree::kRoot, QStringLiteral("Net"))});
+    browser->m_treeFolder->setCurrentItem(Top(0));
+    std::vector<FileInfoRecord> many;
+    for (int i = 0; i < 70000; ++i)
+        many.push_back(File(QStringLiteral("f%1.bin").arg(i)));
+    FileReply(many);
+    browser->OnSelectAll();
+    {
+        CDialogCopyDrive dlg(browser);
+        EXPECT_EQ(dlg.m_comboDrive->count(), 4);
+        EXPECT_EQ(dlg.m_txtDone->text(), QStringLiteral("0/70000"));
+        EXPECT_EQ(dlg.m_progressTotal->maximum(), 70000); // not cut to 16 bits
+    }
+    browser->OnUnselectAll();
+    Check(3);
+    Check(5);
+    CDialogCopyDrive dlg(browser);
+    cmds.clear();
+    dlg.OnCopy(); // "Select": nothing, and Copy stays usable
+    EXPECT_TRUE(cmds.empty());
+    EXPECT_TRUE(dlg.m_btnCopy->isEnabled());
+    dlg.m_comboDrive->setCurrentIndex(3); // "Net" is no drive
+    dlg.OnCopy();
+    EXPECT_TRUE(cmds.empty());
+    dlg.m_comboDrive->setCurrentIndex(2);
+    dlg.OnCopy();
+    ASSERT_EQ(cmds.size(), 4u);
+    EXPECT_EQ(cmds[0].payload.toHex(), QByteArray("19000000")); // Z:\ is drive 25
+    EXPECT_EQ(Text(cmds[1].payload), QStringLiteral("D:\\\\f3.bin"));
+    EXPECT_EQ(Text(cmds[3].payload), QStringLiteral("D:\\\\f5.bin"));
+    EXPECT_FALSE(dlg.m_btnCopy->isEnabled());
+    // The names come from the snapshot taken at Copy, whatever the list does now.
+    browser->OnUnselectAll();
+    dlg.SendMessage(WM_COPY_PROGRESS, 40, 0);
+    EXPECT_EQ(dlg.m_progressFile->value(), 40);
+    EXPECT_EQ(dlg.m_txtName->text(), QStringLiteral("f3.bin"));
+    dlg.SendMessage(WM_COPY_PROGRESS, 100, 0);
+    EXPECT_EQ(dlg.m_txtName->text(), QStringLiteral("f5.bin"));
+    EXPECT_EQ(dlg.m_txtDone->text(), QStringLiteral("1/2"));
+    EXPECT_EQ(dlg.m_progressTotal->value(), 1);
+    dlg.SendMessage(WM_COPY_PROGRESS, 100, 0);
+    EXPECT_FALSE(dlg.Copying());
+    cmds.clear();
+    dlg.reject(); // ends after the last file: no cancel
+    EXPECT_TRUE(Of(MX_CMD_COPY_CANCEL).empty());
+}
