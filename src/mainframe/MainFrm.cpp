@@ -300,20 +300,14 @@ BOOL CMainFrame::BuildStatusBar() {
 
 BOOL CMainFrame::BuildPanes() {
     setDockOptions(QMainWindow::AnimatedDocks);
-    m_wndZephyraPane = new QDockWidget(QStringLiteral("ZephyraPaneDlg"), this);
-    m_wndZephyraPane->setObjectName(QStringLiteral("ZephyraPaneDlg"));
-    m_wndZephyraPane->setFeatures(QDockWidget::NoDockWidgetFeatures);
-    m_wndZephyraPane->setTitleBarWidget(new QWidget(m_wndZephyraPane)); // no gripper
-    auto* front = new QWidget(m_wndZephyraPane);
-    front->setObjectName(QString::number(IDD_ZEPHYRA_PANE));
-    front->setMinimumSize(200, 100);
-    m_wndZephyraPane->setWidget(front);
+    m_wndZephyraPane = new CZephyraPaneDlg(this);
+    if (!m_wndZephyraPane->Create())
+        return FALSE;
     addDockWidget(Qt::RightDockWidgetArea, m_wndZephyraPane);
 
-    m_wndPlayBarPane = new QDockWidget(QStringLiteral("CtrlBar"), this);
-    m_wndPlayBarPane->setObjectName(QStringLiteral("CtrlBar"));
-    m_wndPlayBarPane->setFeatures(QDockWidget::NoDockWidgetFeatures);
-    m_wndPlayBarPane->setTitleBarWidget(new QWidget(m_wndPlayBarPane));
+    m_wndPlayBarPane = new CPaneDialogCaptuePlayCtrlBar(this);
+    if (!m_wndPlayBarPane->Create())
+        return FALSE;
     CreatePlayWindows();
     addDockWidget(Qt::BottomDockWidgetArea, m_wndPlayBarPane);
     m_wndPlayBarPane->show();

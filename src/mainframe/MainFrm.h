@@ -10,6 +10,8 @@
 
 #include "mainframe/ConnectSequence.h"
 #include "mainframe/HistoryList.h"
+#include "output/CPaneDialogCaptuePlayCtrlBar.h"
+#include "output/CZephyraPaneDlg.h"
 #include "platform/MsgTarget.h"
 
 class QDockWidget;
@@ -60,9 +62,9 @@ public:
     QMenuBar* m_wndMenuBar = nullptr;
     CToolBarMain* m_wndToolBar = nullptr;
     QStatusBar* m_wndStatusBar = nullptr;
-    QDockWidget* m_wndPlayBarPane = nullptr; // bottom: the play bar
-    CDumpPlayBar* m_pPlayBar = nullptr;      // inside m_wndPlayBarPane
-    QDockWidget* m_wndZephyraPane = nullptr; // right: the front panel
+    CPaneDialogCaptuePlayCtrlBar* m_wndPlayBarPane = nullptr; // bottom: the play bar
+    CDumpPlayBar* m_pPlayBar = nullptr;                       // inside m_wndPlayBarPane
+    CZephyraPaneDlg* m_wndZephyraPane = nullptr;              // right: the front panel
     CDialogWaitMessage* m_dlgWaitMessage = nullptr;
     DWORD m_dwLastRenderTick = 0;
     QImage m_bmpBackground;

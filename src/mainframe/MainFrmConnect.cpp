@@ -1,5 +1,4 @@
 // Connection commands and connection-state messages of the main frame.
-#include <QDockWidget>
 
 #include "app/MarlixExApp.h"
 #include "mainframe/ConnectLogic.h"
@@ -18,9 +17,9 @@ void QueueInt(MX_CMD_ID_e cmd, std::int32_t value, HWND hReply) {
     theApp.AddCmd(cmd, MX_RW_DEFAULT, sizeof value, &value, hReply);
 }
 
-void EnablePane(QDockWidget* pane, bool on) {
-    if (pane && pane->widget())
-        pane->widget()->setEnabled(on);
+void EnableWindow(QWidget* w, bool on) {
+    if (w)
+        w->setEnabled(on);
 }
 } // namespace
 
@@ -200,8 +199,8 @@ LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
     if (!theApp.IsConnected())
         return 0;
     // Seam: the Spectrum view takes a copy of the DeviceSettings record here once it exists.
-    EnablePane(m_wndPlayBarPane, true);
-    EnablePane(m_wndZephyraPane, true);
+    EnableWindow(m_wndPlayBarPane ? m_wndPlayBarPane->PlayBarWindow() : nullptr, true);
+    EnableWindow(m_wndZephyraPane ? &m_wndZephyraPane->m_dlgCtrl : nullptr, true);
     QueueInt(MX_CMD_SYSTEM_MODE, kZephyraMode, GetSafeHwnd());
     EnterSystemMode(kZephyraMode);
     return 0;
@@ -210,8 +209,8 @@ LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
 LRESULT CMainFrame::OnAfterDisconnect(WPARAM, LPARAM) {
     if (m_pPlayBar)
         m_pPlayBar->ResetAll();
-    EnablePane(m_wndPlayBarPane, false);
-    EnablePane(m_wndZephyraPane, false);
+    EnableWindow(m_wndPlayBarPane ? m_wndPlayBarPane->PlayBarWindow() : nullptr, false);
+    EnableWindow(m_wndZephyraPane ? &m_wndZephyraPane->m_dlgCtrl : nullptr, false);
     ResetPlayWindows();
     return 0;
 }
@@ -221,7 +220,10 @@ void CMainFrame::EnterSystemMode(int nMode) {
         return;
     DeviceState& ds = *theApp.m_pDeviceState;
     g_Marlix.Mx2InitMinMaxValueForSystemMode(nMode, nullptr);
-    // Seam: the play-bar pane and the front-panel pane reload from the device state here.
+    if (m_wndPlayBarPane)
+        m_wndPlayBarPane->UpdateConnectState();
+    if (m_wndZephyraPane)
+        m_wndZephyraPane->RefreshFromDevice();
     ds.m_nPlayBusy = 0;
     ds.m_nSystemMode = nMode;
     QueueInt(MX_CMD_SYSTEM_MODE, nMode, GetSafeHwnd());

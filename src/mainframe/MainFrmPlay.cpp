@@ -10,9 +10,7 @@
 #include "output/FileListModel.h"
 
 void CMainFrame::CreatePlayWindows() {
-    m_pPlayBar = new CDumpPlayBar(m_wndPlayBarPane);
-    m_pPlayBar->setEnabled(false); // until the first connection
-    m_wndPlayBarPane->setWidget(m_pPlayBar);
+    m_pPlayBar = m_wndPlayBarPane->m_dlgPlayBar; // made by its pane, disabled until connected
     m_pPlayFolderList = new CDialogPlayFolderList(this);
     m_pPlayFolderList->hide();
     m_pPlayFolderList->ShowOpenFilesButton(0);
@@ -48,8 +46,8 @@ LRESULT CMainFrame::OnPlayFileChanged(WPARAM, LPARAM) {
         m_pPlayBar->SetTimeDigits(0, 0);
         return 0;
     }
-    // Seam: the front panel applies the file (sample clock, level offset,
-    // frequency, level, spectrum scale) here once it exists.
+    if (m_wndZephyraPane)
+        m_wndZephyraPane->m_dlgCtrl.ApplyPlayFile(browser->m_dCurrentSampleClock, browser->m_nCurrentPower);
     m_pPlayBar->LoadFile();
     m_pPlayBar->m_btnPlay->m_bDisabled = 0;
     m_pPlayBar->m_btnStop->m_bDisabled = 1;

@@ -171,7 +171,7 @@ LRESULT CMsgTarget::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 UINT_PTR CMsgTarget::SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
-    if (nIDEvent == 0 || !m_pTimerOwner)
+    if (!m_pTimerOwner)
         return 0;
     QTimer*& timer = m_timers[nIDEvent];
     if (!timer) {
@@ -186,7 +186,7 @@ UINT_PTR CMsgTarget::SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
         });
     }
     timer->start(static_cast<int>(nElapse == 0 ? 1 : nElapse)); // restarting re-arms
-    return nIDEvent;
+    return nIDEvent == 0 ? 1 : nIDEvent;                        // id 0 is a valid timer too
 }
 
 BOOL CMsgTarget::KillTimer(UINT_PTR nIDEvent) {

@@ -83,7 +83,8 @@ public:
     BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
-    // Setting a running id re-arms it; killing stops it. Returns the id (0 on failure).
+    // Setting a running id re-arms it; killing stops it. Any id, 0 included; returns
+    // nonzero on success.
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
     BOOL KillTimer(UINT_PTR nIDEvent);
     bool IsTimerRunning(UINT_PTR nIDEvent) const;

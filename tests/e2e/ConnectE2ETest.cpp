@@ -112,15 +112,18 @@ protected:
     }
 
     QString Pane(int n) const { return frame->StatusPaneLabel(n)->text(); }
+    // The play bar's and the front panel's windows (the panes themselves stay enabled).
+    QWidget* PlayBar() const {
+        return frame->m_wndPlayBarPane ? frame->m_wndPlayBarPane->PlayBarWindow() : nullptr;
+    }
+    QWidget* FrontPanel() const {
+        return frame->m_wndZephyraPane ? &frame->m_wndZephyraPane->m_dlgCtrl : nullptr;
+    }
     bool PanelsEnabled() const {
-        QWidget* play = frame->m_wndPlayBarPane ? frame->m_wndPlayBarPane->widget() : nullptr;
-        QWidget* front = frame->m_wndZephyraPane ? frame->m_wndZephyraPane->widget() : nullptr;
-        return play && front && play->isEnabled() && front->isEnabled();
+        return PlayBar() && FrontPanel() && PlayBar()->isEnabled() && FrontPanel()->isEnabled();
     }
     bool PanelsDisabled() const {
-        QWidget* play = frame->m_wndPlayBarPane ? frame->m_wndPlayBarPane->widget() : nullptr;
-        QWidget* front = frame->m_wndZephyraPane ? frame->m_wndZephyraPane->widget() : nullptr;
-        return (!play || !play->isEnabled()) && (!front || !front->isEnabled());
+        return (!PlayBar() || !PlayBar()->isEnabled()) && (!FrontPanel() || !FrontPanel()->isEnabled());
     }
 
     static RecordingMessageBoxes* s_suiteBoxes;
