@@ -202,6 +202,10 @@ bool CMsgTarget::IsTimerRunning(UINT_PTR nIDEvent) const {
     return it != m_timers.end() && it->second->isActive();
 }
 
+UINT CMsgTarget::TimerElapse(UINT_PTR nIDEvent) const {
+    return IsTimerRunning(nIDEvent) ? static_cast<UINT>(m_timers.at(nIDEvent)->interval()) : 0u;
+}
+
 void CMsgTarget::BindCommand(QAction* action, UINT nID) {
     if (!action)
         return;

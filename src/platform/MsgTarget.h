@@ -88,6 +88,8 @@ public:
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
     BOOL KillTimer(UINT_PTR nIDEvent);
     bool IsTimerRunning(UINT_PTR nIDEvent) const;
+    // The period a running timer was armed with, in ms; 0 when it is not running.
+    UINT TimerElapse(UINT_PTR nIDEvent) const;
 
     // Ties a menu action or a button to a command id: choosing it sends WM_COMMAND,
     // and its enabled/checked state follows the ON_UPDATE_COMMAND_UI handler.

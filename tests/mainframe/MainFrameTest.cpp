@@ -13,6 +13,7 @@
 #include <QToolBar>
 
 #include "FrameFixture.h"
+#include "SimInstrument.h"
 #include "device/MxMessages.h"
 #include "mainframe/IPComboBox.h"
 #include "mainframe/SelectModeComboBox.h"
@@ -186,13 +187,14 @@ TEST_F(FrameTest, CommandsNeedingTheInstrumentWaitForAConnection) {
 
 TEST_F(FrameTest, StatusTextClearsAboutOneSecondAfterTheLastOne) {
     ::PostMessage(frame->GetSafeHwnd(), WM_STATUS_MESSAGE, 0x1404, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(frame->StatusPaneLabel(0)->text(), QStringLiteral("Err:DAC Lock"), 5000);
+    ASSERT_TRUE(
+        WaitFor([&] { return frame->StatusPaneLabel(0)->text() == QStringLiteral("Err:DAC Lock"); }, 5000));
     EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kStatusClearTimer));
     QElapsedTimer clock;
     clock.start();
     frame->SendMessage(WM_STATUS_MESSAGE, 0x1B0E, 0); // replaces the text, restarts the second
     EXPECT_EQ(frame->StatusPaneLabel(0)->text(), QStringLiteral("Saturation"));
-    QTRY_COMPARE_WITH_TIMEOUT(frame->StatusPaneLabel(0)->text(), QString(), 10000);
+    ASSERT_TRUE(WaitFor([&] { return frame->StatusPaneLabel(0)->text().isEmpty(); }, 10000));
     EXPECT_GE(clock.elapsed(), 900);
     EXPECT_FALSE(frame->IsTimerRunning(CMainFrame::kStatusClearTimer));
 }

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "FrameFixture.h"
+#include "SimInstrument.h"
 #include "device/MxMessages.h"
 #include "mainframe/DialogWaitMessage.h"
 
@@ -27,6 +28,7 @@ TEST(WaitBox, DotsRunOneToElevenThenNoneAndContinueAcrossShowings) {
     dlg.OnTimer(CDialogWaitMessage::kDotTimer);
     dlg.hide();
     EXPECT_FALSE(dlg.IsTimerRunning(CDialogWaitMessage::kDotTimer));
+    EXPECT_FALSE(dlg.IsTimerRunning(CDialogWaitMessage::kCloseTimer));
 
     dlg.show();
     EXPECT_EQ(dlg.TextControl()->text(), kText);
@@ -34,7 +36,7 @@ TEST(WaitBox, DotsRunOneToElevenThenNoneAndContinueAcrossShowings) {
     EXPECT_EQ(dlg.TextControl()->text(), kText + QStringLiteral("..."));
 }
 
-TEST(WaitBox, KeysLeaveItOpenAndThe300SecondTimerClosesItAsOk) {
+TEST(WaitBox, KeysLeaveItOpen) {
     CDialogWaitMessage dlg;
     dlg.show();
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_A}) {
@@ -42,9 +44,19 @@ TEST(WaitBox, KeysLeaveItOpenAndThe300SecondTimerClosesItAsOk) {
         QTest::keyClick(dlg.TextControl(), key);
         EXPECT_TRUE(dlg.isVisible()) << key;
     }
-    EXPECT_EQ(CDialogWaitMessage::kCloseAfterMs, 300000u);
-    dlg.OnTimer(CDialogWaitMessage::kCloseTimer);
-    EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(WaitBox, ItsOwnTimersMoveTheDotsAndCloseItAsOkAfter300Seconds) {
+    CDialogWaitMessage dlg;
+    dlg.show();
+    EXPECT_EQ(dlg.TimerElapse(CDialogWaitMessage::kDotTimer), 300u);
+    EXPECT_EQ(dlg.TimerElapse(CDialogWaitMessage::kCloseTimer), 300000u);
+    ASSERT_TRUE(WaitFor([&] { return dlg.m_nDots >= 1; }, 5000));
+    EXPECT_EQ(dlg.TextControl()->text(), kText + QString(int(dlg.m_nDots), QLatin1Char('.')));
+    EXPECT_TRUE(dlg.isVisible());
+    // Brought forward, the close timer ends the box through its own tick.
+    dlg.SetTimer(CDialogWaitMessage::kCloseTimer, 20);
+    ASSERT_TRUE(WaitFor([&] { return !dlg.isVisible(); }, 5000));
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
@@ -68,7 +80,7 @@ TEST_F(FrameTest, WaitShowOpensOneBoxAndWaitCloseEndsItAsCancel) {
     ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);
     ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0); // arrives while the first is open
     ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_CLOSE, 0, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(shown == 1 && !box->isVisible(), 10000);
+    ASSERT_TRUE(WaitFor([&] { return shown == 1 && !box->isVisible(); }, 10000)) << shown;
     PumpPostedMessages(200);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(box->result(), QDialog::Rejected);
@@ -89,7 +101,7 @@ TEST_F(FrameTest, WaitDoneClosesTheBox) {
     QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
     ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);
     ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_DONE, 0, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(finished == 1, 10000);
+    ASSERT_TRUE(WaitFor([&] { return finished == 1; }, 10000));
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_FALSE(box->isVisible());
 }

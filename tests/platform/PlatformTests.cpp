@@ -152,9 +152,12 @@ TEST(Timers, SetRearmsKillStopsOneShotKillsItself) {
     CTestWnd wnd;
     wnd.SetTimer(7, 30);
     EXPECT_TRUE(wnd.IsTimerRunning(7));
+    EXPECT_EQ(wnd.TimerElapse(7), 30u);
+    EXPECT_EQ(wnd.TimerElapse(8), 0u);
     ASSERT_TRUE(WaitFor([&] { return wnd.timers.size() >= 2; }));
     EXPECT_TRUE(wnd.KillTimer(7));
     EXPECT_FALSE(wnd.IsTimerRunning(7));
+    EXPECT_EQ(wnd.TimerElapse(7), 0u);
     EXPECT_FALSE(wnd.KillTimer(7));
     const size_t n = wnd.timers.size();
     PumpPostedMessages(100);
