@@ -110,6 +110,55 @@ TEST(SimTest, LogsEveryCommandInTheExactFormat) {
     }
 }
 
+// What the System page and the calibration dialog rely on: drives found on
+// external storage and on a rescan, the "none" answer, calibration values kept.
+TEST(SimTest, DrivesAndCalibrationValues) {
+    auto events = [](RawClient& c) {
+        std::vector<std::pair<int, std::uint32_t>> out;
+        std::vector<std::uint8_t> p;
+        for (int id; (id = c.Receive(300, &p)) >= 0;)
+            out.emplace_back(id,
+                             p.size() >= 4 ? std::uint32_t(p[0] | p[1] << 8 | p[2] << 16 | p[3] << 24) : 0u);
+        return out;
+    };
+    using E = std::vector<std::pair<int, std::uint32_t>>;
+    const int reset = mxp::EV_DRIVE_LIST_RESET, found = mxp::EV_DRIVE_FOUND;
+    {
+        SimProcess sim("127.0.0.2");
+        ASSERT_TRUE(sim.Start());
+        RawClient c;
+        c.Send("127.0.0.2", MX_CMD_CONNECT, MX_RW_DEFAULT, {0, 0});
+        EXPECT_EQ(c.Receive(2000), mxp::EV_CONNECT_STATE);
+        c.Send("127.0.0.2", MX_CMD_RESCAN_DISK, MX_RW_DEFAULT, {});
+        EXPECT_EQ(events(c), (E{{reset, 0}, {found, 25}})); // internal storage: no external drive
+        c.Send("127.0.0.2", MX_CMD_STORAGE, MX_RW_DEFAULT, mxp::EncodeU32s({1}));
+        EXPECT_EQ(events(c), (E{{reset, 0}, {found, 4}, {found, 5}}));
+        c.Send("127.0.0.2", MX_CMD_RESCAN_DISK, MX_RW_DEFAULT, {});
+        EXPECT_EQ(events(c), (E{{reset, 0}, {found, 4}, {found, 5}}));
+
+        const std::int32_t minus25 = -25;
+        std::vector<std::uint8_t> v(4);
+        std::memcpy(v.data(), &minus25, 4);
+        c.Send("127.0.0.2", MX_CMD_MODULE_CAL, MX_RW_CAL_ATT_SET, v);
+        c.Send("127.0.0.2", MX_CMD_MODULE_CAL, MX_RW_CAL_ATT_GET, {});
+        std::vector<std::uint8_t> p;
+        EXPECT_EQ(c.Receive(2000, &p), mxp::EV_CAL_VALUE);
+        EXPECT_EQ(p, mxp::EncodeU32s({1, std::uint32_t(minus25)}));
+        c.Send("127.0.0.2", MX_CMD_MODULE_CAL, MX_RW_CAL_UPC_GET, {});
+        EXPECT_EQ(c.Receive(2000, &p), mxp::EV_CAL_VALUE);
+        EXPECT_EQ(p, mxp::EncodeU32s({0, 0}));
+    }
+    {
+        SimProcess sim("127.0.0.2", {"--no-external"});
+        ASSERT_TRUE(sim.Start());
+        RawClient c;
+        c.Send("127.0.0.2", MX_CMD_CONNECT, MX_RW_DEFAULT, {0, 0});
+        EXPECT_EQ(c.Receive(2000), mxp::EV_CONNECT_STATE);
+        c.Send("127.0.0.2", MX_CMD_STORAGE, MX_RW_DEFAULT, mxp::EncodeU32s({1}));
+        EXPECT_EQ(events(c), (E{{found, 25}}));
+    }
+}
+
 TEST(SimTest, OutputSettingsOutsideTheReportedLimitsAreRefused) {
     SimOptions opt;
     opt.bind = "127.0.0.4";
