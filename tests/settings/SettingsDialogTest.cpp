@@ -38,7 +38,8 @@ protected:
         theApp.m_fnCommandTap = [this](MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned size, const void* p, HWND) {
             QString line = QStringLiteral("%1 %2").arg(QString::fromLatin1(MxCmdName(cmd))).arg(int(rw));
             if (cmd == MX_CMD_TEXT_COMMAND) {
-                line += QStringLiteral(" %1").arg(QString::fromUtf16(static_cast<const char16_t*>(p), size / 2));
+                line +=
+                    QStringLiteral(" %1").arg(QString::fromUtf16(static_cast<const char16_t*>(p), size / 2));
             } else if (size == 4) {
                 std::int32_t v = 0;
                 std::memcpy(&v, p, 4);
@@ -268,8 +269,9 @@ TEST_F(SettingsDialogTest, GraphColourPreviewCancelAndProfile) {
     QTest::mouseClick(dlg->m_btnOk, Qt::LeftButton);
     EXPECT_EQ(std::uint32_t(Profile::GetProfileInt(kGraphColorSection, SettingKeyName(KEY_SPEC_BG_COLOR), 0)),
               0xFFFF0000u);
-    EXPECT_EQ(std::uint32_t(Profile::GetProfileInt(kGraphColorSection, SettingKeyName(KEY_IQ_BG_COLOR + 6), 0)),
-              0xAAE87A0Eu);
+    EXPECT_EQ(
+        std::uint32_t(Profile::GetProfileInt(kGraphColorSection, SettingKeyName(KEY_IQ_BG_COLOR + 6), 0)),
+        0xAAE87A0Eu);
     EXPECT_EQ(state().m_aGraphColors[3].m_clrData, 0xAAE87A0Eu);
     EXPECT_TRUE(Take().isEmpty());
 }
@@ -286,9 +288,9 @@ TEST_F(SettingsDialogTest, CalibrationDialogReadsAndWrites) {
     CDialogModuleCal* cal = frame->m_pModuleCalDlg;
     ASSERT_NE(cal, nullptr);
     ASSERT_TRUE(cal->isVisible());
-    EXPECT_EQ(Take(), (QStringList{"MX_CMD_TEXT_COMMAND 1 debugmarlix 1", "MX_CMD_TEXT_COMMAND 1 nios debugnios 1",
-                                   "MX_CMD_TEXT_COMMAND 1 debugmarlix 1",
-                                   "MX_CMD_TEXT_COMMAND 1 nios debugnios 1"}));
+    EXPECT_EQ(Take(),
+              (QStringList{"MX_CMD_TEXT_COMMAND 1 debugmarlix 1", "MX_CMD_TEXT_COMMAND 1 nios debugnios 1",
+                           "MX_CMD_TEXT_COMMAND 1 debugmarlix 1", "MX_CMD_TEXT_COMMAND 1 nios debugnios 1"}));
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(cal->SetButton(i)->isEnabled()) << i;
 
