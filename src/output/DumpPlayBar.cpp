@@ -17,8 +17,6 @@
 #include "mainframe/MainFrm.h"
 #include "output/DialogPlayFolderList.h"
 #include "output/DialogPlayTimeSet.h"
-#include "settings/CDialogSettingTab.h"
-#include "settings/CTabCtrl_Setting.h"
 
 using PlayBarRules::BarAction;
 using PlayBarRules::Look;
@@ -420,11 +418,10 @@ void CDumpPlayBar::ResetPlaySettings() {
     SendInt(MX_CMD_STORAGE, 0);
     ds.m_nStorageDrive = 3;
     SendInt(MX_CMD_STORAGE_DRIVE, 3);
-    if (frame) {
+    // The System page is not reloaded here: its reload sends MX_CMD_STORAGE a
+    // second time. The main frame reloads every page right after this reset.
+    if (frame)
         frame->SetStatusPane(5, 3);
-        if (frame->m_pSettingDlg)
-            frame->m_pSettingDlg->m_tabSetting->UpdateSystemPage();
-    }
     ds.m_awModeParamB[0] = 16384;
     ds.m_awModeParamB[1] = 4400;
     const std::uint32_t paramB = ds.m_nModeParamB;
