@@ -1,9 +1,11 @@
-// Grabs every control to a PNG under the build folder, for a person to look at.
+// Grabs every control to a PNG under the build folder, for a person to look at;
+// a control that draws nothing, or a picture that fails to load, fails it.
 #include <QDir>
 #include <QHBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "ImageLayout.h"
 #include "TestSupport.h"
 #include "controls/BitmapResource.h"
 #include "controls/CBitmapSlider.h"
@@ -14,10 +16,22 @@
 #include "controls/CSplitterControl.h"
 
 namespace {
+// A picture of one flat colour shows nothing.
+bool ShowsSomething(const QImage& img) {
+    const QImage rgb = img.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            if (rgb.pixel(x, y) != rgb.pixel(0, 0))
+                return true;
+    return false;
+}
+
 void Save(QWidget* w, const QString& name) {
     const QString path = QDir(TestOutputFolder()).filePath(name + QStringLiteral(".png"));
-    ASSERT_TRUE(w->grab().save(path)) << path.toStdString();
-    EXPECT_GT(QFileInfo(path).size(), 0);
+    const QImage img = w->grab().toImage();
+    EXPECT_TRUE(ShowsSomething(img)) << name.toStdString();
+    ASSERT_TRUE(img.save(path)) << path.toStdString();
+    EXPECT_EQ(QImage(path), img.convertToFormat(QImage(path).format())) << path.toStdString();
 }
 
 QWidget* DarkPanel(QWidget* w) {
@@ -36,11 +50,11 @@ TEST(Gallery, GrabsEveryControl) {
 
     auto* seek = new CBitmapSlider(&panel, 1219);
     seek->move(10, 10);
-    seek->LoadChannelBitmaps();
-    seek->LoadThumbBitmaps();
+    EXPECT_TRUE(seek->LoadChannelBitmaps());
+    EXPECT_TRUE(seek->LoadThumbBitmaps());
     seek->m_nMax = 8192;
-    seek->m_nMarginLeft = seek->m_nMarginRight = 2;
-    seek->m_nMarginTop = 1;
+    seek->m_nMarginLeft = seek->m_nMarginRight = 2; // as the play bar sets them
+    seek->m_nMarginTop = 3;
     seek->SetPos(3000);
 
     // A frequency row: 0,097,900,000 with the third digit highlighted.
@@ -53,11 +67,11 @@ TEST(Gallery, GrabsEveryControl) {
         cell->m_nMax = digits[i] < 0 ? 0 : 9;
         if (digits[i] < 0) {
             cell->m_nDigitBmpNormal = 465;
-            cell->SetDigitBitmap(0, 0);
+            EXPECT_TRUE(cell->SetDigitBitmap(0, 0));
         } else {
             cell->m_nDigitBmpNormal = 480;
             cell->m_nDigitBmpHighlight = 467;
-            cell->SetDigitBitmap(digits[i], i == 3 ? 1 : 0);
+            EXPECT_TRUE(cell->SetDigitBitmap(digits[i], i == 3 ? 1 : 0));
         }
         x += cell->width();
     }
@@ -70,14 +84,23 @@ TEST(Gallery, GrabsEveryControl) {
     knob->SetSliderBitmap(ctl::LoadBitmapResource(493), 0);
     knob->SetSliderBitmap(ctl::LoadBitmapResource(494), 1);
     knob->SetPos(400);
+    EXPECT_EQ(knob->size(), QSize(imglayout::kDialSize, imglayout::kDialSize));
 
-    const char* names[] = {"PLAY-2.bmp", "STOP-2.bmp", "am530.bmp", "button_+5.bmp"};
+    const struct {
+        const char* name;
+        QSize frame; // the picture's, so it loaded
+    } pictures[] = {{"PLAY-2.bmp", {imglayout::kTransportW, imglayout::kTransportH}},
+                    {"STOP-2.bmp", {imglayout::kTransportW, imglayout::kTransportH}},
+                    {"am530.bmp", {imglayout::kPresetW, imglayout::kPresetH}},
+                    {"button_+5.bmp", {imglayout::kStepW, imglayout::kStepH}}};
     std::vector<CKbcButton*> buttons;
     int bx = 130;
     for (int i = 0; i < 4; ++i) {
         auto* b = new CKbcButton(&panel, 1170 + i);
         b->move(bx, 80);
-        b->LoadImageFile(ctl::ImageFolder() + QLatin1Char('/') + QLatin1String(names[i]), ctl::KEY_BUTTON);
+        b->LoadImageFile(ctl::ImageFolder() + QLatin1Char('/') + QLatin1String(pictures[i].name),
+                         ctl::KEY_BUTTON);
+        EXPECT_EQ(b->size(), pictures[i].frame) << pictures[i].name;
         b->m_bDisabled = i == 1;
         b->m_bHover = i == 2;
         bx += b->width() + 6;
@@ -103,6 +126,9 @@ TEST(Gallery, GrabsEveryControl) {
 
     panel.show();
     QCoreApplication::processEvents();
+    for (QWidget* w : panel.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(ShowsSomething(w->grab().toImage()))
+            << w->metaObject()->className() << " at " << w->x() << "," << w->y();
     Save(&panel, QStringLiteral("gallery"));
     Save(seek, QStringLiteral("seek-slider"));
     Save(knob, QStringLiteral("knob"));

@@ -104,9 +104,13 @@ TEST(ColorSwatch, ShowsItsColourFramedAndTheSameInEveryState) {
     const QImage idle = sw->grab().toImage();
     EXPECT_EQ(idle.pixelColor(10, 7), QColor(255, 0, 0));
     EXPECT_EQ(idle.pixelColor(0, 0), ctl::FromColorRef(ctl::GetSysColor(ctl::COLOR_3DDKSHADOW)));
-    sw->setDown(true);
+    ShowAndFocus(&dlg);
     sw->setFocus();
-    EXPECT_EQ(sw->grab().toImage(), idle);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(sw->hasFocus());
+    EXPECT_EQ(sw->grab().toImage(), idle) << "focused";
+    sw->setDown(true);
+    EXPECT_EQ(sw->grab().toImage(), idle) << "pressed";
     sw->setDown(false);
     sw->m_crColor = ctl::MakeColorRef(0, 0, 255);
     EXPECT_EQ(sw->grab().toImage().pixelColor(10, 7), QColor(0, 0, 255));

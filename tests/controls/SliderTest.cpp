@@ -72,12 +72,31 @@ protected:
         seek->m_nMax = 8192;
         seek->m_nMarginLeft = 2;
         seek->m_nMarginRight = 2;
-        seek->m_nMarginTop = 1;
+        seek->m_nMarginTop = 3; // the play bar's margins
         seek->m_bDrawFocusRect = 0;
         ShowAndFocus(parent.get());
         parent->Take();
     }
     QPoint AtPixel(int x) const { return QPoint(x, 8); }
+    QImage Shot() const { return seek->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // Every pixel the thumb picture does not key out shows, its centre at the given x
+    // (the pressed picture while the button is down, through the same key).
+    bool ThumbShownWholeAt(const QImage& shot, int centre) const {
+        const QImage& thumb = seek->m_bmThumbMask;
+        const QImage& look = seek->m_bLButtonDown ? seek->m_bmThumbActive : seek->m_bmThumbMask;
+        const int left = centre - thumb.width() / 2;
+        int shown = 0;
+        for (int y = 0; y < thumb.height(); ++y)
+            for (int x = 0; x < thumb.width(); ++x) {
+                if (qAlpha(thumb.pixel(x, y)) == 0)
+                    continue;
+                const QPoint at(left + x, seek->m_nMarginTop + y);
+                if (!shot.rect().contains(at) || shot.pixel(at) != (look.pixel(x, y) | 0xFF000000u))
+                    return false;
+                ++shown;
+            }
+        return shown > 0;
+    }
     std::unique_ptr<RecordingParent> parent;
     CBitmapSlider* seek = nullptr;
 };
@@ -86,6 +105,31 @@ TEST_F(SliderFixture, LoadersTakeTheBitmapSizes) {
     EXPECT_EQ(seek->size(), QSize(358, 17));
     EXPECT_EQ(seek->m_nThumbWidth, 16);
     EXPECT_EQ(seek->m_nThumbHeight, 15);
+}
+
+TEST_F(SliderFixture, ThumbSitsWholeOnTheGroove) {
+    seek->SetPos(4096);
+    const QImage shot = Shot();
+    EXPECT_TRUE(ThumbShownWholeAt(shot, seek->PosToPixel(4096)));
+    // Rows of the groove: what differs from the channel's top edge, far from the thumb.
+    const QImage& channel = seek->m_bmChannel;
+    int grooveTop = -1, grooveBottom = -1;
+    for (int y = 0; y < channel.height(); ++y)
+        if (channel.pixel(300, y) != channel.pixel(300, 0)) {
+            grooveTop = grooveTop < 0 ? y : grooveTop;
+            grooveBottom = y;
+        }
+    int thumbTop = -1, thumbBottom = -1;
+    const QImage& thumb = seek->m_bmThumbMask;
+    for (int y = 0; y < thumb.height(); ++y)
+        for (int x = 0; x < thumb.width(); ++x)
+            if (qAlpha(thumb.pixel(x, y)) != 0) {
+                thumbTop = thumbTop < 0 ? y : thumbTop;
+                thumbBottom = y;
+            }
+    ASSERT_GE(grooveTop, 0);
+    ASSERT_GE(thumbTop, 0);
+    EXPECT_EQ(grooveTop + grooveBottom, 2 * seek->m_nMarginTop + thumbTop + thumbBottom) << "centred";
 }
 
 TEST_F(SliderFixture, PressOffThumbJumpsAndDragPostsMovingThenMovedOnRelease) {
@@ -141,8 +185,10 @@ TEST_F(SliderFixture, KeysMoveWithoutNotifying) {
     struct Case {
         Qt::Key key;
         int expect;
-    } cases[] = {{Qt::Key_PageDown, 120}, {Qt::Key_PageUp, 100}, {Qt::Key_Up, 99},  {Qt::Key_Down, 100},
-                 {Qt::Key_End, 8192},     {Qt::Key_Home, 0},     {Qt::Key_Left, 0}, {Qt::Key_Up, 0}};
+    } cases[] = {// Left and Right where a step either way would show.
+                 {Qt::Key_PageDown, 120},  {Qt::Key_PageUp, 100}, {Qt::Key_Left, 100}, {Qt::Key_Right, 100},
+                 {Qt::Key_Up, 99},         {Qt::Key_Down, 100},   {Qt::Key_End, 8192}, {Qt::Key_Down, 8192},
+                 {Qt::Key_PageDown, 8192}, {Qt::Key_Home, 0},     {Qt::Key_Up, 0},     {Qt::Key_PageUp, 0}};
     for (const auto& c : cases) {
         QTest::keyClick(seek, c.key);
         EXPECT_EQ(seek->m_nPos, c.expect) << "key " << c.key;
@@ -248,9 +294,18 @@ TEST_F(DigitFixture, ClickOnUnfocusedCellGivesMovedTwice) {
 }
 
 TEST_F(DigitFixture, TabStillMovesTheFocus) {
+    // Qt moves the focus before a key handler sees Tab; what the cell decides is that
+    // Tab may bring the focus to it and that it takes no Tab for itself.
+    for (CBitmapSlider* c : cells)
+        EXPECT_TRUE(c->focusPolicy() & Qt::TabFocus);
     QTest::keyClick(cells[0], Qt::Key_Tab);
     QCoreApplication::processEvents();
     EXPECT_TRUE(cells[1]->hasFocus());
+    QTest::keyClick(cells[1], Qt::Key_Backtab, Qt::ShiftModifier);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(cells[0]->hasFocus());
+    for (const PostedMsg& m : parent->Take())
+        EXPECT_NE(m.msg, UINT(WM_SLIDER_STEP)) << "a Tab is no digit step";
 }
 
 TEST_F(DigitFixture, DigitBitmapIdZeroRemovesPicture) {
@@ -279,13 +334,24 @@ TEST_F(DigitFixture, DragOnACellPostsNoMoving) {
 }
 
 TEST_F(SliderFixture, EmptyRangeSliderStillDrawsAndDrags) {
+    // Before a file is loaded the range can be 0..0: the thumb rests at the start.
     seek->m_nMin = seek->m_nMax = 0;
     seek->SetPos(5);
     EXPECT_EQ(seek->m_nPos, 0);
+    const int start = seek->m_nMarginLeft + seek->m_nThumbWidth / 2;
+    EXPECT_TRUE(ThumbShownWholeAt(Shot(), start));
     QTest::mousePress(seek, Qt::LeftButton, {}, AtPixel(200));
-    QTest::mouseRelease(seek, Qt::LeftButton, {}, AtPixel(200));
+    QMouseEvent move(QEvent::MouseMove, QPointF(300, 8), seek->mapToGlobal(QPointF(300, 8)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(seek, &move);
+    EXPECT_TRUE(ThumbShownWholeAt(Shot(), start)) << "pressed";
+    QTest::mouseRelease(seek, Qt::LeftButton, {}, AtPixel(300));
     EXPECT_EQ(seek->m_nPos, 0);
-    EXPECT_FALSE(seek->grab().toImage().isNull());
+    for (const PostedMsg& m : parent->Take())
+        if (m.msg == WM_SLIDER_MOVING || m.msg == WM_SLIDER_MOVED) {
+            EXPECT_EQ(m.lParam, 0) << m.msg;
+        }
+    EXPECT_TRUE(ThumbShownWholeAt(Shot(), start)) << "released";
 }
 
 TEST(MemDC, PutsTheOffScreenPictureOnTheTargetInOnePiece) {

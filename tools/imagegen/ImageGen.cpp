@@ -129,7 +129,8 @@ void Text(QPainter& p, const QRect& r, const QString& s, int px, const QColor& c
 QImage Channel(bool active) {
     QImage img = NewImage(kChannelW, kChannelH, kPanel);
     QPainter p(&img);
-    const QRect groove(2, 6, kChannelW - 4, 5);
+    // Centred on the thumb as the play bar places it (3 pixels from the top).
+    const QRect groove(2, 7, kChannelW - 4, 6);
     p.fillRect(groove, QColor(0x10, 0x10, 0x10));
     p.setPen(QColor(0x50, 0x50, 0x50));
     p.drawRect(groove.adjusted(0, 0, -1, -1));
@@ -142,21 +143,22 @@ QImage Channel(bool active) {
 }
 
 QImage Thumb(bool pressed) {
-    // Corner colour is the key; the shape never uses it.
+    // Corner colour is the key; the shape never uses it. The last row stays key: 3
+    // pixels down a 17-pixel channel, only 14 rows of the thumb show.
     QImage img = NewImage(kThumbW, kThumbH, kMagenta);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, false);
     const QColor body = pressed ? kAmber : QColor(0xB8, 0xB8, 0xB8);
     const QColor rim = pressed ? QColor(0x80, 0x40, 0x00) : QColor(0x60, 0x60, 0x60);
     QPolygon shape;
-    shape << QPoint(3, 0) << QPoint(12, 0) << QPoint(15, 3) << QPoint(15, 11) << QPoint(12, 14)
-          << QPoint(3, 14) << QPoint(0, 11) << QPoint(0, 3);
+    shape << QPoint(3, 0) << QPoint(12, 0) << QPoint(15, 3) << QPoint(15, 10) << QPoint(12, 13)
+          << QPoint(3, 13) << QPoint(0, 10) << QPoint(0, 3);
     p.setPen(rim);
     p.setBrush(body);
     p.drawPolygon(shape);
     p.setPen(pressed ? QColor(0xFF, 0xD0, 0x90) : QColor(0xF0, 0xF0, 0xF0));
-    p.drawLine(7, 3, 7, 11);
-    p.drawLine(8, 3, 8, 11);
+    p.drawLine(7, 3, 7, 10);
+    p.drawLine(8, 3, 8, 10);
     return img;
 }
 
