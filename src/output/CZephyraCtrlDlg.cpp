@@ -502,7 +502,8 @@ void CZephyraCtrlDlg::SendFrequency() {
     theApp.AddCmd(MX_CMD_ZEPHYRA_FREQ, MX_RW_DEFAULT, sizeof hz, &hz, GetSafeHwnd());
     if (g_Marlix.m_hNotifyWnd)
         ::PostMessage(g_Marlix.m_hNotifyWnd, WM_SPECTRUM_SETUP, 0, 0);
-    // Seam: the settings dialog's Play page re-formats its frequency and power texts here.
+    if (CMainFrame* frame = theApp.m_pMainWnd)
+        frame->RefreshPlayValues(); // the Play page's frequency and power texts
     theApp.SaveZephyraFreq(hz);
 }
 

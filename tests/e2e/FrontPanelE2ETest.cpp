@@ -89,9 +89,8 @@ protected:
         ASSERT_TRUE(sim->Start()) << sim->Output().toStdString();
         frame->GetIPCombo()->setEditText(kSim);
         ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_IP_COMBO, 0);
-        ASSERT_TRUE(WaitFor([&] {
-            return State() == 2 && !Lines(sim->Log(), "MX_CMD_MODE_PARAM_A").empty();
-        }));
+        ASSERT_TRUE(
+            WaitFor([&] { return State() == 2 && !Lines(sim->Log(), "MX_CMD_MODE_PARAM_A").empty(); }));
         PumpPostedMessages(100);
         ASSERT_TRUE(panel->isEnabled());
     }
@@ -152,6 +151,7 @@ TEST_F(FrontPanelE2E, PresetAndTypedFrequencyArriveOnceEach) {
     ASSERT_EQ(queuedAt.size(), 2u);
     EXPECT_GE(queuedAt[1] - typed, 290);
     EXPECT_EQ(g_Marlix.DeviceState.m_nZephyraFreqHz, 107920000u);
+    EXPECT_TRUE(frame->grab().save(TestOutputFolder() + QStringLiteral("/main_frame_connected.png")));
 }
 
 TEST_F(FrontPanelE2E, LevelAndSampleClockArriveOnceEach) {

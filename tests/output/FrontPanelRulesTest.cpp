@@ -82,8 +82,8 @@ TEST(FrontPanelRules, FocusMovesOverSeparatorsAndWraps) {
 TEST(FrontPanelRules, KnobDragSetsWholeDecibels) {
     EXPECT_EQ(LevelForKnobPos(0), 100);
     EXPECT_EQ(LevelForKnobPos(1200), -1100);
-    EXPECT_EQ(LevelForKnobPos(5), 90);   // trunc(9.5)
-    EXPECT_EQ(LevelForKnobPos(105), 0);  // trunc(-0.5)
+    EXPECT_EQ(LevelForKnobPos(5), 90);    // trunc(9.5)
+    EXPECT_EQ(LevelForKnobPos(105), 0);   // trunc(-0.5)
     EXPECT_EQ(LevelForKnobPos(115), -10); // trunc(-1.5)
     EXPECT_EQ(KnobPosForLevel(-500), 600);
 }
@@ -98,7 +98,8 @@ TEST(FrontPanelRules, SampleClockMayMoveATenthOfAPercent) {
     EXPECT_EQ(fm.min, 743443313);
     EXPECT_EQ(fm.max, 744931688);
     // A file clock that is no number, negative or too large for the row.
-    for (double bad : {std::numeric_limits<double>::quiet_NaN(), -1.0, std::numeric_limits<double>::infinity()})
+    for (double bad :
+         {std::numeric_limits<double>::quiet_NaN(), -1.0, std::numeric_limits<double>::infinity()})
         EXPECT_EQ(ClockRangeFor(bad).max, 0) << bad;
     EXPECT_EQ(ClockRangeFor(1e12).max, kRowMax);
     // The applied clock has more decimals than the panel shows: an edit back to
