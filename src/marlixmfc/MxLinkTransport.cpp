@@ -22,6 +22,10 @@ bool MxLinkTransport::Open(bool broadcast) {
         int on = 1;
         ::setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     }
+    // Room for a whole folder listing (up to 2 MiB in some 1400 datagrams) while
+    // this thread waits for the CPU; the system may grant less (net.core.rmem_max).
+    int rcvbuf = 4 << 20;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_ANY);

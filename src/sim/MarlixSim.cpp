@@ -14,7 +14,7 @@
 #include "marlixmfc/MxLinkConfig.h"
 
 namespace {
-constexpr std::size_t kPaceBurst = 32;  // datagrams sent back to back
+constexpr std::size_t kPaceBurst = 16;  // datagrams sent back to back
 constexpr unsigned kPacePauseUs = 1000; // then a pause
 std::uint64_t SteadyMs() {
     using namespace std::chrono;
