@@ -60,25 +60,63 @@ TEST(EntryPointTest, MarkersExclusionAndBandPower) {
     EXPECT_EQ(lib.CheckBandPower(), 0);
 }
 
-TEST(EntryPointTest, LimitsVersionsAndDefaults) {
+// Before the instrument reports, the family's limits stand in.
+TEST(EntryPointTest, LimitsBeforeTheInstrumentReportsReplaceOldOnesAndHoldTheDefaults) {
+    for (int mode : {0, 7, 9, -1}) {
+        SCOPED_TRACE(mode);
+        CMarlixMFC lib;
+        DeviceState& s = lib.DeviceState;
+        // Left over from another instrument or mode, and nonsense at that.
+        s.m_nFreqMinHz = 4000000000u;
+        s.m_nFreqMaxHz = 1u;
+        s.m_nRateMinHz = 4000000000u;
+        s.m_nRateMaxHz = 1u;
+        s.m_nRangeMin = 1000;
+        s.m_nRangeMax = -1000;
+        s.m_nLevelMin = 1000;
+        s.m_nLevelMax = -1000;
+        s.m_nSpectrumPoints = 4096;
+        ASSERT_TRUE(lib.Mx2InitMinMaxValueForSystemMode(mode, nullptr));
+        // What the program starts with must not be cut: output and record frequency,
+        // play rate, output level, record range.
+        for (std::uint32_t hz : {87900000u, 474000000u}) {
+            EXPECT_LE(s.m_nFreqMinHz, hz);
+            EXPECT_GE(s.m_nFreqMaxHz, hz);
+        }
+        EXPECT_LE(s.m_nRateMinHz, 10000000u);
+        EXPECT_GE(s.m_nRateMaxHz, 10000000u);
+        EXPECT_LE(s.m_nLevelMin, -200);
+        EXPECT_GE(s.m_nLevelMax, -200);
+        EXPECT_LE(s.m_nRangeMin, 100);
+        EXPECT_GE(s.m_nRangeMax, 100);
+        EXPECT_EQ(s.m_nSpectrumPoints, 4096) << "a sane count is kept";
+        // Nor the IQ rate: no instrument has capped it yet.
+        EXPECT_EQ(lib.Mx2IQRateConfirm(s.m_nProductCatalog, 60000000u), 60000000u);
+    }
+}
+
+TEST(EntryPointTest, CommandsWithoutALinkAreRefusedAndNothingIsSent) {
     CMarlixMFC lib;
-    ASSERT_TRUE(lib.Mx2InitMinMaxValueForSystemMode(7, nullptr));
-    EXPECT_LT(lib.DeviceState.m_nFreqMinHz, 87900000u);
-    EXPECT_GT(lib.DeviceState.m_nFreqMaxHz, 474000000u);
-    EXPECT_LE(lib.DeviceState.m_nRateMinHz, 10000000u);
-    EXPECT_GE(lib.DeviceState.m_nRateMaxHz, 10000000u);
-    EXPECT_EQ(lib.Mx2IQRateConfirm(0, 60000000u), 60000000u);
-    const _MxVer_u v = lib.GetSWVer();
-    EXPECT_EQ(v.m_abVer[3], 1);
-    EXPECT_EQ(v.m_abVer[0], 4);
-    // Commands without a link thread are not queued.
+    QueueSink sink;
+    lib.SetPostSink(&sink);
+    const std::int32_t seek = 5;
     EXPECT_EQ(lib.MxAddCmd(MX_CMD_STATUS, MX_RW_DEFAULT, 0, nullptr, FakeHwnd(1)), 0);
+    EXPECT_EQ(lib.MxAddCmd(MX_CMD_PLAY_SEEK, MX_RW_DEFAULT, 4, &seek, FakeHwnd(1)), 0);
     EXPECT_EQ(lib.SendCmdData(MX_CMD_DISCONNECT, MX_RW_DEFAULT, 0, nullptr), 0);
-    const DeviceSettings copy = lib.DeviceState;
-    EXPECT_DOUBLE_EQ(copy.m_dSampleClockKHz, 46511.7188);
-    lib.DeviceState.m_nModeParamB = 0x11304000u;
-    EXPECT_EQ(lib.DeviceState.m_awModeParamB[0], 16384);
-    EXPECT_EQ(lib.DeviceState.m_awModeParamB[1], 4400);
+    sink.PumpFor(50);
+    EXPECT_EQ(sink.posted, 0u);
+    EXPECT_EQ(lib.GetLinkCounters().txDatagrams, 0u);
+}
+
+TEST(EntryPointTest, ModeParameterBIsItsTwoHalvesLowFirst) {
+    // The program writes the halves; the link sends the 32-bit value.
+    CMarlixMFC lib;
+    lib.DeviceState.m_awModeParamB[0] = 16384;
+    lib.DeviceState.m_awModeParamB[1] = 4400;
+    EXPECT_EQ(lib.DeviceState.m_nModeParamB, 0x11304000u);
+    lib.DeviceState.m_nModeParamB = 0xFFFE0001u;
+    EXPECT_EQ(lib.DeviceState.m_awModeParamB[0], 1);
+    EXPECT_EQ(lib.DeviceState.m_awModeParamB[1], 0xFFFE);
 }
 
 } // namespace
