@@ -16,6 +16,7 @@
 #include "mainframe/MainFrm.h"
 #include "output/DialogCopyDrive.h"
 #include "platform/MsgBox.h"
+#include "res/ResImages.h"
 
 BEGIN_MESSAGE_MAP(CDialogPlayFolderList, CMsgTarget)
 ON_MESSAGE(WM_FOLDER_LIST_READY, &CDialogPlayFolderList::OnFolderListReady)
@@ -47,6 +48,7 @@ CDialogPlayFolderList::CDialogPlayFolderList(QWidget* parent)
       CMsgTarget(this) {
     setObjectName(QStringLiteral("DialogPlayFolderList"));
     setWindowTitle(QStringLiteral("Play Folder List"));
+    setWindowIcon(AppIcon());
     setModal(false);
     setSizeGripEnabled(true);
 

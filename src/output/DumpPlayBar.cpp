@@ -129,8 +129,9 @@ CDumpPlayBar::CDumpPlayBar(QWidget* parent) : QWidget(parent), CMsgTarget(this) 
     }
     m_txtFileName->setObjectName(QString::number(kIdFileName));
     m_txtDescription->setObjectName(QString::number(kIdDescription));
-    m_txtFileName->setGeometry(kInfoX, kSeekY, kBarW - kInfoX - 8, 30);
-    m_txtDescription->setGeometry(kInfoX, kSeekY + 36, kBarW - kInfoX - 8, 30);
+    m_txtFileName->setGeometry(kInfoX, kSeekY, kBarW - kInfoX - 8, 26);
+    m_txtDescription->setGeometry(kInfoX, kSeekY + 28, kBarW - kInfoX - 8, kBarH - kSeekY - 30);
+    m_txtDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_txtDescription->setWordWrap(true);
 
     m_pJumpTimer = new QTimer(this);
