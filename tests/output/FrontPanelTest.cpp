@@ -23,6 +23,8 @@
 #include "mainframe/MainFrm.h"
 #include "output/CZephyraCtrlDlg.h"
 #include "output/CZephyraPaneDlg.h"
+#include "output/DialogPlayFolderList.h"
+#include "output/DumpPlayBar.h"
 #include "output/FrontPanelRules.h"
 #include "platform/MsgBox.h"
 #include "platform/Profile.h"
@@ -267,7 +269,11 @@ TEST_F(FrontPanel, SampleClockStaysWithinATenthOfAPercentAndUnchangedSendsNothin
     Settle();
     EXPECT_TRUE(Of(MX_CMD_SAMPLE_CLOCK).empty());
 
-    // Typing 9 in the 10^6 cell asks for far more than +0.1 %: the maximum goes.
+    // Typing 9 in the 10^6 cell asks for far more than +0.1 %: the maximum goes,
+    // and the play bar hears of the new clock.
+    frame->m_pPlayFolderList->m_nCurrentTimeSec = 100;
+    frame->m_pPlayFolderList->m_dCurrentSampleClock = 744187.5;
+    frame->m_pPlayBar->m_nTotalSec = -1;
     Focus(1566);
     Key(panel->Cell(1566), Qt::Key_9);
     Settle();
@@ -275,6 +281,7 @@ TEST_F(FrontPanel, SampleClockStaysWithinATenthOfAPercentAndUnchangedSendsNothin
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(As<double>(sent[0].payload), 744931.688);
     EXPECT_EQ(state().m_dSampleClockKHz, 744931.688);
+    EXPECT_NE(frame->m_pPlayBar->m_nTotalSec, -1);
     // Stepping past the maximum changes nothing.
     Focus(1574);
     Key(panel->Cell(1574), Qt::Key_Up);
@@ -364,7 +371,7 @@ TEST_F(FrontPanel, EnabledOnlyWhileConnected) {
     EXPECT_TRUE(cmds.empty());
 }
 
-TEST_F(FrontPanel, PaneIsBlackBelowThePanelAndGalleryGrabs) {
+TEST_F(FrontPanel, PanesAreBlackOutsideTheirBitmapsAndGalleryGrabs) {
     const QString out = TestOutputFolder();
     pane->resize(pane->width(), 800);
     QWidget* client = pane->widget();
@@ -374,6 +381,13 @@ TEST_F(FrontPanel, PaneIsBlackBelowThePanelAndGalleryGrabs) {
     EXPECT_EQ(QColor(img.pixel(10, 700)), QColor(Qt::black));
     EXPECT_NE(QColor(img.pixel(10, 100)), QColor(Qt::black)); // the background picture
     EXPECT_TRUE(img.save(QDir(out).filePath(QStringLiteral("front_panel_pane.png"))));
+    // The play bar's pane likewise right of its 952 pixels.
+    QWidget* barClient = frame->m_wndPlayBarPane->widget();
+    barClient->resize(1200, barClient->height());
+    const QImage bar = barClient->grab().toImage();
+    ASSERT_GE(bar.width(), 1100);
+    EXPECT_EQ(QColor(bar.pixel(1100, 10)), QColor(Qt::black));
+    EXPECT_NE(QColor(bar.pixel(100, 10)), QColor(Qt::black));
 
     // The focused cell is drawn in the highlighted (red) digits.
     const QImage normal = panel->Cell(1532)->grab().toImage();
