@@ -104,6 +104,8 @@ TEST_F(SettingsDialogTest, CancelEscapeAndTheCloseBoxRevertOkApplies) {
     tab->m_pPlay->m_cbOutputInvert->setCurrentIndex(1);
     dlg->close();
     EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(tab->m_pPlay->m_model.m_nSpectralInvChosen, 0);
+    EXPECT_EQ(viewer->m_model.m_nResBWChosen, 1);
     EXPECT_NE(frame->m_pSettingDlg, nullptr);
     QTest::qWait(400);
     EXPECT_TRUE(Take().isEmpty());
