@@ -257,7 +257,15 @@ TEST_F(FrontPanel, KnobStepsOneDecibelAndStopsAtBothEnds) {
     EXPECT_EQ(knob->GetPos(), 1200);
     Wheel(knob, -120);
     EXPECT_EQ(panel->m_nLevel, -1100);
-    // A drag lands on whole dB through the knob's position.
+    // A drag lands on whole dB through the knob's position: near the bottom of
+    // the dial is about -50 dBm.
+    const QPoint bottom(knob->width() / 2 + 3, knob->height() - 12);
+    QTest::mousePress(knob, Qt::LeftButton, {}, bottom);
+    QTest::mouseRelease(knob, Qt::LeftButton, {}, bottom);
+    PumpPostedMessages();
+    EXPECT_NEAR(panel->m_nLevel, -500, 30);
+    EXPECT_EQ(panel->m_nLevel, LevelForKnobPos(knob->GetPos()));
+    EXPECT_EQ(panel->m_nLevel % 10, 0);
     panel->SendMessage(WM_KNOB_CHANGED, kKnobId, 5);
     EXPECT_EQ(panel->m_nLevel, 90);
 }
