@@ -1,25 +1,40 @@
 #include "output/FileListModel.h"
 
+#include <chrono>
+
 #include "output/FolderTree.h"
 #include "output/TestVectorCatalog.h"
 
-void CFileListModel::RequestSent(const QString& folder) {
-    // Bounded: a reply that never came must not grow the queue for ever.
-    if (m_requests.size() >= 64)
-        m_requests.pop_front();
-    m_requests.push_back(folder);
+std::uint64_t CFileListModel::NowMs() {
+    using namespace std::chrono;
+    return std::uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, const QString& selectedFolder) {
+void CFileListModel::ForgetLost(std::uint64_t nowMs) {
+    while (!m_requests.empty() && nowMs - m_requests.front().ms > kReplyWaitMs)
+        m_requests.pop_front();
+}
+
+void CFileListModel::RequestSent(const QString& folder, std::uint64_t nowMs) {
+    ForgetLost(nowMs);
+    // Bounded: replies that never came must not grow the queue for ever.
+    if (m_requests.size() >= 64)
+        m_requests.pop_front();
+    m_requests.push_back({folder, nowMs});
+}
+
+bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, const QString& selectedFolder,
+                               std::uint64_t nowMs) {
+    ForgetLost(nowMs);
     if (m_requests.empty())
         return false;
-    const QString folder = m_requests.front();
+    const QString folder = m_requests.front().folder;
     m_requests.pop_front();
     // A later request for the same folder is answered by a later reply.
     if (folder != selectedFolder)
         return false;
-    for (const QString& f : m_requests)
-        if (f == selectedFolder)
+    for (const Request& r : m_requests)
+        if (r.folder == selectedFolder)
             return false;
     m_strFolder = folder;
     m_rows.clear();

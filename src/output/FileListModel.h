@@ -30,12 +30,18 @@ public:
     static constexpr std::size_t kNameChars = 100; // terminator included
     static constexpr std::size_t kPathChars = 260;
 
+    // A request unanswered this long is taken as lost, so one lost reply does not
+    // pair every later reply with the request before it.
+    static constexpr std::uint64_t kReplyWaitMs = 10000;
+    static std::uint64_t NowMs();
+
     // A file-list request for folder went out. Replies come back in order.
-    void RequestSent(const QString& folder);
+    void RequestSent(const QString& folder, std::uint64_t nowMs = NowMs());
     // A file-list reply: the rows become the reply's when it answers the last
     // request for the selected folder; a reply for another folder, or one no
     // request waits for, is dropped (false, rows untouched).
-    bool TakeReply(const std::vector<FileInfoRecord>& reply, const QString& selectedFolder);
+    bool TakeReply(const std::vector<FileInfoRecord>& reply, const QString& selectedFolder,
+                   std::uint64_t nowMs = NowMs());
     // Rows gone (a new folder was selected, or a reset); requests in flight stay
     // unless forgetRequests.
     void Clear(bool forgetRequests = false);
@@ -80,7 +86,12 @@ private:
     };
     QString m_strFolder;
     std::vector<FileRow> m_rows;
-    std::deque<QString> m_requests;
+    struct Request {
+        QString folder;
+        std::uint64_t ms;
+    };
+    void ForgetLost(std::uint64_t nowMs);
+    std::deque<Request> m_requests;
     std::optional<Rename> m_rename;
 };
 

@@ -229,6 +229,22 @@ TEST(FileListModel, AReplyForAnotherFolderNeverLandsUnderTheSelectedOne) {
     EXPECT_EQ(m.RowCount(), 1);
 }
 
+TEST(FileListModel, ALostReplyDoesNotPairLaterRepliesWithEarlierRequests) {
+    CFileListModel m;
+    const QString a = QStringLiteral("D:\\A\\"), b = QStringLiteral("D:\\B\\");
+    m.RequestSent(a, 1000); // its answer is lost
+    const std::uint64_t later = 1000 + CFileListModel::kReplyWaitMs + 1;
+    m.RequestSent(b, later);
+    EXPECT_TRUE(m.TakeReply({File(u"b.bin", 0, 1, 1.0, 1, 0)}, b, later + 50));
+    EXPECT_EQ(m.Folder(), b);
+    // Within the wait the earlier request still takes the first answer.
+    m.RequestSent(a, later + 100);
+    m.RequestSent(b, later + 200);
+    EXPECT_FALSE(m.TakeReply({File(u"a.bin", 0, 1, 1.0, 1, 0)}, b, later + 300));
+    EXPECT_TRUE(m.TakeReply({File(u"b2.bin", 0, 1, 1.0, 1, 0)}, b, later + 400));
+    EXPECT_EQ(m.Rows()[0].name, QStringLiteral("b2.bin"));
+}
+
 TEST(FileListModel, PlayListKeepsEachFilesRecordAndTotalsRoundDown) {
     CFileListModel m;
     const QString f = QStringLiteral("D:\\Vectors\\FM\\");
