@@ -20,6 +20,9 @@
 #include "platform/System.h"
 #include "res/ResStrings.h"
 #include "res/resource.h"
+#include "views/IQFrame.h"
+#include "views/MeasureRules.h"
+#include "views/SpectrumFrame.h"
 
 CMarlixExApp theApp;
 
@@ -170,10 +173,17 @@ BOOL CMarlixExApp::InitInstance() {
     Profile::DeleteSection(kWorkspaceSection);
 
     m_templates.clear();
-    AddDocTemplate(std::make_unique<CMultiDocTemplate>(
-        IDR_SPECTRUM_TYPE, QStringLiteral("\nSpectrum\nSpectrum\n\n\nSpectrum.Document\nSpectrum Document")));
-    AddDocTemplate(std::make_unique<CMultiDocTemplate>(
-        IDR_IQ_TYPE, QStringLiteral("\nIQ\nIQ\n\n\nIQ.Document\nIQ Document")));
+    auto spectrum = std::make_unique<CMultiDocTemplate>(
+        IDR_SPECTRUM_TYPE, QStringLiteral("\nSpectrum\nSpectrum\n\n\nSpectrum.Document\nSpectrum Document"));
+    spectrum->SetFrameFactory([this]() -> QWidget* {
+        return CSpectrumFrame::CreateIn(m_pMainWnd ? m_pMainWnd->GetMdiArea() : nullptr);
+    });
+    AddDocTemplate(std::move(spectrum));
+    auto iq = std::make_unique<CMultiDocTemplate>(IDR_IQ_TYPE,
+                                                  QStringLiteral("\nIQ\nIQ\n\n\nIQ.Document\nIQ Document"));
+    iq->SetFrameFactory(
+        [this]() -> QWidget* { return CIQFrame::CreateIn(m_pMainWnd ? m_pMainWnd->GetMdiArea() : nullptr); });
+    AddDocTemplate(std::move(iq));
 
     auto* pFrame = new CMainFrame;
     if (!pFrame->LoadFrame(IDR_MAINFRAME)) {
@@ -474,6 +484,37 @@ void CMarlixExApp::LoadDefaultSettings() {
             *ColorSlot(target, i) = std::uint32_t(value);
         }
     }
+}
+
+// --- graphs ---
+
+namespace {
+void ShowMarkerTexts(const CMarlixExApp& app, bool markerMode) {
+    for (int i = 0; i < 4; ++i)
+        app.GraphCall(app.m_pfnVarolGraph_SetCustomTextVisible, 0, MeasureRules::kTextMarker1 + i, 0);
+    if (!markerMode)
+        return;
+    for (int i = 0; i < app.m_pMarlix->GetMarkerCounts() + 1 && i < 4; ++i)
+        app.GraphCall(app.m_pfnVarolGraph_SetCustomTextVisible, 0, MeasureRules::kTextMarker1 + i, -1);
+}
+} // namespace
+
+void CMarlixExApp::SetGraphMode(int nGraph, int nMode) {
+    if (nGraph < 0 || nGraph > 4 || m_bGraphCreated[nGraph] != 1)
+        return;
+    GraphCall(m_pfnVarolGraph_SetMode, nGraph, nMode);
+    if (nGraph != 0)
+        return;
+    if (m_pDeviceState)
+        m_pDeviceState->m_nSpectrumMode = nMode;
+    ShowMarkerTexts(*this, nMode == VG_MODE_MARKER);
+}
+
+void CMarlixExApp::SetMarkerCount(int nMarkerCount) {
+    if (m_bGraphCreated[0] != 1)
+        return;
+    GraphCall(m_pfnVarolGraph_SetMarkCount, 0, nMarkerCount + 1);
+    ShowMarkerTexts(*this, m_pDeviceState && m_pDeviceState->m_nSpectrumMode == VG_MODE_MARKER);
 }
 
 int CMarlixExApp::AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload,

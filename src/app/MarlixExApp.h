@@ -106,6 +106,13 @@ public:
         return ConnectState() == MX_CONNECT_CONNECTED;
     }
 
+    // --- graphs ---
+    // Mode of an existing graph; for graph 0 also the spectrum mode and the marker
+    // read-outs shown in Marker mode.
+    void SetGraphMode(int nGraph, int nMode);
+    // Markers of graph 0 (value 0 = one marker) and the read-outs shown for them.
+    void SetMarkerCount(int nMarkerCount);
+
     // Queues a device command (the five arguments of CMarlixMFC::MxAddCmd).
     int AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply);
     // Test seam: sees every command AddCmd queues.

@@ -28,6 +28,9 @@
 #include "res/resource.h"
 #include "settings/CDialogModuleCal.h"
 #include "settings/CDialogSettingTab.h"
+#include "settings/CDialogSetting_Viewer.h"
+#include "settings/CTabCtrl_Setting.h"
+#include "views/DialogSetValue.h"
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMsgTarget)
 ON_COMMAND(ID_IP_COMBO, &CMainFrame::OnConnectIP)
@@ -100,7 +103,9 @@ namespace {
 CMsgTarget* ActiveChildTarget(QMdiArea* area) {
     if (!area)
         return nullptr;
-    QMdiSubWindow* sub = area->activeSubWindow();
+    // The current child stays the command target while the main window is not the
+    // active one (a dialog or another program in front).
+    QMdiSubWindow* sub = area->currentSubWindow();
     if (!sub)
         return nullptr;
     if (auto* t = dynamic_cast<CMsgTarget*>(sub))
@@ -165,6 +170,7 @@ BOOL CMainFrame::OnCreate() {
         return -1;
     m_dlgWaitMessage = new CDialogWaitMessage(this);
     CreateSettingDialog();
+    m_dlgSetValue = new CDialogSetValue(this);
     m_dwLastRenderTick = GetTickCount();
     WTSRegisterSessionNotification(GetSafeHwnd(), 0);
     SetTimer(kStatusPollTimer, kStatusPollMs);
@@ -348,6 +354,12 @@ void CMainFrame::SetStatusPane(int nPane, UINT nValue) {
     }
 }
 
+void CMainFrame::SyncViewerMarkerCount() {
+    // The Viewer page is shown and applied as the library's marker count now is.
+    if (m_pSettingDlg && m_pSettingDlg->m_tabSetting && m_pSettingDlg->m_tabSetting->m_pViewer)
+        m_pSettingDlg->m_tabSetting->m_pViewer->MarkersSetElsewhere(g_Marlix.GetMarkerCounts());
+}
+
 void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
     switch (nIDEvent) {
     case kStatusPollTimer:
@@ -362,7 +374,7 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
         m_apPane[0]->repaint();
         break;
     case kRenderTimer:
-        m_dwLastRenderTick = GetTickCount();
+        RenderTick();
         break;
     default:
         break;
@@ -424,7 +436,8 @@ void CMainFrame::OnChildCommand(UINT nID) {
 
 void CMainFrame::OnUpdateChildCommand(CCmdUI* pCmdUI) {
     CMsgTarget* child = ActiveChildTarget(m_pMdiClient);
-    pCmdUI->Enable(child && child->IsCommandEnabled(pCmdUI->m_nID));
+    if (!child || !child->RunUpdateHandler(pCmdUI))
+        pCmdUI->Enable(FALSE);
 }
 
 LRESULT CMainFrame::OnStatusMessage(WPARAM wParam, LPARAM) {
@@ -457,44 +470,12 @@ LRESULT CMainFrame::OnWaitClose(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CMainFrame::OnWaitDone(WPARAM, LPARAM) {
-    PostMessage(WM_WAIT_CLOSE, 0, 0);
-    PostMessage(WM_POWER_RANGE_UPDATE, 0, 0);
-    return 0;
-}
-
-LRESULT CMainFrame::OnSessionChange(WPARAM wParam, LPARAM lParam) {
-    theApp.m_bDrawEnabled = (wParam == WTS_REMOTE_DISCONNECT) ? 0 : 1;
-    return DefWindowProc(WM_WTSSESSION_CHANGE, wParam, lParam);
-}
-
 LRESULT CMainFrame::OnCloseMessage(WPARAM, LPARAM) {
     close();
     return 0;
 }
 
-LRESULT CMainFrame::OnMeasureData(WPARAM, LPARAM) {
-    return 0;
-}
 LRESULT CMainFrame::OnIgnored(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnSpectrumSetup(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnGraphAxesUpdate(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnSampleClockChanged(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnPowerUnitChanged(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnPowerRangeUpdate(WPARAM, LPARAM) {
-    return 0;
-}
-LRESULT CMainFrame::OnGraphKey(WPARAM, LPARAM) {
     return 0;
 }
 

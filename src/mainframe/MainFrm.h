@@ -29,6 +29,8 @@ class CDumpPlayBar;
 class CIPComboBox;
 class CSelectModeComboBox;
 class CMdiClient;
+class CDialogSetValue;
+class CSpectrumView;
 
 // The main toolbar.
 class CToolBarMain;
@@ -66,6 +68,7 @@ public:
     CDumpPlayBar* m_pPlayBar = nullptr;                       // inside m_wndPlayBarPane
     CZephyraPaneDlg* m_wndZephyraPane = nullptr;              // right: the front panel
     CDialogWaitMessage* m_dlgWaitMessage = nullptr;
+    CDialogSetValue* m_dlgSetValue = nullptr; // the graph value editor
     DWORD m_dwLastRenderTick = 0;
     QImage m_bmpBackground;
     CConnectSequence m_connectSequence;
@@ -110,6 +113,21 @@ public:
     // The calibration dialog, made on the first request and then shown and hidden.
     void OpenModuleCalDialog();
     CDialogModuleCal* m_pModuleCalDlg = nullptr;
+
+    // --- measurement road and graph set-up (definitions in MainFrmMeasure.cpp) ---
+    void SetupSpectrumGraph(std::uint32_t nCenterHz, int nBins, BOOL bKeepData);
+    void UpdateIQAxes();
+    void SetGainText(std::int16_t sGainTenths);
+    void RenderTick();
+    void ClearGraphs();
+    BOOL FindSpectrumView(CSpectrumView*& pView) const;
+
+    // The play bar shows the play position of a measurement block.
+    void ShowPlayPosition(std::uint32_t nSec);
+    // The current play item of the file browser is an FM file.
+    BOOL IsCurrentPlayItemFM() const;
+    // The Viewer settings page shows the library's marker count as applied.
+    void SyncViewerMarkerCount();
 
     // --- handlers of this frame ---
     void OnTimer(UINT_PTR nIDEvent) override;

@@ -9,6 +9,7 @@
 #include "platform/MsgBox.h"
 #include "platform/System.h"
 #include "res/resource.h"
+#include "views/SpectrumView.h"
 
 namespace {
 constexpr int kZephyraMode = 7;
@@ -198,7 +199,9 @@ LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM) {
 LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
     if (!theApp.IsConnected())
         return 0;
-    // Seam: the Spectrum view takes a copy of the DeviceSettings record here once it exists.
+    CSpectrumView* view = nullptr;
+    if (FindSpectrumView(view))
+        view->m_dlgSpectrum.ReloadDeviceSettings();
     EnableWindow(m_wndPlayBarPane ? m_wndPlayBarPane->PlayBarWindow() : nullptr, true);
     EnableWindow(m_wndZephyraPane ? &m_wndZephyraPane->m_dlgCtrl : nullptr, true);
     QueueInt(MX_CMD_SYSTEM_MODE, kZephyraMode, GetSafeHwnd());
@@ -227,14 +230,14 @@ void CMainFrame::EnterSystemMode(int nMode) {
     ds.m_nPlayBusy = 0;
     ds.m_nSystemMode = nMode;
     QueueInt(MX_CMD_SYSTEM_MODE, nMode, GetSafeHwnd());
-    // Seam: the spectrum graph goes to 2D here (graph mode 0).
+    theApp.SetGraphMode(0, 0);
 
     if (m_pPlayBar)
         m_pPlayBar->ResetPlaySettings();
     g_Marlix.SetAverageType(static_cast<_MxAverageType_e>(ds.m_nAverageType), ds.m_nAverageCount);
     RefreshSettingPages();
-    // Seam: the spectrum graph is set up for m_nZephyraFreqHz / m_nSpectrumPoints and the graphs cleared
-    // here.
+    SetupSpectrumGraph(ds.m_nZephyraFreqHz, ds.m_nSpectrumPoints, FALSE);
+    ClearGraphs();
     g_Marlix.MxExtensionFullBandSpectrumFree();
     ScheduleCommandUIUpdate();
 }

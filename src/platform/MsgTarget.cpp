@@ -241,6 +241,14 @@ bool CMsgTarget::IsCommandEnabled(UINT nID) {
     return ui.m_bEnabled;
 }
 
+bool CMsgTarget::RunUpdateHandler(CCmdUI* pCmdUI) {
+    const MsgMapEntry* upd = GetMessageMap().Find(MsgMapEntry::UpdateUI, pCmdUI->m_nID);
+    if (!upd)
+        return false;
+    upd->onUpdate(this, pCmdUI);
+    return true;
+}
+
 void CMsgTarget::UpdateCommandUI() {
     const MessageMap& map = GetMessageMap();
     std::set<UINT> ids;

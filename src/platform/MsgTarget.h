@@ -101,6 +101,9 @@ public:
     // Runs the update handler of one id and returns its verdict (for tests and for
     // code that must not act on a disabled command).
     bool IsCommandEnabled(UINT nID);
+    // Runs the update handler of pCmdUI->m_nID into it (a frame asking its active
+    // child); false when this target has none for the id.
+    bool RunUpdateHandler(CCmdUI* pCmdUI);
 
 protected:
     virtual const MessageMap& GetMessageMap() const;

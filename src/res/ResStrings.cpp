@@ -9,6 +9,10 @@ QString LoadResString(UINT id) {
             "OLE initialization failed.  Make sure that the OLE libraries are the correct version.");
     case IDS_SPECTRUM_TEMPLATE_NOT_FOUND:
         return QStringLiteral("Spectrom template not found");
+    case IDS_SPECTRUM_TITLE:
+        return QStringLiteral("Spectrum");
+    case IDS_IQ_TITLE:
+        return QStringLiteral("IQ");
     case IDS_IQ_TEMPLATE_NOT_FOUND:
         return QStringLiteral("IQ template not found");
     case IDS_TOOLBAR_STANDARD:

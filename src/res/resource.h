@@ -8,12 +8,18 @@
 #define IDR_IQ_TYPE 128
 // Context menu registered under the name "Edit".
 #define IDR_POPUP_EDIT 119
+// The spectrum graph's right-button menu ("Marker").
+#define IDR_MARKER_MENU 447
 
 // Bitmaps.
 #define IDB_BACKGROUND 343
 
 // Dialog templates.
 #define IDD_ABOUTBOX 100
+#define IDD_I_GRAPH 101
+#define IDD_Q_GRAPH 102
+#define IDD_SPECTRUM_GRAPH 315
+#define IDD_SET_VALUE 437
 #define IDD_MARLIX_IP 339
 #define IDD_SETTING_TAB 341
 #define IDD_PLAY_FOLDER_LIST 436
@@ -22,16 +28,24 @@
 #define IDD_ZEPHYRA_PANE 461
 
 // Controls.
+#define IDC_SET_VALUE_EDIT 1246
+#define IDC_SET_VALUE_LABEL 1247
+#define IDC_SET_VALUE_UNIT 1248
 #define IDC_ABOUT_LINK 1253
+#define IDC_SET_VALUE_COMBO 1350
+#define IDC_SET_VALUE_MIN 1485
+#define IDC_SET_VALUE_MAX 1486
 #define IDC_WAIT_TEXT 1294
 #define IDC_ABOUT_VERSION 1307
 
 // Strings (their own number space).
 #define IDS_OLE_INIT_FAILED 100
+#define IDS_SPECTRUM_TITLE 104
 #define IDS_SPECTRUM_TEMPLATE_NOT_FOUND 101
 #define IDS_IQ_TEMPLATE_NOT_FOUND 110
 #define IDS_TOOLBAR_STANDARD 113
 #define IDS_EDIT_MENU 306
+#define IDS_IQ_TITLE 315
 #define IDS_APP_TITLE 57344
 
 // Commands.
@@ -52,7 +66,15 @@
 #define ID_SPECTRUM_UNDO 32902
 #define ID_WINDOW_TILE_HORZ_MAIN 32903
 #define ID_AUTO_RANGE 32904
+#define ID_PEAK_SEARCH 32919
+#define ID_MARKER_1 32921
+#define ID_MARKER_2 32922
+#define ID_MARKER_4 32924
+#define ID_MARKER_3 32925
 #define ID_SETTING_GRAPH 32935
+#define ID_HOLD_MAX 32966
+#define ID_HOLD_MIN 32967
+#define ID_CLEAR_HOLD 32968
 #define ID_MODE_ZEPHYRA 32988
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665

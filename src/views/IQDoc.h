@@ -1,0 +1,16 @@
+// The IQ window's document: empty, it only fixes the title.
+#pragma once
+#include <QString>
+
+#include "winbase/WinTypes.h"
+
+class CIQDoc {
+public:
+    BOOL OnNewDocument() { return TRUE; }
+    // The title is always "IQ", whatever is asked.
+    void SetTitle(const QString& strTitle);
+    const QString& GetTitle() const { return m_strTitle; }
+
+private:
+    QString m_strTitle;
+};
