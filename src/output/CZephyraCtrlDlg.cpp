@@ -17,6 +17,7 @@
 #include "mainframe/MainFrm.h"
 #include "output/CPaneDialogCaptuePlayCtrlBar.h"
 #include "output/FrontPanelRules.h"
+#include "views/SpectrumView.h"
 
 using namespace frontpanel;
 
@@ -541,7 +542,9 @@ void CZephyraCtrlDlg::SendSampleClock() {
         frame->PostMessage(WM_SAMPLE_CLOCK_CHANGED, 1, 0);
     }
     g_Marlix.Zephyra_UI_MFC_ResBW(static_cast<_MxResBWType_e>(ds.m_nResBW));
-    // Seam: the Spectrum view's graph dialog re-reads its copy of the device settings here.
+    CSpectrumView* view = nullptr;
+    if (theApp.m_pMainWnd && theApp.m_pMainWnd->FindSpectrumView(view))
+        view->m_dlgSpectrum.ReloadDeviceSettings();
 }
 
 bool CZephyraCtrlDlg::MoveFocusInRow(QWidget* focused, bool bRight) {

@@ -17,6 +17,7 @@
 #include "output/DialogCopyDrive.h"
 #include "platform/MsgBox.h"
 #include "res/ResImages.h"
+#include "views/SpectrumView.h"
 
 BEGIN_MESSAGE_MAP(CDialogPlayFolderList, CMsgTarget)
 ON_MESSAGE(WM_FOLDER_LIST_READY, &CDialogPlayFolderList::OnFolderListReady)
@@ -423,8 +424,9 @@ void CDialogPlayFolderList::PlayItem(int index) {
     ds.m_nPlayTimeSec = it.m_nTimeSec;
     if (theApp.m_pMainWnd)
         theApp.m_pMainWnd->RefreshPlayValues();
-    // Seam: the Spectrum view takes a fresh copy of the DeviceSettings record
-    // here once it exists.
+    CSpectrumView* view = nullptr;
+    if (theApp.m_pMainWnd && theApp.m_pMainWnd->FindSpectrumView(view))
+        view->m_dlgSpectrum.ReloadDeviceSettings();
     g_Marlix.AllocPlayPowerGPSLogBuffer(it.m_nTimeSec);
     SendText(MX_CMD_PLAY_FILE, it.m_strPath);
 }
