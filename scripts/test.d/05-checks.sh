@@ -13,3 +13,11 @@ if [ -n "$layer$qt" ]; then
   exit 1
 fi
 echo "layering: device library, simulator and graph library include no program or Qt-layer header"
+# Qt's QTRY_/QVERIFY/QCOMPARE report to QtTest, which gtest never reads: under gtest
+# such a check passes whatever happens. Use gtest's assertions (and WaitFor).
+qtcheck=$(git grep -n -E '\bQ(TRY_[A-Z_]+|VERIFY2?|COMPARE)\b' -- tests || true)
+if [ -n "$qtcheck" ]; then
+  printf 'tests: QtTest checks do not fail a gtest test:\n%s\n' "$qtcheck"
+  exit 1
+fi
+echo "tests: no QtTest checks under gtest"

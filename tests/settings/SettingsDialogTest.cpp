@@ -16,6 +16,7 @@
 
 #include "../mainframe/FrameFixture.h"
 #include "QtTestMain.h"
+#include "SimInstrument.h"
 #include "app/SettingKeyTable.h"
 #include "controls/CMyButtonColor.h"
 #include "device/MxMessages.h"
@@ -130,7 +131,8 @@ TEST_F(SettingsDialogTest, ApplyCommitsTheShownPageAfterItsTimer) {
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_TRUE(Take().isEmpty()); // the speed waits for its timer
     EXPECT_TRUE(tab->m_pViewer->IsTimerRunning(ViewerPageModel::kSpeedTimer));
-    QTRY_COMPARE_WITH_TIMEOUT(sent, QStringList{QStringLiteral("MX_CMD_UPDATE_SPEED 1 4")}, 3000);
+    ASSERT_TRUE(WaitFor([&] { return sent == QStringList{QStringLiteral("MX_CMD_UPDATE_SPEED 1 4")}; }, 3000))
+        << sent.join(QStringLiteral(", ")).toStdString();
     EXPECT_EQ(state().m_nUpdateSpeed, 4);
     EXPECT_FALSE(tab->m_pViewer->IsTimerRunning(ViewerPageModel::kSpeedTimer));
     Take();
@@ -140,7 +142,8 @@ TEST_F(SettingsDialogTest, ApplyCommitsTheShownPageAfterItsTimer) {
     EXPECT_EQ(tab->m_nCurPage, 1);
     tab->m_pPlay->m_cbOutputInvert->setCurrentIndex(1);
     QTest::mouseClick(dlg->m_btnOk, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(sent, QStringList{QStringLiteral("MX_CMD_SPECTRAL_INV 1 1")}, 3000);
+    ASSERT_TRUE(WaitFor([&] { return sent == QStringList{QStringLiteral("MX_CMD_SPECTRAL_INV 1 1")}; }, 3000))
+        << sent.join(QStringLiteral(", ")).toStdString();
     EXPECT_EQ(state().m_nSpectralInv, 1);
 }
 
@@ -159,7 +162,7 @@ TEST_F(SettingsDialogTest, AverageCountEnterAndArrows) {
     Key(v->m_editAverageCount, Qt::Key_Return);
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_EQ(v->m_editAverageCount->text(), QStringLiteral("100"));
-    QTRY_COMPARE_WITH_TIMEOUT(g_Marlix.DeviceState.m_nAverageCount, 100, 3000);
+    ASSERT_TRUE(WaitFor([&] { return g_Marlix.DeviceState.m_nAverageCount == 100; }, 3000));
     EXPECT_EQ(g_Marlix.DeviceState.m_nAverageType, 1);
 
     QTest::mouseClick(v->m_btnCountUp, Qt::LeftButton);
@@ -198,7 +201,8 @@ TEST_F(SettingsDialogTest, SystemPageDrivesFromTheInstrumentAndStatusPanes) {
     EXPECT_EQ(frame->StatusPaneLabel(2)->text(), QStringLiteral("Trigger On"));
     EXPECT_EQ(frame->StatusPaneLabel(3)->text(), QStringLiteral("Ref Ext"));
     EXPECT_EQ(frame->StatusPaneLabel(5)->text(), QStringLiteral("F:\\"));
-    QTRY_COMPARE_WITH_TIMEOUT(sent, QStringList{QStringLiteral("MX_CMD_TRIGGER 1 1")}, 3000);
+    ASSERT_TRUE(WaitFor([&] { return sent == QStringList{QStringLiteral("MX_CMD_TRIGGER 1 1")}; }, 3000))
+        << sent.join(QStringLiteral(", ")).toStdString();
     Take();
     Grab(s, QStringLiteral("settings-system"));
 
@@ -222,7 +226,7 @@ TEST_F(SettingsDialogTest, SystemPageDrivesFromTheInstrumentAndStatusPanes) {
     // Rescan while recording: the page's one message, nothing sent.
     state().m_nPlayMode = 2;
     QTest::mouseClick(s->m_btnRescan, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(boxes.Contains(QStringLiteral("Recording not supported")), 3000);
+    ASSERT_TRUE(WaitFor([&] { return boxes.Contains(QStringLiteral("Recording not supported")); }, 3000));
     state().m_nPlayMode = 9;
     EXPECT_TRUE(Take().isEmpty());
 }
