@@ -1,10 +1,13 @@
 #include "marlixmfc/spectrum/MxSpectrumEngine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
 #include <kiss_fft.h>
+
+#include "marlixmfc/spectrum/MxFft.h"
 
 namespace {
 
@@ -26,81 +29,115 @@ bool ValidPoints(int n) {
     return n >= 16 && n <= kMxMaxSpectrumPoints && n % 2 == 0;
 }
 
-// Box widths (odd) of a three-pass cascade whose variance is close to sigma^2.
-std::vector<int> BoxWidths(double sigma) {
-    std::vector<int> widths;
-    if (!(sigma > 0.3))
-        return widths;
-    const int m = 3;
-    const double ideal = std::sqrt(12.0 * sigma * sigma / m + 1.0);
-    int wl = static_cast<int>(std::floor(ideal));
-    if (wl % 2 == 0)
-        --wl;
-    wl = std::max(wl, 1);
-    const int wu = wl + 2;
-    const double mIdeal = (12.0 * sigma * sigma - m * wl * wl - 4.0 * m * wl - 3.0 * m) / (-4.0 * wl - 4.0);
-    const int mLow = std::clamp(static_cast<int>(std::lround(mIdeal)), 0, m);
-    for (int k = 0; k < m; ++k)
-        widths.push_back(k < mLow ? wl : wu);
-    return widths;
-}
-
-// Circular running mean of odd width w, in double so that a strong carrier
-// leaves no residue in the bins the window has moved past.
-void BoxCircular(const double* in, double* out, int n, int w) {
-    const int h = w / 2;
-    auto wrap = [n](long i) { return static_cast<int>(((i % n) + n) % n); };
-    double sum = 0.0;
-    for (int j = -h; j <= h; ++j)
-        sum += in[wrap(j)];
-    const double scale = 1.0 / w;
-    int add = wrap(h + 1), drop = wrap(-h);
-    for (int i = 0; i < n; ++i) {
-        out[i] = sum * scale;
-        sum += in[add] - in[drop];
-        if (++add == n)
-            add = 0;
-        if (++drop == n)
-            drop = 0;
-    }
-}
-
-// The resolution filter for one set-up: box widths, display gain (peak of the
-// whole filter = 1, so a carrier reads its power) and noise bandwidth in bins.
-struct Filter {
-    std::vector<int> widths;
-    double gain = 1.0;
-    double enbwBins = kHannEnbwBins;
+// A running mean of width w bins (w >= 1) with fractional ends: taps of 1 out
+// to h bins either side and a at h + 1, all divided by w = 2h + 1 + 2a. Its
+// variance grows smoothly with w, so the filter's width is not held to odd
+// whole bins.
+struct BoxShape {
+    int h = 0;
+    double a = 0.0;
+    double scale = 1.0;
 };
 
-Filter MakeFilter(double sampleClock, double rbwHz, int n) {
-    Filter f;
-    const double binHz = sampleClock / n;
-    // A filter wider than half the span shows nothing more; the bound also keeps
-    // an absurd sample clock from asking for a kernel of millions of bins.
-    const double rbwBins = std::clamp(rbwHz / binHz, kMxMinRbwBins, std::max(kMxMinRbwBins, n / 2.0));
-    const double kernelBins = std::sqrt(std::max(0.0, rbwBins * rbwBins - kHannRbwBins * kHannRbwBins));
-    f.widths = BoxWidths(kernelBins / 2.3548200450309493);
+BoxShape ShapeOf(double w) {
+    BoxShape b;
+    w = std::max(w, 1.0);
+    b.h = static_cast<int>(std::floor((w - 1.0) / 2.0));
+    b.a = (w - (2.0 * b.h + 1.0)) / 2.0;
+    b.scale = 1.0 / w;
+    return b;
+}
 
-    // Kernel taps around 0 from the cascade applied to a unit impulse.
-    int reach = 1;
-    for (int w : f.widths)
-        reach += w / 2;
-    const int len = 2 * reach + 3;
-    std::vector<double> a(len, 0.0), b(len, 0.0);
-    a[len / 2] = 1.0;
-    for (int w : f.widths) {
-        BoxCircular(a.data(), b.data(), len, w);
-        a.swap(b);
+// p holds a trace of n bins at p + h + 1 with circular padding of h + 1 bins
+// either side; out[i] gets the running mean at bin i. Four running sums over
+// the four quarters keep the adds from waiting on one another. In double, so a
+// strong carrier leaves no residue in the bins the window has moved past.
+void BoxPass(const double* p, double* out, int n, const BoxShape& b) {
+    constexpr int kChains = 4;
+    const int span = 2 * b.h + 1;
+    const double a = b.a, scale = b.scale;
+    const int chunk = n / kChains;
+    double sum[kChains];
+    int start[kChains];
+    for (int c = 0; c < kChains; ++c) {
+        start[c] = c * chunk;
+        double s0 = 0.0;
+        for (int k = start[c] + 1; k <= start[c] + span; ++k)
+            s0 += p[k];
+        sum[c] = s0;
     }
-    const double k0 = a[len / 2], k1 = a[len / 2 - 1], k1p = a[len / 2 + 1];
-    double sum = 0.0;
-    for (double v : a)
-        sum += v;
-    const double peak = k0 + kHannSide * (k1 + k1p);
-    f.gain = 1.0 / peak;
-    f.enbwBins = sum * kHannEnbwBins / peak;
-    return f;
+    for (int t = 0; t < chunk; ++t) {
+        for (int c = 0; c < kChains; ++c) {
+            const int i = start[c] + t;
+            out[i] = scale * (sum[c] + a * (p[i] + p[i + span + 1]));
+            sum[c] += p[i + span + 1] - p[i + 1];
+        }
+    }
+    for (int i = kChains * chunk; i < n; ++i) {
+        out[i] = scale * (sum[kChains - 1] + a * (p[i] + p[i + span + 1]));
+        sum[kChains - 1] += p[i + span + 1] - p[i + 1];
+    }
+}
+
+// Fills the circular padding either side of a trace of n bins stored at p + pad.
+void Pad(double* p, int n, int pad) {
+    for (int j = 0; j < pad; ++j) {
+        p[j] = p[pad + ((j - pad) % n + n) % n];
+        p[pad + n + j] = p[pad + j % n];
+    }
+}
+
+// The whole filter's response to a tone on a bin, at whole-bin offsets around
+// the middle: three running means over the Hann window's 1/4, 1, 1/4.
+std::vector<double> ResponseOf(double boxBins) {
+    const BoxShape b = ShapeOf(boxBins);
+    const int reach = 3 * (b.h + 1) + 1;
+    const int len = 2 * reach + 1;
+    std::vector<double> x(len + 2 * (b.h + 1), 0.0), y(len, 0.0);
+    double* mid = x.data() + b.h + 1; // zero padding: the response does not wrap
+    mid[reach - 1] = kHannSide;
+    mid[reach] = 1.0;
+    mid[reach + 1] = kHannSide;
+    for (int pass = 0; pass < 3; ++pass) {
+        BoxPass(x.data(), y.data(), len, b);
+        std::copy(y.begin(), y.end(), mid);
+    }
+    return y;
+}
+
+// -3 dB width of a response in bins, between the points where it crosses that
+// level, interpolated in dB between whole bins as the width is read off a trace.
+double Width3dBBins(const std::vector<double>& r) {
+    const int c = static_cast<int>(r.size() / 2);
+    const double level = 10.0 * std::log10(r[c]) - 3.0103;
+    int k = c;
+    while (k + 1 < static_cast<int>(r.size()) && r[k + 1] > 0.0 && 10.0 * std::log10(r[k + 1]) > level)
+        ++k;
+    if (k + 1 >= static_cast<int>(r.size()) || r[k + 1] <= 0.0)
+        return 2.0 * (k - c + 1);
+    const double dk = 10.0 * std::log10(r[k]), dn = 10.0 * std::log10(r[k + 1]);
+    return 2.0 * (k - c + (dk - level) / (dk - dn));
+}
+
+// 10 log10(x) for a positive normal x, in plain arithmetic the compiler can run
+// on several bins at once: x = z 2^k with z in [sqrt(1/2), sqrt(2)), ln z from
+// its atanh series (|s| <= 0.172, error below 1e-12 dB).
+inline double FastDb(double x) {
+    constexpr std::uint64_t kSqrtHalf = 0x3FE6A09E667F3BCDull; // bits of sqrt(1/2)
+    constexpr std::uint64_t kBias = 1023ull << 52;
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t e = (bits - kSqrtHalf + kBias) >> 52; // k + 1023
+    const double z = std::bit_cast<double>(bits - (e << 52) + kBias);
+    const double k = std::bit_cast<double>(0x4330000000000000ull | e) - 4503599627370496.0 - 1023.0;
+    const double f = z - 1.0;
+    const double s = f / (2.0 + f);
+    const double s2 = s * s;
+    const double series =
+        s *
+        (2.0 + s2 * (2.0 / 3.0 + s2 * (2.0 / 5.0 + s2 * (2.0 / 7.0 + s2 * (2.0 / 9.0 + s2 * (2.0 / 11.0))))));
+    constexpr double kLn2 = 0.69314718055994530942;
+    constexpr double kDbPerNeper = 4.34294481903251827651; // 10 / ln 10
+    return kDbPerNeper * (k * kLn2 + series);
 }
 
 double MaskLimitAt(const std::vector<MxMaskPoint>& mask, double offsetHz) {
@@ -135,6 +172,11 @@ std::vector<MxMaskPoint> DefaultMask(double sampleClock) {
 
 struct MxSpectrumEngine::Work {
     int n = 0;
+    // The block sizes of the instrument (factors 2, 3 and 5) go through our
+    // own FFT; any other even size through KissFFT.
+    MxFft fft;
+    bool ownFft = false;
+    std::vector<float> re, im;
     kiss_fft_cfg plan = nullptr;
     std::vector<kiss_fft_cpx> in, out;
     std::vector<float> window;
@@ -142,9 +184,12 @@ struct MxSpectrumEngine::Work {
 
     double filterClock = 0.0;
     int filterType = -1;
-    Filter filter;
+    MxRbwFilter filter;
+    BoxShape box;
 
-    std::vector<double> power, scratch;
+    std::vector<double> padA, padB; // the trace between filter passes, padded
+    std::vector<double> power;
+    std::vector<double> trace; // written beside the caller's, then swapped in as the latest
 
     std::vector<double> average;
     int averaged = 0;
@@ -159,10 +204,19 @@ struct MxSpectrumEngine::Work {
         if (points == n)
             return;
         kiss_fft_free(plan);
-        plan = kiss_fft_alloc(points, 0, nullptr, nullptr);
+        plan = nullptr;
         n = points;
-        in.assign(n, kiss_fft_cpx{});
-        out.assign(n, kiss_fft_cpx{});
+        ownFft = fft.Plan(n);
+        if (ownFft) {
+            re.assign(n, 0.0f);
+            im.assign(n, 0.0f);
+            in.clear();
+            out.clear();
+        } else {
+            plan = kiss_fft_alloc(points, 0, nullptr, nullptr);
+            in.assign(n, kiss_fft_cpx{});
+            out.assign(n, kiss_fft_cpx{});
+        }
         window.resize(n);
         windowSum = 0.0;
         for (int k = 0; k < n; ++k) {
@@ -172,7 +226,6 @@ struct MxSpectrumEngine::Work {
             windowSum += window[k];
         }
         power.assign(n, 0.0);
-        scratch.assign(n, 0.0);
         average.clear();
         filterType = -1;
     }
@@ -401,7 +454,32 @@ void MxSpectrumEngine::SetBandPowerLimits(double minDbm, double maxDbm) {
 }
 
 double MxSpectrumEngine::EnbwBins(double sampleClock, int resBWType, int points) {
-    return MakeFilter(sampleClock, ResBWHz(resBWType), points).enbwBins;
+    return DesignRbwFilter(sampleClock, ResBWHz(resBWType), points).enbwBins;
+}
+
+MxRbwFilter MxSpectrumEngine::DesignRbwFilter(double sampleClock, double rbwHz, int points) {
+    MxRbwFilter f;
+    if (!(sampleClock > 0.0) || points < 1)
+        return f;
+    const double binHz = sampleClock / points;
+    // A filter wider than half the span shows nothing more; the bound also keeps
+    // an absurd sample clock from asking for a kernel of millions of bins.
+    f.rbwBins = std::clamp(rbwHz / binHz, kMxMinRbwBins, std::max(kMxMinRbwBins, points / 2.0));
+    // The width grows with the running means' width: find the one whose whole
+    // response is rbwBins wide at -3 dB.
+    double lo = 1.0, hi = 2.0 * f.rbwBins + 2.0;
+    for (int it = 0; it < 60 && hi - lo > 1e-9 * hi; ++it) {
+        const double mid = 0.5 * (lo + hi);
+        (Width3dBBins(ResponseOf(mid)) < f.rbwBins ? lo : hi) = mid;
+    }
+    f.boxBins = 0.5 * (lo + hi);
+    const std::vector<double> r = ResponseOf(f.boxBins);
+    const double peak = r[r.size() / 2];
+    // Peak at 1, so a carrier reads its own power; the noise bandwidth is the
+    // sum of the whole response over the peak.
+    f.gain = 1.0 / peak;
+    f.enbwBins = kHannEnbwBins / peak;
+    return f;
 }
 
 bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t* q, int n, double* out) {
@@ -412,37 +490,66 @@ bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t
     std::lock_guard<std::mutex> computeLock(m_computeLock);
     Work& w = *m_work;
     w.Prepare(n);
-    if (!w.plan) {
+    if (!w.ownFft && !w.plan) {
         w.n = 0; // try again with the next block
         return false;
     }
     if (w.filterType != s.resBWType || w.filterClock != s.sampleClock) {
-        w.filter = MakeFilter(s.sampleClock, ResBWHz(s.resBWType), n);
+        w.filter = DesignRbwFilter(s.sampleClock, ResBWHz(s.resBWType), n);
+        w.box = ShapeOf(w.filter.boxBins);
         w.filterType = s.resBWType;
         w.filterClock = s.sampleClock;
+        const std::size_t padded = static_cast<std::size_t>(n) + 2 * (w.box.h + 1);
+        w.padA.assign(padded, 0.0);
+        w.padB.assign(padded, 0.0);
     }
 
     // Inversion conjugates the samples, which mirrors the spectrum about the centre.
-    const float qSign = s.spectralInv ? -1.0f : 1.0f;
     constexpr float kScale = 1.0f / 32767.0f;
-    for (int k = 0; k < n; ++k) {
-        w.in[k].r = w.window[k] * (i[k] * kScale);
-        w.in[k].i = w.window[k] * (q[k] * kScale * qSign);
-    }
-    kiss_fft(w.plan, w.in.data(), w.out.data());
-
+    const float qScale = (s.spectralInv ? -1.0f : 1.0f) * kScale;
+    const float* win = w.window.data();
     // Bin b of the trace is FFT bin b - n/2: bin 0 at -span/2, n/2 at the centre.
     // In mW before averaging: blocks of one average may come at different full scales.
     const double norm = std::pow(10.0, s.fullScaleDbm / 10.0) / (w.windowSum * w.windowSum);
     const int half = n / 2;
-    for (int b = 0; b < n; ++b) {
-        const kiss_fft_cpx& x = w.out[(b + half) % n];
-        w.power[b] = (static_cast<double>(x.r) * x.r + static_cast<double>(x.i) * x.i) * norm;
+    const int pad = w.box.h + 1;
+    double* p = w.padA.data() + pad;
+    if (w.ownFft) {
+        float* re = w.re.data();
+        float* im = w.im.data();
+        for (int k = 0; k < n; ++k) {
+            re[k] = win[k] * (static_cast<float>(i[k]) * kScale);
+            im[k] = win[k] * (static_cast<float>(q[k]) * qScale);
+        }
+        w.fft.Forward(re, im);
+        for (int b = 0; b < half; ++b) {
+            p[b] = (static_cast<double>(re[b + half]) * re[b + half] +
+                    static_cast<double>(im[b + half]) * im[b + half]) *
+                   norm;
+            p[b + half] = (static_cast<double>(re[b]) * re[b] + static_cast<double>(im[b]) * im[b]) * norm;
+        }
+    } else {
+        kiss_fft_cpx* in = w.in.data();
+        for (int k = 0; k < n; ++k) {
+            in[k].r = win[k] * (static_cast<float>(i[k]) * kScale);
+            in[k].i = win[k] * (static_cast<float>(q[k]) * qScale);
+        }
+        kiss_fft(w.plan, w.in.data(), w.out.data());
+        const kiss_fft_cpx* x = w.out.data();
+        for (int b = 0; b < half; ++b) {
+            const kiss_fft_cpx lo = x[b + half], hi = x[b];
+            p[b] = (static_cast<double>(lo.r) * lo.r + static_cast<double>(lo.i) * lo.i) * norm;
+            p[b + half] = (static_cast<double>(hi.r) * hi.r + static_cast<double>(hi.i) * hi.i) * norm;
+        }
     }
-    for (int width : w.filter.widths) {
-        BoxCircular(w.power.data(), w.scratch.data(), n, width);
-        w.power.swap(w.scratch);
-    }
+    // The resolution filter: three running means, circular over the span.
+    Pad(w.padA.data(), n, pad);
+    BoxPass(w.padA.data(), w.padB.data() + pad, n, w.box);
+    Pad(w.padB.data(), n, pad);
+    BoxPass(w.padB.data(), w.padA.data() + pad, n, w.box);
+    Pad(w.padA.data(), n, pad);
+    double* power = w.power.data();
+    BoxPass(w.padA.data(), power, n, w.box);
 
     // Exponential averaging of power: a running mean until count blocks are in,
     // then each new block weighs 1/count.
@@ -457,23 +564,32 @@ bool MxSpectrumEngine::ComputeSpectrum(const std::int16_t* i, const std::int16_t
         w.averageClock = s.sampleClock;
         w.averageType = s.averageType;
     }
+    const double* avg = power;
     if (s.averageType == 1 && s.averageCount > 1) {
         w.averaged = std::min(w.averaged + 1, s.averageCount);
         const double a = 1.0 / w.averaged;
+        double* sum = w.average.data();
         for (int b = 0; b < n; ++b)
-            w.average[b] += a * (w.power[b] - w.average[b]);
+            sum[b] += a * (power[b] - sum[b]);
+        avg = sum;
     } else {
-        std::copy(w.power.begin(), w.power.end(), w.average.begin());
         w.averaged = 1;
     }
 
     const double offset = UnitOffsetDb(s.powerUnit);
     const double toMw = w.filter.gain;
-    for (int b = 0; b < n; ++b)
-        out[b] = 10.0 * std::log10(std::max(w.average[b] * toMw, kFloorMw)) + offset;
+    const double floorOut = kMxFloorDbm + offset;
+    w.trace.resize(static_cast<std::size_t>(n));
+    double* trace = w.trace.data();
+    for (int b = 0; b < n; ++b) {
+        // Both sides computed, then chosen: no branch, so the loop vectorises.
+        const double v = avg[b] * toMw;
+        const double db = FastDb(std::max(v, kFloorMw)) + offset;
+        out[b] = trace[b] = v > kFloorMw ? db : floorOut;
+    }
 
     std::lock_guard<std::mutex> resultLock(m_resultLock);
-    m_lastTrace.assign(out, out + n);
+    m_lastTrace.swap(w.trace); // the older trace's buffer takes the next block
     m_lastUnit = s.powerUnit;
     m_lastEnbwBins = w.filter.enbwBins;
     m_lastSampleClock = s.sampleClock;

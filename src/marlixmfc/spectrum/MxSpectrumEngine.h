@@ -34,6 +34,16 @@ struct MxMaskPoint {
     double limitDbc;
 };
 
+// The resolution filter for one set-up: three running means of boxBins (with
+// fractional ends) over the Hann periodogram, whose whole response is rbwBins
+// wide at -3 dB; gain brings its peak to 1, enbwBins is its noise bandwidth.
+struct MxRbwFilter {
+    double rbwBins = 0.0;
+    double boxBins = 1.0;
+    double gain = 1.0;
+    double enbwBins = 1.5;
+};
+
 class MxSpectrumEngine {
 public:
     MxSpectrumEngine();
@@ -50,6 +60,8 @@ public:
     static double ResBWHz(int type); // 0 for an unknown type
     // The filter actually used for n points at the current sample clock.
     double GetEffectiveRbwHz(int points) const;
+    // The filter for a resolution bandwidth at this clock and block size.
+    static MxRbwFilter DesignRbwFilter(double sampleClock, double rbwHz, int points);
 
     // _MxAverageType_e 0 Off, 1 Exponential (other values: Off); count clamped
     // into 1..100. Restarts the average.
