@@ -14,3 +14,9 @@ if [ ! -x "$road" ]; then
   cmake --build --preset default --target mxbench_road
 fi
 "$road" --short
+# A folder of 5000 files over the link (simulator -> fragments -> reassembly -> GUI-thread sink).
+listing=build/default/bin/mxbench_listing
+if [ ! -x "$listing" ]; then
+  cmake --build --preset default --target mxbench_listing
+fi
+"$listing" --short
