@@ -1,5 +1,7 @@
 #include "views/IQView.h"
 
+#include <QTimer>
+
 #include "app/MarlixExApp.h"
 
 CIQView::CIQView(QWidget* pParentFrame) : QWidget(pParentFrame) {
@@ -32,6 +34,13 @@ void CIQView::Layout(int nWidth, int nHeight) {
 void CIQView::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     Layout(width(), height());
+}
+
+void CIQView::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // The host windows may cover the whole view, which then gets no paint of its
+    // own: the first draw is also asked for once the view is shown.
+    QTimer::singleShot(0, this, [this] { OnDraw(); });
 }
 
 void CIQView::paintEvent(QPaintEvent*) {

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <cstdio>
 
+#include <QTimer>
+
 #include "app/MarlixExApp.h"
 #include "mainframe/MainFrm.h"
 #include "views/GraphKeyRules.h"
@@ -33,6 +35,13 @@ CSpectrumView::~CSpectrumView() {
         theApp.GraphCall(theApp.m_pfnVarolGraph_Free, 0);
         theApp.m_bGraphCreated[0] = 0;
     }
+}
+
+void CSpectrumView::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // The host windows may cover the whole view, which then gets no paint of its
+    // own: the first draw is also asked for once the view is shown.
+    QTimer::singleShot(0, this, [this] { OnDraw(); });
 }
 
 void CSpectrumView::paintEvent(QPaintEvent*) {
