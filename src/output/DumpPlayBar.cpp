@@ -146,6 +146,7 @@ CDumpPlayBar::CDumpPlayBar(QWidget* parent) : QWidget(parent), CMsgTarget(this) 
     m_pTimeSetDlg = new CDialogPlayTimeSet(this, this);
     m_pTimeSetDlg->hide();
     LoadButtonBitmaps();
+    ApplyLooks(PlayBarRules::LooksAfter(BarAction::ClearFile, 0, false)); // no file yet
 }
 
 CDumpPlayBar::~CDumpPlayBar() = default;
