@@ -19,9 +19,6 @@ public:
     static void FillCombo(QComboBox* combo, const QStringList& items, int index);
     static void SelectCombo(QComboBox* combo, int index);
 
-    // The page's own controls' ids as object names, for tests and grabs.
-    template <typename W> W* Control(int id) const { return findChild<W*>(QString::number(id)); }
-
 protected:
     // True when the page eats this key-down with this control focused: every
     // Enter and Escape, so that no key inside a page closes or commits anything.
