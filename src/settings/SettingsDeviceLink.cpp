@@ -51,8 +51,8 @@ void SettingsDeviceLink::SetSpectralInv(int inv) {
     Lib().SetSpectralInv(_MxSpectralInv_e(inv));
 }
 
-void SettingsDeviceLink::SetGraphMarkerCount(int) {
-    // The spectrum graph's marker count follows once the Spectrum window sets it.
+void SettingsDeviceLink::SetGraphMarkerCount(int index) {
+    theApp.SetMarkerCount(index);
 }
 
 void SettingsDeviceLink::ApplyGraphColors(int graph) {

@@ -19,6 +19,7 @@
 #include "app/SettingKeyTable.h"
 #include "controls/CMyButtonColor.h"
 #include "device/MarlixMFC.h"
+#include "graph/VarolGraph.h"
 #include "mainframe/IPComboBox.h"
 #include "mainframe/MainFrm.h"
 #include "platform/MsgBox.h"
@@ -218,6 +219,39 @@ TEST_F(SettingsE2E, PowerUnitChangesTheLiveSpectrum) {
     EXPECT_TRUE(Logged("MX_CMD_RES_BW", "03000000"));
     EXPECT_EQ(g_Marlix.GetPowerUnitdBType(), POWER_UNIT_DBMV);
     theApp.AddCmd(MX_CMD_PLAY_STOP, MX_RW_DEFAULT, 0, nullptr, frame->GetSafeHwnd());
+}
+
+// The Viewer's marker count and a picked colour act on the Spectrum window's graph.
+TEST_F(SettingsE2E, MarkerCountAndColoursReachTheSpectrumGraph) {
+    Connect();
+    ASSERT_TRUE(WaitFor([] { return theApp.m_bGraphCreated[0] == 1; }, 10000));
+    auto* spectrum = dynamic_cast<CMsgTarget*>(theApp.m_pSpectrumFrame);
+    ASSERT_NE(spectrum, nullptr);
+    spectrum->SendMessage(WM_COMMAND, ID_ANALYZER_MARKER, 0);
+    ASSERT_EQ(DS().m_nSpectrumMode, int(VG_MODE_MARKER));
+
+    Open(ID_SETTING_VIEWER);
+    tab->m_pViewer->m_cbMarker->setCurrentIndex(2); // three markers
+    QTest::mouseClick(dlg->m_btnOk, Qt::LeftButton);
+    EXPECT_EQ(g_Marlix.GetMarkerCounts(), 2);
+    auto visible = [](int text) {
+        return theApp.GraphCall(theApp.m_pfnVarolGraph_GetCustomTextVisible, 0, text);
+    };
+    EXPECT_NE(visible(13), 0); // marker 3's read-out
+    EXPECT_EQ(visible(14), 0);
+
+    auto graphBG = [] {
+        GraphDesignInfo info{};
+        theApp.GraphCall(theApp.m_pfnVarolGraph_GetDesignInfo, 0, &info);
+        return info.m_clrBG;
+    };
+    const std::uint32_t before = graphBG();
+    Open(ID_SETTING_GRAPH);
+    tab->m_pGraph->m_fnPicker = [](std::uint32_t) { return std::optional<std::uint32_t>(0x0000FFu); };
+    QTest::mouseClick(tab->m_pGraph->Swatch(0, 0), Qt::LeftButton);
+    EXPECT_EQ(graphBG(), 0xFFFF0000u); // previewed at once
+    QTest::mouseClick(dlg->m_btnCancel, Qt::LeftButton);
+    EXPECT_EQ(graphBG(), before);
 }
 
 TEST_F(SettingsE2E, CalibrationValueWrittenAndReadBack) {
