@@ -273,8 +273,11 @@ void CDialogPlayFolderList::OnTreeSelChanged() {
 }
 
 LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM, LPARAM) {
-    QString selected;
-    GetSelectedFolderPath(selected);
+    // With no node selected (the tree was listed again) the rows' own folder is
+    // the one shown, and a new listing of it (after a delete) is taken.
+    QString selected = m_files.Folder();
+    if (SelectedTag() != 0)
+        GetSelectedFolderPath(selected);
     if (!m_files.TakeReply(g_Marlix.DeviceDataStore.m_vecFiles, selected))
         return 0; // the answer to a folder that is no longer selected
     m_nPlayRequest = -1;
@@ -481,9 +484,9 @@ void CDialogPlayFolderList::OnDelete() {
     for (const QString& p : paths)
         SendText(MX_CMD_FILE_DELETE, p);
     // The rows follow what the instrument still holds: the folder is listed again.
-    const std::uint32_t tag = SelectedTag();
+    const std::uint32_t tag = SelectedTag() != 0 ? SelectedTag() : CFolderTree::kRoot;
     FolderItemRecord r;
-    if (tag != 0 && CFolderTree::MakeRequest(tag, m_files.Folder(), r)) {
+    if (CFolderTree::MakeRequest(tag, m_files.Folder(), r)) {
         m_files.RequestSent(m_files.Folder());
         SendFolderRequest(MX_CMD_FILE_LIST, r);
     }

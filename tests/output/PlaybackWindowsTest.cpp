@@ -188,8 +188,22 @@ TEST_F(PlaybackWindows, RowsOfAFolderLeftBehindCanNeverBeDeletedUnderTheNewOne) 
     // The row stays until the instrument's new listing says it is gone.
     EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 1);
     ASSERT_EQ(Of(MX_CMD_FILE_LIST).size(), 1u);
-    FileReply({});
-    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    FileReply({File(QStringLiteral("r1.bin")), File(QStringLiteral("r2.bin"))});
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 2);
+
+    // Update lists the tree again and leaves the rows; a delete then still
+    // lists their folder again and takes the answer.
+    browser->OnUpdate();
+    FolderReply({Folder(CFolderTree::kRoot, QStringLiteral("D:\\"))});
+    Check(0);
+    cmds.clear();
+    browser->OnDelete();
+    ASSERT_EQ(Of(MX_CMD_FILE_DELETE).size(), 1u);
+    EXPECT_EQ(Text(Of(MX_CMD_FILE_DELETE)[0].payload), QStringLiteral("D:\\Recordings\\r1.bin"));
+    ASSERT_EQ(Of(MX_CMD_FILE_LIST).size(), 1u);
+    FileReply({File(QStringLiteral("r2.bin"))});
+    ASSERT_EQ(browser->m_listFile->topLevelItemCount(), 1);
+    EXPECT_EQ(browser->m_listFile->topLevelItem(0)->text(0), QStringLiteral("r2.bin"));
 }
 
 TEST_F(PlaybackWindows, APathThatDoesNotFitTheRecordIsRefused) {
