@@ -49,14 +49,8 @@ void SystemPageModel::UpdateFromDeviceState() {
 
 void SystemPageModel::ShowLoadedStorage() {
     m_bDriveListEnabled = m_nStorageChosen == 1;
-    if (m_nStorageChosen != 1)
-        return;
-    const QString text = DriveText(m_nDriveChosen);
-    if (!text.isEmpty() && !m_lstDrives.contains(text)) {
-        m_lstDrives.append(text);
-        ++m_nDriveCount;
-    }
-    SelectDriveEntry(m_nDriveChosen);
+    if (m_nStorageChosen == 1)
+        SelectDriveEntry(m_nDriveChosen);
 }
 
 void SystemPageModel::ResetDriveList() {

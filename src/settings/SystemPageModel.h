@@ -65,7 +65,7 @@ private:
     // Selects the drive's entry, "Select" when it is not listed.
     void SelectDriveEntry(int drive);
     // Shows the storage and drive in effect: the list enabled for external
-    // storage, with the drive's entry (added when the list lacks it) selected.
+    // storage, with the drive's entry selected when the instrument listed it.
     void ShowLoadedStorage();
     void StartTimer(unsigned id);
     ISettingsDevice& m_dev;

@@ -250,10 +250,15 @@ TEST(SystemPage, LoadedExternalStorageShowsAndOkSendsNothing) {
     dev.Take();
     EXPECT_EQ(s.m_nStorageChosen, 1);
     EXPECT_TRUE(s.m_bDriveListEnabled);
-    EXPECT_EQ(s.m_lstDrives.value(s.m_nDriveEntry), QStringLiteral("F:\\"));
+    EXPECT_EQ(s.m_nDriveEntry, 0); // not listed by the instrument (yet): "Select"
     s.Apply();
     s.Revert();
-    EXPECT_TRUE(dev.Take().isEmpty());
+    s.OnDriveFound(4);
+    s.OnDriveFound(5);
+    s.Load();
+    EXPECT_EQ(s.m_lstDrives.value(s.m_nDriveEntry), QStringLiteral("F:\\"));
+    s.Apply();
+    EXPECT_EQ(dev.Take(), L({"pane 2 0", "pane 3 0", "pane 5 5"}));
 }
 
 TEST(SystemPage, CancelAfterAStorageClickSendsTheAppliedStorageAgain) {
