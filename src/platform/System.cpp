@@ -4,6 +4,7 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QNetworkInformation>
 #include <QUrl>
 #include <arpa/inet.h>
@@ -21,6 +22,18 @@ bool g_screenSaverActive = true; // what GET reports: the saver runs unless we i
 quint32 g_inhibitCookie = 0;
 bool g_inhibited = false;
 std::set<HWND> g_sessionWindows;
+} // namespace
+
+namespace {
+// Where a session has no bus, asking for one makes libdbus try to start one
+// (through the X display), and that attempt leaks; so ask only where a bus can
+// be: an address in the environment, or the session's socket.
+bool SessionBusMayExist() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
 } // namespace
 
 bool ShellOpen(const QString& url) {
@@ -44,6 +57,8 @@ BOOL SystemParametersInfo(UINT uiAction, UINT uiParam, void* pvParam, UINT) {
         return FALSE;
     const bool wantActive = uiParam != 0;
     g_screenSaverActive = wantActive;
+    if (!SessionBusMayExist())
+        return TRUE; // no desktop session: nothing to inhibit
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return TRUE; // no desktop session: nothing to inhibit
