@@ -555,7 +555,12 @@ bool CGraph::Undo() {
         return false;
     const UndoEntry e = m_undo.back();
     m_undo.pop_back();
+    // Undo steps back the zoom only: the holds are the library's own state too, and
+    // a record flag restored without it would say off while the trace is drawn.
+    const std::int32_t maxHold = m_info.m_bMaxHold, minHold = m_info.m_bMinHold;
     m_info = e.info;
+    m_info.m_bMaxHold = maxHold;
+    m_info.m_bMinHold = minHold;
     m_base0 = e.base0;
     m_base1 = e.base1;
     m_history.clear();
@@ -1159,14 +1164,18 @@ void CGraph::DrawOverlays(QPainter& p) {
                                                                                           : map.yMax;
             int y = plot.top() + int(std::clamp((map.yMax - yv) * map.ky, 0.0, double(plot.height())));
             QColor c = Bgr(m_design.m_clrTextFo);
+            // Near the top of the plot the mark points up from below, or the clip
+            // would take it away (a peak at the top of the range).
+            const int dir = y - 24 < plot.top() ? -1 : 1;
             QPolygonF tri;
-            tri << QPointF(x, y) << QPointF(x - 5, y - 9) << QPointF(x + 5, y - 9);
+            tri << QPointF(x, y) << QPointF(x - 5, y - 9 * dir) << QPointF(x + 5, y - 9 * dir);
             p.setPen(Qt::NoPen);
             p.setBrush(c);
             p.drawPolygon(tri);
             p.setBrush(Qt::NoBrush);
             p.setPen(c);
-            p.drawText(QRect(x - 10, y - 24, 20, 14), Qt::AlignCenter, QString::number(k + 1));
+            const QRect number = dir > 0 ? QRect(x - 10, y - 24, 20, 14) : QRect(x - 10, y + 10, 20, 14);
+            p.drawText(number, Qt::AlignCenter, QString::number(k + 1));
         }
     }
     if (m_drag == Drag::Zoom) {

@@ -81,8 +81,11 @@ public:
     void Compose();
     const QImage& Frame() const { return m_frame; }
     QRect PlotRect() const;
-    // Text slot rectangles of the last frame (empty when not drawn).
+    // Text slot rectangles of the last frame (empty when not drawn), and what they showed.
     QRect TextRect(int n) const;
+    QString ShownText(int n) const {
+        return n >= 0 && n < kMaxTexts ? m_texts[std::size_t(n)].shown : QString();
+    }
     const std::vector<double>& LayerData(int layer) const {
         return m_layers[static_cast<std::size_t>(layer)];
     }

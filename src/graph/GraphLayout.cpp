@@ -175,9 +175,9 @@ GraphLayout TraceDefaults() {
     l.yStep = 8192.0;
     l.xDivisions = 10;
     l.yDivisions = 8;
-    l.xUnit = "us";
-    l.xUnitDiv = 1000.0; // x scale is in ns per point
-    l.xDecimals = 1;
+    l.xUnit = "ms";
+    l.xUnitDiv = 1000.0; // x scale is in microseconds per point (samples per second clock)
+    l.xDecimals = 2;
     l.yUnit.clear();
     l.relUnit.clear();
     l.yDecimals = 0;

@@ -48,7 +48,7 @@ struct GraphDataInfo {
     double m_dXMax;   // x of the last point
     double m_dYMin;   // bottom of the level range
     double m_dYMax;   // top of the level range
-    double m_dXScale; // physical x = x * x scale (Hz for the spectrum, ns for I/Q)
+    double m_dXScale; // physical x = x * x scale (Hz for the spectrum, microseconds for I/Q)
     double m_dYStep;  // one y division
     std::uint8_t m_reserved68[4];
     std::int32_t m_bMinHold; // 0 off, -1 on
