@@ -1,6 +1,7 @@
 #include "output/DialogCopyDrive.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -143,4 +144,13 @@ void CDialogCopyDrive::done(int r) {
         theApp.AddCmd(MX_CMD_COPY_CANCEL, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd());
     }
     QDialog::done(r);
+}
+
+void CDialogCopyDrive::keyPressEvent(QKeyEvent* e) {
+    // Enter ends the dialog as a dialog's default key does (no button is the default here).
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }

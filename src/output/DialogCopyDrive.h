@@ -39,6 +39,9 @@ public:
 
     void done(int r) override;
 
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     void InitCopy();
     void TakeSnapshot();

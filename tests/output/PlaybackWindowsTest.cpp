@@ -420,4 +420,20 @@ TEST_F(PlaybackWindows, CopyDialogDrivesSnapshotAndALongList) {
     cmds.clear();
     dlg.reject(); // ends after the last file: no cancel
     EXPECT_TRUE(Of(MX_CMD_COPY_CANCEL).empty());
+
+    // Enter ends a dialog that copies nothing without a cancel, and one that copies with it.
+    CDialogCopyDrive idle(browser);
+    idle.show();
+    QTest::keyClick(&idle, Qt::Key_Return);
+    EXPECT_FALSE(idle.isVisible());
+    EXPECT_TRUE(Of(MX_CMD_COPY_CANCEL).empty());
+    Check(3);
+    CDialogCopyDrive busy(browser);
+    busy.show();
+    busy.m_comboDrive->setCurrentIndex(1);
+    busy.OnCopy();
+    ASSERT_TRUE(busy.Copying());
+    QTest::keyClick(&busy, Qt::Key_Return);
+    EXPECT_FALSE(busy.isVisible());
+    EXPECT_EQ(Of(MX_CMD_COPY_CANCEL).size(), 1u);
 }
