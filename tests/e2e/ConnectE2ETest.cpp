@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "ProgramSuite.h"
 #include "SimInstrument.h"
 #include "app/MarlixExApp.h"
 #include "device/MarlixMFC.h"
@@ -61,23 +62,10 @@ const SimLogLine* FindLine(const std::vector<SimLogLine>& log, const QString& na
 class ConnectE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // Start-up may report a missing graph library; nothing may wait for a click.
-        s_suiteBoxes = new RecordingMessageBoxes;
-        s_profileDir = new QTemporaryDir;
-        Profile::SetStorageFolder(s_profileDir->path());
-        s_port = PickTestPort();
-        PointDiscoveryAt({kSimA, kSimB}, s_port);
-        g_Marlix.SetPostSink(&PlatformPostSink());
-        ASSERT_TRUE(theApp.InitInstance());
+        s_port = ProgramSuite::Start({kSimA, kSimB});
+        ASSERT_NE(s_port, 0);
     }
-    static void TearDownTestSuite() {
-        SetMessageBoxHandler(s_suiteBoxes);
-        theApp.ExitInstance();
-        g_Marlix.SetPostSink(nullptr);
-        Profile::SetStorageFolder(QString());
-        delete s_profileDir;
-        delete s_suiteBoxes;
-    }
+    static void TearDownTestSuite() { ProgramSuite::Stop(); }
 
     void SetUp() override {
         PointDiscoveryAt({kSimA, kSimB}, s_port);
@@ -126,15 +114,11 @@ protected:
         return (!PlayBar() || !PlayBar()->isEnabled()) && (!FrontPanel() || !FrontPanel()->isEnabled());
     }
 
-    static RecordingMessageBoxes* s_suiteBoxes;
-    static QTemporaryDir* s_profileDir;
     static int s_port;
     CMainFrame* frame = nullptr;
     RecordingMessageBoxes boxes;
     std::unique_ptr<SimInstrument> simA, simB;
 };
-RecordingMessageBoxes* ConnectE2E::s_suiteBoxes = nullptr;
-QTemporaryDir* ConnectE2E::s_profileDir = nullptr;
 int ConnectE2E::s_port = 0;
 
 // Runs `act` on the device list once it is open modally and shows `rows` rows.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ProgramSuite.h"
 #include "QtTestMain.h"
 #include "SimInstrument.h"
 #include "app/MarlixExApp.h"
@@ -48,22 +49,10 @@ template <typename T> QByteArray Bytes(T v) {
 class FrontPanelE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_suiteBoxes = new RecordingMessageBoxes;
-        s_profileDir = new QTemporaryDir;
-        Profile::SetStorageFolder(s_profileDir->path());
-        s_port = PickTestPort();
-        PointDiscoveryAt({kSim}, s_port);
-        g_Marlix.SetPostSink(&PlatformPostSink());
-        ASSERT_TRUE(theApp.InitInstance());
+        s_port = ProgramSuite::Start({kSim});
+        ASSERT_NE(s_port, 0);
     }
-    static void TearDownTestSuite() {
-        SetMessageBoxHandler(s_suiteBoxes);
-        theApp.ExitInstance();
-        g_Marlix.SetPostSink(nullptr);
-        Profile::SetStorageFolder(QString());
-        delete s_profileDir;
-        delete s_suiteBoxes;
-    }
+    static void TearDownTestSuite() { ProgramSuite::Stop(); }
     void SetUp() override {
         frame = theApp.m_pMainWnd;
         ASSERT_NE(frame, nullptr);
@@ -106,8 +95,6 @@ protected:
         return Lines(sim->Log(), name);
     }
 
-    static RecordingMessageBoxes* s_suiteBoxes;
-    static QTemporaryDir* s_profileDir;
     static int s_port;
     CMainFrame* frame = nullptr;
     CZephyraCtrlDlg* panel = nullptr;
@@ -116,8 +103,6 @@ protected:
     QElapsedTimer clock;
     std::vector<qint64> queuedAt;
 };
-RecordingMessageBoxes* FrontPanelE2E::s_suiteBoxes = nullptr;
-QTemporaryDir* FrontPanelE2E::s_profileDir = nullptr;
 int FrontPanelE2E::s_port = 0;
 
 TEST_F(FrontPanelE2E, PresetAndTypedFrequencyArriveOnceEach) {

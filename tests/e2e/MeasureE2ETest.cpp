@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "ProgramSuite.h"
 #include "SimInstrument.h"
 #include "TestSupport.h"
 #include "app/MarlixExApp.h"
@@ -81,20 +82,11 @@ GraphDataInfo DataInfo(int g) {
 class MeasureE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_profileDir = new QTemporaryDir;
-        Profile::SetStorageFolder(s_profileDir->path());
-        s_port = PickTestPort();
-        PointDiscoveryAt({kSim}, s_port);
-        g_Marlix.SetPostSink(&PlatformPostSink());
-        ASSERT_TRUE(theApp.InitInstance());
+        s_port = ProgramSuite::Start({kSim});
+        ASSERT_NE(s_port, 0);
         theApp.m_pMainWnd->resize(1200, 800);
     }
-    static void TearDownTestSuite() {
-        theApp.ExitInstance();
-        g_Marlix.SetPostSink(nullptr);
-        Profile::SetStorageFolder(QString());
-        delete s_profileDir;
-    }
+    static void TearDownTestSuite() { ProgramSuite::Stop(); }
     void SetUp() override {
         frame = theApp.m_pMainWnd;
         ASSERT_NE(frame, nullptr);
@@ -169,7 +161,6 @@ protected:
                theApp.GraphCall(theApp.m_pfnVarolGraph_GetMarkData, 0, 0, marker, 1, &level) == -1;
     }
 
-    static inline QTemporaryDir* s_profileDir = nullptr;
     static inline int s_port = 0;
     CMainFrame* frame = nullptr;
     std::unique_ptr<SimInstrument> sim;

@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 #include <memory>
 
+#include "ProgramSuite.h"
 #include "QtTestMain.h"
 #include "SimInstrument.h"
 #include "app/MarlixExApp.h"
@@ -61,22 +62,10 @@ std::vector<SimLogLine> Lines(const std::vector<SimLogLine>& log, const QString&
 class PlaybackE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_suiteBoxes = new RecordingMessageBoxes;
-        s_profileDir = new QTemporaryDir;
-        Profile::SetStorageFolder(s_profileDir->path());
-        s_port = PickTestPort();
-        PointDiscoveryAt({kSimA, kSimB}, s_port);
-        g_Marlix.SetPostSink(&PlatformPostSink());
-        ASSERT_TRUE(theApp.InitInstance());
+        s_port = ProgramSuite::Start({kSimA, kSimB});
+        ASSERT_NE(s_port, 0);
     }
-    static void TearDownTestSuite() {
-        SetMessageBoxHandler(s_suiteBoxes);
-        theApp.ExitInstance();
-        g_Marlix.SetPostSink(nullptr);
-        Profile::SetStorageFolder(QString());
-        delete s_profileDir;
-        delete s_suiteBoxes;
-    }
+    static void TearDownTestSuite() { ProgramSuite::Stop(); }
     void SetUp() override {
         frame = theApp.m_pMainWnd;
         ASSERT_NE(frame, nullptr);
@@ -139,8 +128,6 @@ protected:
     QString RowName(int row) const { return browser->m_listFile->topLevelItem(row)->text(0); }
     bool PositionReached(int sec) const { return bar->m_nCurPos >= sec; }
 
-    static RecordingMessageBoxes* s_suiteBoxes;
-    static QTemporaryDir* s_profileDir;
     static int s_port;
     CMainFrame* frame = nullptr;
     CDumpPlayBar* bar = nullptr;
@@ -148,8 +135,6 @@ protected:
     RecordingMessageBoxes boxes;
     std::unique_ptr<SimInstrument> sim;
 };
-RecordingMessageBoxes* PlaybackE2E::s_suiteBoxes = nullptr;
-QTemporaryDir* PlaybackE2E::s_profileDir = nullptr;
 int PlaybackE2E::s_port = 0;
 
 // A picture for the gallery, for a person to look at.

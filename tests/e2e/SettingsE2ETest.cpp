@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "ProgramSuite.h"
 #include "SimInstrument.h"
 #include "app/MarlixExApp.h"
 #include "app/SettingKeyTable.h"
@@ -66,22 +67,10 @@ double SpectrumPeak() {
 class SettingsE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_suiteBoxes = new RecordingMessageBoxes;
-        s_profileDir = new QTemporaryDir;
-        Profile::SetStorageFolder(s_profileDir->path());
-        s_port = PickTestPort();
-        PointDiscoveryAt({kSim}, s_port);
-        g_Marlix.SetPostSink(&PlatformPostSink());
-        ASSERT_TRUE(theApp.InitInstance());
+        s_port = ProgramSuite::Start({kSim});
+        ASSERT_NE(s_port, 0);
     }
-    static void TearDownTestSuite() {
-        SetMessageBoxHandler(s_suiteBoxes);
-        theApp.ExitInstance();
-        g_Marlix.SetPostSink(nullptr);
-        Profile::SetStorageFolder(QString());
-        delete s_profileDir;
-        delete s_suiteBoxes;
-    }
+    static void TearDownTestSuite() { ProgramSuite::Stop(); }
     void SetUp() override {
         frame = theApp.m_pMainWnd;
         ASSERT_NE(frame, nullptr);
@@ -130,8 +119,6 @@ protected:
         return SpectrumPeak();
     }
 
-    static RecordingMessageBoxes* s_suiteBoxes;
-    static QTemporaryDir* s_profileDir;
     static int s_port;
     CMainFrame* frame = nullptr;
     CDialogSettingTab* dlg = nullptr;
@@ -139,8 +126,6 @@ protected:
     RecordingMessageBoxes boxes;
     std::unique_ptr<SimInstrument> sim;
 };
-RecordingMessageBoxes* SettingsE2E::s_suiteBoxes = nullptr;
-QTemporaryDir* SettingsE2E::s_profileDir = nullptr;
 int SettingsE2E::s_port = 0;
 
 } // namespace
