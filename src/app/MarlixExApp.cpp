@@ -268,13 +268,20 @@ CMultiDocTemplate* CMarlixExApp::FindTemplate(const QString& docName) const {
     return nullptr;
 }
 
+DeviceState& CMarlixExApp::State() const {
+    return m_pDeviceState ? *m_pDeviceState : m_pMarlix->DeviceState;
+}
+
+DeviceDataStore& CMarlixExApp::Data() const {
+    return m_pDeviceData ? *m_pDeviceData : m_pMarlix->DeviceDataStore;
+}
+
 int CMarlixExApp::ConnectState() const {
-    return m_pDeviceState ? m_pDeviceState->m_nConnectState : MX_CONNECT_DISCONNECTED;
+    return State().m_nConnectState;
 }
 
 void CMarlixExApp::SetConnectState(int nState) {
-    if (m_pDeviceState)
-        m_pDeviceState->m_nConnectState = nState;
+    State().m_nConnectState = nState;
 }
 
 void CMarlixExApp::OnWindowSpectrum() {

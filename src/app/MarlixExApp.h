@@ -98,8 +98,12 @@ public:
     static std::uint32_t ClampStoredFrequency(std::uint32_t nFreqHz, const DeviceState& s);
     static std::int16_t ClampStoredLevel(int nLevelTenths, const DeviceState& s);
 
-    // DeviceState m_nConnectState (_MxConnectState_e); disconnected, and not
-    // written, before the main frame is shown.
+    // The program's one way to the device state block and data area:
+    // m_pDeviceState / m_pDeviceData once the main frame is shown, the library
+    // object's own blocks (the same ones) before that.
+    DeviceState& State() const;
+    DeviceDataStore& Data() const;
+    // DeviceState m_nConnectState (_MxConnectState_e).
     int ConnectState() const;
     void SetConnectState(int nState);
     bool IsConnected() const {

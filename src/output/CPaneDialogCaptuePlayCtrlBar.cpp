@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "ImageLayout.h"
+#include "app/MarlixExApp.h"
 #include "controls/BitmapResource.h"
 #include "device/MarlixMFC.h"
 #include "output/DumpPlayBar.h"
@@ -46,7 +47,7 @@ void CPaneDialogCaptuePlayCtrlBar::UpdateConnectState() {
     if (!m_dlgPlayBar)
         return;
     m_dlgPlayBar->ClearFile();
-    m_dlgPlayBar->setEnabled(g_Marlix.DeviceState.m_nConnectState == 2);
+    m_dlgPlayBar->setEnabled(theApp.IsConnected());
 }
 
 bool CPaneDialogCaptuePlayCtrlBar::eventFilter(QObject* watched, QEvent* e) {

@@ -23,7 +23,7 @@ using namespace frontpanel;
 
 namespace {
 DeviceState& DS() {
-    return g_Marlix.DeviceState;
+    return theApp.State();
 }
 
 bool IsFreqId(UINT id) {

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "ImageLayout.h"
+#include "app/MarlixExApp.h"
 #include "controls/BitmapResource.h"
 #include "device/MarlixMFC.h"
 #include "res/resource.h"
@@ -36,7 +37,7 @@ BOOL CZephyraPaneDlg::Create() {
 
 void CZephyraPaneDlg::RefreshFromDevice() {
     m_dlgCtrl.LoadFromDevice();
-    m_dlgCtrl.setEnabled(g_Marlix.DeviceState.m_nConnectState == 2);
+    m_dlgCtrl.setEnabled(theApp.IsConnected());
 }
 
 bool CZephyraPaneDlg::eventFilter(QObject* watched, QEvent* e) {

@@ -39,7 +39,7 @@ constexpr int kTagRole = Qt::UserRole + 1;
 constexpr int kCheckBoxWidth = 25; // clicks left of this are the list's own check-box clicks
 
 DeviceState& DS() {
-    return g_Marlix.DeviceState;
+    return theApp.State();
 }
 } // namespace
 
@@ -203,8 +203,7 @@ void CDialogPlayFolderList::GetSelectedFolderPath(QString& path) const {
 
 LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM, LPARAM) {
     bool cleared = false;
-    const std::vector<CFolderTree::Insert> inserts =
-        m_tree.ApplyReply(g_Marlix.DeviceDataStore.m_vecFolders, cleared);
+    const std::vector<CFolderTree::Insert> inserts = m_tree.ApplyReply(theApp.Data().m_vecFolders, cleared);
     m_bFilling = true;
     if (cleared) {
         m_items.clear();
@@ -278,7 +277,7 @@ LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM, LPARAM) {
     QString selected = m_files.Folder();
     if (SelectedTag() != 0)
         GetSelectedFolderPath(selected);
-    if (!m_files.TakeReply(g_Marlix.DeviceDataStore.m_vecFiles, selected))
+    if (!m_files.TakeReply(theApp.Data().m_vecFiles, selected))
         return 0; // the answer to a folder that is no longer selected
     m_nPlayRequest = -1;
     m_nCheckedCount = 0;

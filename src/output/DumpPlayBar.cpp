@@ -38,7 +38,7 @@ END_MESSAGE_MAP()
 
 namespace {
 DeviceState& DS() {
-    return g_Marlix.DeviceState;
+    return theApp.State();
 }
 
 void SetupDigitRow(std::array<CBitmapSlider*, 6>& row, QWidget* parent, const UINT (&ids)[6], int x, int y) {
@@ -358,7 +358,7 @@ LRESULT CDumpPlayBar::OnSliderMoving(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CDumpPlayBar::OnPlayPosition(WPARAM wParam, LPARAM) {
-    const int p = int(std::min<std::uint32_t>(g_Marlix.DeviceDataStore.m_nPlayPosSec, 0x7FFFFFFF));
+    const int p = int(std::min<std::uint32_t>(theApp.Data().m_nPlayPosSec, 0x7FFFFFFF));
     m_sliderSeek->SetPos(PlayBarRules::SliderAfterPosition(int(wParam), p, m_sliderSeek->m_nPos));
     m_nCurPos = p;
     SetTimeDigits(0, std::uint32_t(p));

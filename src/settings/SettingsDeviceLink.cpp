@@ -10,11 +10,11 @@ CMarlixMFC& SettingsDeviceLink::Lib() {
 }
 
 DeviceState& SettingsDeviceLink::State() {
-    return theApp.m_pDeviceState ? *theApp.m_pDeviceState : Lib().DeviceState;
+    return theApp.State();
 }
 
 void SettingsDeviceLink::Queue(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned size, const void* payload) {
-    if (State().m_nConnectState != 2)
+    if (State().m_nConnectState != MX_CONNECT_CONNECTED)
         return;
     theApp.AddCmd(cmd, rw, size, payload, m_pOwner ? m_pOwner->GetSafeHwnd() : nullptr);
 }

@@ -29,12 +29,6 @@ ON_COMMAND(ID_AUTO_RANGE, &CSpectrumFrame::OnAutoRange)
 ON_UPDATE_COMMAND_UI(ID_AUTO_RANGE, &CSpectrumFrame::OnUpdateConnected)
 END_MESSAGE_MAP()
 
-namespace {
-int ConnectState() {
-    return theApp.m_pDeviceState ? theApp.m_pDeviceState->m_nConnectState : 0;
-}
-} // namespace
-
 CSpectrumFrame::CSpectrumFrame() : QMdiSubWindow(nullptr), CMsgTarget(this), m_pApp(&theApp) {
     setObjectName(QStringLiteral("SpectrumFrame"));
     // Hidden on close, never destroyed before the main frame.
@@ -104,7 +98,7 @@ void CSpectrumFrame::SetMode(int nMode) {
 }
 
 void CSpectrumFrame::UpdateMode(CCmdUI* pCmdUI, int nMode) {
-    if (ConnectState() != 2) {
+    if (!theApp.IsConnected()) {
         pCmdUI->Enable(FALSE);
         return;
     }
@@ -144,7 +138,7 @@ void CSpectrumFrame::OnUpdateModeBandPower(CCmdUI* pCmdUI) {
 }
 
 void CSpectrumFrame::OnUpdateConnected(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(ConnectState() == 2);
+    pCmdUI->Enable(theApp.IsConnected());
 }
 
 // --- undo and auto range ---
