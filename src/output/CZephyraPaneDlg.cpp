@@ -25,6 +25,9 @@ BOOL CZephyraPaneDlg::Create() {
     m_pClient = new QWidget(this);
     m_pClient->setObjectName(QString::number(IDD_ZEPHYRA_PANE));
     m_pClient->setFixedWidth(m_bmInfo.width());
+    // No layout inside, so no size hint: without a height of its own the dock
+    // would ask for a negative one. The pane may still be shorter than the panel.
+    m_pClient->setMinimumHeight(1);
     m_pClient->installEventFilter(this);
     m_dlgCtrl.setParent(m_pClient, Qt::Widget);
     m_dlgCtrl.InitControls();
