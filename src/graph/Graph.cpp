@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -596,15 +597,34 @@ void CGraph::OnWidgetResized(int width, int height) {
 void CGraph::Render(float seconds) {
     if (std::isfinite(seconds) && seconds > 0.0f)
         m_ghostAge = std::min(m_ghostAge + double(seconds), 3600.0);
-    Compose();
-    if (m_widget)
-        m_widget->update();
+    NeedRedraw();
 }
 
 void CGraph::NeedRedraw() {
-    Compose();
-    if (m_widget)
+    if (!m_widget) {
+        Compose(); // no window: the frame is what callers read
+        return;
+    }
+    // In a window the frame is drawn when it is painted, and paints come at most
+    // about as often as a display shows them: a burst of blocks draws once.
+    m_dirty = true;
+    if (m_updateTimer && m_updateTimer->isActive())
+        return;
+    const qint64 since = m_sincePaint.isValid() ? m_sincePaint.elapsed() : kMinPaintMs;
+    if (since >= kMinPaintMs) {
         m_widget->update();
+        return;
+    }
+    if (!m_updateTimer) {
+        m_updateTimer = std::make_unique<QTimer>();
+        m_updateTimer->setSingleShot(true);
+        m_updateTimer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(m_updateTimer.get(), &QTimer::timeout, [this] {
+            if (m_widget)
+                m_widget->update();
+        });
+    }
+    m_updateTimer->start(int(kMinPaintMs - since));
 }
 
 // ---- geometry ------------------------------------------------------------
@@ -979,14 +999,18 @@ void CGraph::LayoutTexts(QPainter& p) {
     }
 }
 
-void CGraph::DrawTexts(QPainter& p) {
-    p.setClipping(false);
+void CGraph::DrawTexts(QPainter& p, bool insidePlot) {
+    const QRect plot = PlotRect();
+    // Per frame nothing may land outside the plot (the frame keeps the rest).
+    if (insidePlot && !plot.isEmpty())
+        p.setClipRect(plot);
+    else
+        p.setClipping(false);
     p.setFont(m_font);
-    LayoutTexts(p);
     const int focus = FocusedText();
     for (int n = 0; n < kMaxTexts; ++n) {
         const auto& t = m_texts[std::size_t(n)];
-        if (t.rect.isEmpty())
+        if (t.rect.isEmpty() || t.rect.intersects(plot) != insidePlot)
             continue;
         if (n == focus) {
             p.fillRect(t.rect, Argb(m_design.m_clrTextSe));
@@ -1184,12 +1208,50 @@ void CGraph::DrawOverlays(QPainter& p) {
 }
 
 void CGraph::Compose() {
+    m_dirty = false;
     DrawStatic();
+    // The texts beside the plot change far less often than the traces: they are
+    // drawn once onto a copy of the background and reused while they read the same.
+    TextKey key;
+    key.staticImage = m_static.cacheKey();
+    key.focus = FocusedText();
+    key.text = m_design.m_clrText;
+    key.textFo = m_design.m_clrTextFo;
+    key.textSe = m_design.m_clrTextSe;
+    key.font = m_font;
+    for (int n = 0; n < kMaxTexts; ++n) {
+        const auto& slot = m_layout.texts[std::size_t(n)];
+        if (slot.defined && m_texts[std::size_t(n)].visible)
+            key.content[std::size_t(n)] = TextContent(n);
+    }
+    bool whole = false;
+    if (m_textLayer.isNull() || !(key == m_textKey)) {
+        whole = true;
+        m_textLayer = m_static.copy();
+        QPainter tp(&m_textLayer);
+        tp.setFont(m_font);
+        LayoutTexts(tp);
+        DrawTexts(tp, false);
+        m_textKey = std::move(key);
+    }
     // Reuse the frame's pixels: a fresh image per frame would cost an allocation and page faults.
-    if (m_frame.size() != m_static.size() || m_frame.format() != m_static.format())
-        m_frame = QImage(m_static.size(), m_static.format());
-    std::memcpy(m_frame.bits(), m_static.constBits(), std::size_t(m_static.sizeInBytes()));
+    if (m_frame.size() != m_textLayer.size() || m_frame.format() != m_textLayer.format()) {
+        m_frame = QImage(m_textLayer.size(), m_textLayer.format());
+        whole = true;
+    }
     const QRect plot = PlotRect();
+    if (whole || plot.isEmpty()) {
+        std::memcpy(m_frame.bits(), m_textLayer.constBits(), std::size_t(m_textLayer.sizeInBytes()));
+    } else {
+        // Outside the plot the frame already is the text layer: everything drawn per
+        // frame (traces, marks, the texts inside) stays inside the plot.
+        const qsizetype stride = m_frame.bytesPerLine();
+        const std::size_t bytes = std::size_t(plot.width()) * 4;
+        for (int y = plot.top(); y <= plot.bottom(); ++y)
+            std::memcpy(m_frame.scanLine(y) + plot.left() * 4, m_textLayer.constScanLine(y) + plot.left() * 4,
+                        bytes);
+        (void)stride;
+    }
     QPainter p(&m_frame);
     // Band-power area under the traces.
     if (m_mode == VG_MODE_BAND_POWER && !plot.isEmpty()) {
@@ -1209,12 +1271,13 @@ void CGraph::Compose() {
     DrawTraces();
     p.begin(&m_frame);
     DrawOverlays(p);
-    DrawTexts(p);
+    DrawTexts(p, true);
     if (m_mode == VG_MODE_BAND_POWER && m_bandFirst >= 0 && !m_bandText.isEmpty() && !plot.isEmpty()) {
         int x0 = PixelOfPoint(m_bandFirst), x1 = PixelOfPoint(m_bandLast);
         QFontMetrics fm(m_font, &m_frame);
         int w = fm.horizontalAdvance(m_bandText) + 4;
         QRect r((x0 + x1) / 2 - w / 2, plot.top() + 2, w, fm.height());
+        p.setClipRect(plot);
         p.setFont(m_font);
         p.setPen(Bgr(m_design.m_clrText));
         p.drawText(r, Qt::AlignCenter, m_bandText);
@@ -1222,6 +1285,10 @@ void CGraph::Compose() {
 }
 
 void CGraph::PaintOn(QWidget* w) {
+    if (m_dirty)
+        Compose();
+    m_sincePaint.start();
+    ++m_nPaints;
     QPainter p(w);
     p.drawImage(0, 0, m_frame);
     const QRect all = w->rect();

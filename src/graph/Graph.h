@@ -2,6 +2,7 @@
 // area, zoom history and texts, and the drawing of all of it into a back buffer
 // that is shown in the window given at creation. GUI thread only.
 #pragma once
+#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
 #include <QPointer>
@@ -19,6 +20,7 @@
 class QWidget;
 class QObject;
 class QPainter;
+class QTimer;
 
 namespace vg {
 
@@ -79,7 +81,12 @@ public:
 
     // Drawing, also used by the window's paint and by tests and the benchmark.
     void Compose();
-    const QImage& Frame() const { return m_frame; }
+    // The current frame (drawn now when it is due).
+    const QImage& Frame() {
+        if (m_dirty)
+            Compose();
+        return m_frame;
+    }
     QRect PlotRect() const;
     // Text slot rectangles of the last frame (empty when not drawn), and what they showed.
     QRect TextRect(int n) const;
@@ -92,6 +99,8 @@ public:
     const std::vector<double>& MaxHold() const { return m_maxHold; }
     const std::vector<double>& MinHold() const { return m_minHold; }
     int UndoDepth() const { return static_cast<int>(m_undo.size()); }
+    // Paints of the window so far (each draws the frame at most once).
+    int PaintCount() const { return m_nPaints; }
     // Identity of the cached background and grid; changes only when they are redrawn.
     qint64 StaticImageKey() const { return m_static.cacheKey(); }
 
@@ -138,7 +147,8 @@ private:
     void DrawTraces();
     void DrawOverlays(QPainter& p);
     void Draw3D(QPainter& p);
-    void DrawTexts(QPainter& p);
+    // The texts inside the plot (drawn over the traces each frame) or beside it.
+    void DrawTexts(QPainter& p, bool insidePlot);
     void LayoutTexts(QPainter& p);
 
     int m_number;
@@ -184,6 +194,21 @@ private:
     int m_bandDragFirst = -1;
 
     QImage m_static, m_frame;
+    QImage m_textLayer; // the background with the texts beside the plot
+    struct TextKey {
+        qint64 staticImage = 0;
+        int focus = -1;
+        std::uint32_t text = 0, textFo = 0, textSe = 0;
+        QFont font;
+        std::array<QString, kMaxTexts> content;
+        bool operator==(const TextKey&) const = default;
+    } m_textKey;
+    // Paints in a window: at most one per kMinPaintMs, the frame drawn on paint.
+    static constexpr qint64 kMinPaintMs = 16;
+    bool m_dirty = true;
+    QElapsedTimer m_sincePaint;
+    std::unique_ptr<QTimer> m_updateTimer;
+    int m_nPaints = 0;
     struct StaticKey {
         int w = -1, h = -1;
         QRect plot;

@@ -1,6 +1,9 @@
 // Faults found by review: Undo and the hold flags, the I/Q time labels, a marker
 // on a point at the top of the range.
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -108,6 +111,31 @@ TEST(GraphMarkers, AMarkerOnAPointAtTheTopOfTheRangeIsShown) {
                     ++green;
         EXPECT_GT(green, 20) << "the marker's triangle and number";
     }
+}
+
+TEST(GraphPaint, ABurstOfRendersPaintsAboutOncePerDisplayFrame) {
+    QWidget w;
+    w.resize(400, 300);
+    w.show();
+    vg::CGraph g(0, &w, 400, 300);
+    std::vector<double> v(1024, -80.0);
+    QElapsedTimer t;
+    t.start();
+    int renders = 0;
+    while (t.elapsed() < 300) {
+        v[std::size_t(renders % 1024)] = -30.0;
+        g.SetData(0, v.data(), 1024, 1024 * 8);
+        g.Render(0.0f);
+        ++renders;
+        QCoreApplication::processEvents();
+    }
+    const int paints = g.PaintCount();
+    EXPECT_GT(renders, 100);
+    EXPECT_GE(paints, 3) << "the window is still painted";
+    EXPECT_LE(paints, 300 / 16 + 3);
+    // The frame shown is the latest data.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.LayerData(0), v);
 }
 
 } // namespace
