@@ -20,6 +20,8 @@
 #include "mainframe/DialogMarlixIP.h"
 #include "mainframe/IPComboBox.h"
 #include "mainframe/MainFrm.h"
+#include "output/CZephyraPaneDlg.h"
+#include "output/DialogPlayFolderList.h"
 #include "platform/MsgBox.h"
 #include "platform/MsgTarget.h"
 #include "platform/Profile.h"
@@ -500,6 +502,31 @@ TEST_F(ConnectE2E, LinkLostWhileConnectedBoxIsOpenSkipsTheFollowUp) {
     const QStringList names = MxNames(simA->Log());
     EXPECT_FALSE(names.contains(QStringLiteral("MX_CMD_SYSTEM_MODE"))) << names.join(' ').toStdString();
     EXPECT_FALSE(names.contains(QStringLiteral("MX_CMD_REF_10MHZ")));
+}
+
+TEST_F(ConnectE2E, StatusTextsOfCommandsFromOtherWindowsReachPaneZero) {
+    StartSim(simA, kSimA, QStringLiteral("Bench A"));
+    TypeAndConnect(kSimA);
+    ASSERT_TRUE(WaitConnected(*simA));
+    ASSERT_NE(frame->m_pPlayFolderList, nullptr);
+    const HWND browser = frame->m_pPlayFolderList->GetSafeHwnd();
+    const struct {
+        MX_CMD_ID_e cmd;
+        const char* text;
+    } cases[] = {
+        {MX_CMD_PLAY_FILE, "Err:Play file"},
+        {MX_CMD_FILE_DELETE, "Err:delete"},
+    };
+    for (const auto& c : cases) {
+        const std::u16string path = u"D:\\Recordings\\missing.bin";
+        theApp.AddCmd(c.cmd, MX_RW_DEFAULT, static_cast<unsigned>(path.size() * 2), path.data(), browser);
+        EXPECT_TRUE(WaitFor([&] { return Pane(0) == QLatin1String(c.text); }, 5000)) << c.text;
+    }
+    // The front panel's window asks for a frequency the instrument cannot play.
+    const std::uint32_t tooHigh = 3000000000u;
+    theApp.AddCmd(MX_CMD_ZEPHYRA_FREQ, MX_RW_DEFAULT, sizeof tooHigh, &tooHigh,
+                  frame->m_wndZephyraPane ? frame->m_wndZephyraPane->GetSafeHwnd() : nullptr);
+    EXPECT_TRUE(WaitFor([&] { return Pane(0) == QLatin1String("Err:FFS freq param"); }, 5000));
 }
 
 TEST_F(ConnectE2E, StaleConnectStateMessagesAreIgnored) {
