@@ -20,3 +20,9 @@ if [ ! -x "$listing" ]; then
   cmake --build --preset default --target mxbench_listing
 fi
 "$listing" --short
+# The bench session's playback with the link pulled (a short run; 10 minutes with no option).
+soak=build/default/bin/mxbench_soak
+if [ ! -x "$soak" ]; then
+  cmake --build --preset default --target mxbench_soak
+fi
+"$soak" --short

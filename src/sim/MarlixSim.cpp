@@ -53,9 +53,9 @@ CMarlixSim::CMarlixSim(SimOptions opt) : m_opt(std::move(opt)), m_storage(m_opt.
 }
 
 CMarlixSim::~CMarlixSim() {
-    if (m_measure.BlocksMade() > 0)
+    if (m_nBlocksSent > 0)
         std::fprintf(stderr, "marlix-sim %s: %llu measurement blocks sent\n", m_opt.bind.c_str(),
-                     static_cast<unsigned long long>(m_measure.BlocksMade()));
+                     static_cast<unsigned long long>(m_nBlocksSent));
     if (m_fd >= 0)
         ::close(m_fd);
     if (m_log)
@@ -124,7 +124,11 @@ void CMarlixSim::Poll(int timeoutMs) {
 
 void CMarlixSim::SetSilent(bool on) {
     m_bSilent = on;
-    std::fprintf(stderr, "marlix-sim %s: %s\n", m_opt.bind.c_str(), on ? "silent" : "answering");
+    if (on)
+        std::fprintf(stderr, "marlix-sim %s: silent: %llu measurement blocks sent\n", m_opt.bind.c_str(),
+                     static_cast<unsigned long long>(m_nBlocksSent));
+    else
+        std::fprintf(stderr, "marlix-sim %s: answering\n", m_opt.bind.c_str());
 }
 
 // ---------------------------------------------------------------- receiving
@@ -190,6 +194,9 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         m_bConnected = true;
         m_client = from;
         m_connectedAt = SteadyMs();
+        // With the count at each silence, a long run tells the blocks of each connected stretch.
+        std::fprintf(stderr, "marlix-sim %s: connected: %llu measurement blocks sent\n", m_opt.bind.c_str(),
+                     static_cast<unsigned long long>(m_nBlocksSent));
         m_reasm.Clear();
         StopPlay(false);
         mxp::Writer w;
@@ -522,8 +529,11 @@ void CMarlixSim::SendMeasureBlock(std::uint64_t nowMs) {
     const auto block =
         m_measure.NextBlock(nowMs, m_nUpdateSpeed, static_cast<int>(m_opt.spectrumPoints), m_nPlayMode,
                             m_dPos, m_dSampleClockKHz, levelDbm, m_nSpectralInv != 0);
-    if (!block.empty())
-        Reply(mxp::EV_MEASURE, 0, block);
+    if (block.empty())
+        return;
+    if (!m_bSilent)
+        ++m_nBlocksSent;
+    Reply(mxp::EV_MEASURE, 0, block);
 }
 
 void CMarlixSim::Tick() {

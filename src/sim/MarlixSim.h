@@ -78,6 +78,7 @@ private:
     std::uint64_t m_t0 = 0;
     std::uint32_t m_seq = 1;
     bool m_bSilent = false;
+    std::uint64_t m_nBlocksSent = 0; // measurement blocks that went out (none while silent)
     mxp::Reassembler m_reasm;
     SimStorage m_storage;
 

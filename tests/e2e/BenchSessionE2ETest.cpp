@@ -339,6 +339,7 @@ TEST_F(BenchSessionE2E, AUsersSessionFromConnectToReconnect) {
     EXPECT_LT(wider, 2.0);
 
     viewer->m_cbUnit->setCurrentIndex(1);
+    settings->move(frame->geometry().topLeft() + QPoint(40, 410)); // over the IQ window, the spectrum in view
     Picture("settings");
     QTest::mouseClick(settings->m_btnOk, Qt::LeftButton);
     EXPECT_FALSE(settings->isVisible());

@@ -135,6 +135,13 @@ bool SimInstrument::Resume() {
     return IsRunning() && ::kill(static_cast<pid_t>(m_proc->processId()), SIGCONT) == 0;
 }
 
+bool SimInstrument::Control(const QString& line) {
+    if (!IsRunning())
+        return false;
+    const QByteArray text = line.toLatin1() + '\n';
+    return m_proc->write(text) == text.size() && m_proc->waitForBytesWritten(5000);
+}
+
 std::vector<SimLogLine> SimInstrument::Log() const {
     QFile f(LogPath());
     if (!f.open(QIODevice::ReadOnly))

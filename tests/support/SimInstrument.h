@@ -44,6 +44,8 @@ public:
     // Stops it answering (link loss) without ending it.
     bool Pause();
     bool Resume();
+    // A control line (needs --control-stdin among the extra arguments): "silent", "resume", ...
+    bool Control(const QString& line);
 
     QString Address() const { return m_address; }
     std::vector<SimLogLine> Log() const;
