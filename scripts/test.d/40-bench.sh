@@ -26,3 +26,9 @@ if [ ! -x "$soak" ]; then
   cmake --build --preset default --target mxbench_soak
 fi
 "$soak" --short
+# The whole program: main frame and both measurement windows offscreen against marlix-sim.
+program=build/default/bin/mxbench_program
+if [ ! -x "$program" ]; then
+  cmake --build --preset default --target mxbench_program
+fi
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$program" --short
