@@ -130,8 +130,9 @@ Row Run(int points, int intervalMs, int seconds, int port) {
     ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_IP_COMBO, 0);
     const bool up = WaitUntil(
         [&] {
-            return g_Marlix.DeviceState.m_nConnectState == MX_CONNECT_CONNECTED && theApp.m_bGraphCreated[0] == 1 &&
-                   theApp.m_bGraphCreated[3] == 1 && theApp.m_bGraphCreated[4] == 1;
+            return g_Marlix.DeviceState.m_nConnectState == MX_CONNECT_CONNECTED &&
+                   theApp.m_bGraphCreated[0] == 1 && theApp.m_bGraphCreated[3] == 1 &&
+                   theApp.m_bGraphCreated[4] == 1;
         },
         20000);
     if (!up)
@@ -154,7 +155,8 @@ Row Run(int points, int intervalMs, int seconds, int port) {
     const std::int32_t fastest = 0;
     theApp.AddCmd(MX_CMD_UPDATE_SPEED, MX_RW_DEFAULT, 4, &fastest, frame->GetSafeHwnd());
     g_Marlix.SetAverageType(MX_AVERAGE_EXPONENTIAL, 10);
-    theApp.AddCmd(MX_CMD_PLAY_FILE, MX_RW_DEFAULT, unsigned(kFile.size() * 2), kFile.data(), frame->GetSafeHwnd());
+    theApp.AddCmd(MX_CMD_PLAY_FILE, MX_RW_DEFAULT, unsigned(kFile.size() * 2), kFile.data(),
+                  frame->GetSafeHwnd());
     theApp.AddCmd(MX_CMD_PLAY_START, MX_RW_DEFAULT, 0, nullptr, frame->GetSafeHwnd());
     RunFor(1000); // warm-up
 
@@ -199,9 +201,9 @@ void Print(const Row& r) {
     }
     const long long lost = (long long)r.sent - (long long)r.deliveredAll;
     std::printf("%7d %8s %9.1f %9llu %9llu %9lld %8.1f %%  %5.1f %5.1f %5.1f %7.1f ms %6.1f MiB\n", r.points,
-                r.intervalMs ? (std::to_string(r.intervalMs) + " ms").c_str() : "fastest", r.delivered / r.seconds,
-                r.delivered, r.libDropped, lost, 100.0 * r.guiCpu, r.fps[0], r.fps[1], r.fps[2], r.worstDelayMs,
-                r.rssEnd);
+                r.intervalMs ? (std::to_string(r.intervalMs) + " ms").c_str() : "fastest",
+                r.delivered / r.seconds, r.delivered, r.libDropped, lost, 100.0 * r.guiCpu, r.fps[0],
+                r.fps[1], r.fps[2], r.worstDelayMs, r.rssEnd);
 }
 
 } // namespace
@@ -232,15 +234,17 @@ int main(int argc, char** argv) {
     std::printf("whole program, hybrid FM file, %d s per row%s; fps = frames painted per second\n", seconds,
                 shortRun ? " (short run)" : "");
     std::printf("%7s %8s %9s %9s %9s %9s %10s  %5s %5s %5s %10s %10s\n", "points", "interval", "blocks/s",
-                "delivered", "lib lost", "sent-got", "GUI CPU", "fps 0", "fps 3", "fps 4", "worst lag", "RSS");
+                "delivered", "lib lost", "sent-got", "GUI CPU", "fps 0", "fps 3", "fps 4", "worst lag",
+                "RSS");
     for (int points : {8192, 30720})
         for (int interval : {0, 5})
             Print(Run(points, interval, seconds, port));
     if (!shortRun) {
         const Row mem = Run(30720, 5, 60, port);
-        std::printf("\n60 s at 30720 points, 5 ms: RSS %.1f MiB at the start, %.1f MiB at the end; %llu blocks, "
-                    "simulator sent %llu, GUI received %llu in all\n",
-                    mem.rssStart, mem.rssEnd, mem.delivered, mem.sent, mem.deliveredAll);
+        std::printf(
+            "\n60 s at 30720 points, 5 ms: RSS %.1f MiB at the start, %.1f MiB at the end; %llu blocks, "
+            "simulator sent %llu, GUI received %llu in all\n",
+            mem.rssStart, mem.rssEnd, mem.delivered, mem.sent, mem.deliveredAll);
     }
     theApp.m_pfnVarolGraph_SetData = BlockCounter::real;
     theApp.ExitInstance();
