@@ -41,7 +41,7 @@ namespace {
 
 const QString kSim = QStringLiteral("127.0.0.62");
 const QString kCarrier = QStringLiteral("IB_FM_e1_CW_dc.bin");
-const QString kHybrid = QStringLiteral("IB_FMr208c_e1wfc562.bin");
+const QString kHybrid = QStringLiteral("IB_FMr208b_e1wfc522.bin");
 
 DeviceState& DS() {
     return g_Marlix.DeviceState;

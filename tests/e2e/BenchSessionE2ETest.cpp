@@ -46,7 +46,7 @@ namespace {
 
 const QString kSim = QStringLiteral("127.0.0.9");
 const QString kCarrier = QStringLiteral("IB_FM_e1_CW_dc.bin");     // one carrier at the centre
-const QString kHybrid = QStringLiteral("IB_FMr208c_e1wfc562.bin"); // analog host and digital sidebands
+const QString kHybrid = QStringLiteral("IB_FMr208b_e1wfc522.bin"); // analog host and digital sidebands
 constexpr double kFmClock = 744187.5;
 
 DeviceState& DS() {
