@@ -20,6 +20,7 @@
 
 #include "../mainframe/FrameFixture.h"
 #include "SimInstrument.h"
+#include "TestSupport.h"
 #include "platform/System.h"
 #include "res/resource.h"
 #include "settings/CDialogModuleCal.h"
@@ -415,6 +416,45 @@ TEST_F(MeasureWindows, BlocksFeedTheGraphsOnlyWhenPlayingAndInRange) {
     EXPECT_EQ(Spy::dataCalls[0], 0);
     EXPECT_EQ(Info(3).m_nPointCount, 30720);
     state().m_nSpectrumPoints = 8192;
+}
+
+TEST_F(MeasureWindows, UnitChangeShiftsTheRangeAndWaitDoneSetsItFromTheStoredLevel) {
+    const GraphDataInfo before = Info(0);
+    state().m_nPowerUnitFrom = 0;
+    g_Marlix.SetPowerUnitdBType(POWER_UNIT_DBMV);
+    state().m_nPowerUnitTo = 1; // as the library's notice writes it
+    frame->SendMessage(WM_POWER_UNIT_CHANGED, 0, 0);
+    EXPECT_DOUBLE_EQ(double(Info(0).m_dYMax), double(before.m_dYMax) + 47.0);
+    EXPECT_DOUBLE_EQ(double(Info(0).m_dYMin), double(before.m_dYMin) + 47.0);
+    GraphDesignInfo d{};
+    theApp.GraphCall(theApp.m_pfnVarolGraph_GetDesignInfo, 0, &d);
+    EXPECT_STREQ(d.m_szYUnit, "dBmV");
+
+    Profile::WriteProfileInt(QString::fromStdU16String(state().m_strProfileSection),
+                             SettingKeyName(KEY_ZEPHYRA_POWER), -350);
+    frame->SendMessage(WM_WAIT_DONE, 0, 0);
+    PumpPostedMessages(50);
+    EXPECT_FLOAT_EQ(float(Info(0).m_dYMax), -35.0f + 47.0f);
+    EXPECT_FLOAT_EQ(float(Info(0).m_dYMin), -135.0f + 47.0f);
+    g_Marlix.SetPowerUnitdBType(POWER_UNIT_DBM);
+}
+
+TEST_F(MeasureWindows, TestNoticesAreRaisedOnlyInBandPowerMode) {
+    theApp.OnWindowIQ();
+    ASSERT_TRUE(
+        WaitFor([] { return theApp.m_bGraphCreated[3] == 1 && theApp.m_bGraphCreated[4] == 1; }, 5000));
+    RecordingParent notices;
+    DeviceDataStore& dd = g_Marlix.DeviceDataStore;
+    dd.m_hTestNotifyWnd = notices.GetSafeHwnd();
+    dd.m_bBandPowerCheck = 1;
+    state().m_nSpectrumMode = 0;
+    frame->SendMessage(WM_MEASURE_DATA, 0, 0);
+    EXPECT_TRUE(notices.Of(WM_BAND_POWER_TEST).empty());
+    state().m_nSpectrumMode = 3; // no area set: the text stays, the notice still comes
+    frame->SendMessage(WM_MEASURE_DATA, 0, 0);
+    EXPECT_EQ(notices.Of(WM_BAND_POWER_TEST).size(), 1u);
+    dd.m_hTestNotifyWnd = nullptr;
+    dd.m_bBandPowerCheck = 0;
 }
 
 TEST_F(MeasureWindows, RenderTickPassesTheElapsedSecondsAndStopsWhileTheSessionIsAway) {
