@@ -43,6 +43,8 @@ public:
     // Test hooks (also reachable by signals and control lines, see main.cpp).
     void SetSilent(bool on);
     void ToggleSilent() { SetSilent(!m_bSilent); }
+    // Measurement blocks that went out; none is counted while silent.
+    std::uint64_t BlocksSent() const { return m_nBlocksSent; }
     void SetStatusCode(std::int32_t code) { m_opt.statusCode = code; }
     void SendMalformedBurst();
     void SendForeignBurst();
@@ -78,7 +80,7 @@ private:
     std::uint64_t m_t0 = 0;
     std::uint32_t m_seq = 1;
     bool m_bSilent = false;
-    std::uint64_t m_nBlocksSent = 0; // measurement blocks that went out (none while silent)
+    std::uint64_t m_nBlocksSent = 0;
     mxp::Reassembler m_reasm;
     SimStorage m_storage;
 

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <regex>
@@ -213,6 +214,43 @@ TEST(SimTest, OutputSettingsOutsideTheReportedLimitsAreRefused) {
     EXPECT_EQ(sim.OutputLevel(), l.levelMin);
     EXPECT_EQ(statusFor(MX_CMD_ZEPHYRA_POWER, u16(static_cast<std::int16_t>(l.levelMax))), -1);
     EXPECT_EQ(sim.OutputLevel(), l.levelMax);
+}
+
+// A long run tells lost blocks from the count of blocks sent: one silent
+// stretch sends nothing and counts nothing.
+TEST(SimTest, CountsOnlyTheBlocksItSent) {
+    SimOptions opt;
+    opt.bind = "127.0.0.4";
+    opt.port = TestPort();
+    opt.spectrumPoints = 16;
+    CMarlixSim sim(opt);
+    ASSERT_TRUE(sim.Open());
+    RawClient c;
+    auto heardFor = [&](int ms) {
+        std::uint64_t blocks = 0;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < until) {
+            sim.Poll(10);
+            for (int id; (id = c.Receive(0)) != -1;)
+                blocks += id == mxp::EV_MEASURE;
+        }
+        return blocks;
+    };
+    c.Send("127.0.0.4", MX_CMD_CONNECT, MX_RW_DEFAULT, {0, 0});
+    c.Send("127.0.0.4", MX_CMD_UPDATE_SPEED, MX_RW_DEFAULT, mxp::EncodeU32s({0}));
+    c.Send("127.0.0.4", MX_CMD_PLAY_FILE, MX_RW_DEFAULT,
+           mxp::EncodeText(u"D:\\Vectors\\FM\\IB_FM_e1_CW_dc.bin"));
+    c.Send("127.0.0.4", MX_CMD_PLAY_START, MX_RW_DEFAULT, {});
+    const std::uint64_t first = heardFor(600);
+    EXPECT_GT(first, 5u);
+    EXPECT_EQ(sim.BlocksSent(), first);
+    sim.SetSilent(true);
+    EXPECT_EQ(heardFor(300), 0u);
+    EXPECT_EQ(sim.BlocksSent(), first);
+    sim.SetSilent(false);
+    const std::uint64_t second = heardFor(400);
+    EXPECT_GT(second, 2u);
+    EXPECT_EQ(sim.BlocksSent(), first + second);
 }
 
 TEST(SimTest, TwoSimulatorsShareAPortOnDifferentAddresses) {
