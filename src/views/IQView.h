@@ -16,6 +16,8 @@ public:
     CDumpQDialog m_dlgQ;
 
     void OnDraw();
+    // Size of a window that has no stored rectangle yet.
+    QSize sizeHint() const override { return QSize(640, 360); }
     void CreateIQGraph(int nGraph, CDumpIQDialog& dlg);
     // The two halves for a client height: (h - 4) / 2 each.
     void Layout(int nWidth, int nHeight);

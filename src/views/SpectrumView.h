@@ -17,6 +17,8 @@ public:
     GraphDataInfo m_graphInfoSaved{};
 
     void OnDraw();
+    // Size of a window that has no stored rectangle yet.
+    QSize sizeHint() const override { return QSize(640, 300); }
     void CreateGraph();
     // A key pressed on the graph (virtual key); true when it was taken.
     bool PreTranslateKey(int vk, bool bCtrl, bool bLeftShift);
