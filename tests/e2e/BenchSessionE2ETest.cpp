@@ -397,7 +397,14 @@ TEST_F(BenchSessionE2E, AUsersSessionFromConnectToReconnect) {
     EXPECT_EQ(totalPercent, 100);
     EXPECT_EQ(filePercent, 100);
     EXPECT_EQ(done, QStringLiteral("2/2"));
-    EXPECT_EQ(session.Commands(QStringLiteral("MX_CMD_COPY_FILE")).size(), 2u);
+    const auto copies = session.Commands(QStringLiteral("MX_CMD_COPY_FILE"));
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(copies[0].payload, Utf16(QStringLiteral("D:\\Vectors\\FM\\") + kCarrier));
+    EXPECT_EQ(copies[1].payload, Utf16(QStringLiteral("D:\\Vectors\\FM\\") + kHybrid));
+    const auto drives = session.Commands(QStringLiteral("MX_CMD_COPY_DRIVE"));
+    ASSERT_EQ(drives.size(), 2u);
+    for (const SimLogLine& drive : drives)
+        EXPECT_EQ(drive.payload, Bytes(std::int32_t(2))); // drive C
     browser->hide();
 
     // --- the link is pulled: the instrument falls silent.
