@@ -9,6 +9,16 @@
 namespace vg {
 namespace {
 
+// floor() as an int without a library call; the values here are pixel positions,
+// and anything outside the int range is clamped first.
+inline int FloorInt(double x) {
+    if (std::isnan(x))
+        return 0;
+    x = std::clamp(x, -2.0e9, 2.0e9);
+    const int t = static_cast<int>(x);
+    return t - (x < double(t) ? 1 : 0);
+}
+
 inline double PixelY(const TraceMap& m, double v) {
     double y = m.yTop + (m.yMax - v) * m.ky;
     // Off-scale samples stick to the edge instead of overflowing the int conversion.
@@ -53,17 +63,17 @@ void ReduceToSpans(const TraceMap& m, const double* v, int n, std::vector<Span>&
     if (!v || !VisibleRange(m, n, i0, i1))
         return;
     (void)scratch; // kept in the signature for callers that reuse buffers
-    auto colOf = [&](int i) { return static_cast<int>(std::floor(m.a * i + m.b + 0.5)); };
-    auto toPixel = [&](double val) { return static_cast<int>(std::floor(PixelY(m, val) + 0.5)); };
+    auto colOf = [&](int i) { return FloorInt(m.a * i + m.b + 0.5); };
+    auto toPixel = [&](double val) { return FloorInt(PixelY(m, val) + 0.5); };
     out.reserve(static_cast<std::size_t>(m.cols));
+    const double inverseA = 1.0 / m.a;
     bool havePrev = false;
     int prevLast = 0;
     int i = i0;
     for (int c = std::max(0, colOf(i0)); c < m.cols && i <= i1; ++c) {
         // Points of this column: a run of indexes, found from the closed form and
         // nudged so that it agrees exactly with colOf at the edges.
-        int end =
-            static_cast<int>(std::clamp(std::ceil((c + 0.5 - m.b) / m.a) - 1.0, double(i - 1), double(i1)));
+        int end = std::clamp(-FloorInt(-((c + 0.5 - m.b) * inverseA)) - 1, i - 1, i1);
         while (end + 1 <= i1 && colOf(end + 1) <= c)
             ++end;
         while (end >= i && colOf(end) > c)
