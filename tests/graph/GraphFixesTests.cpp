@@ -65,8 +65,9 @@ TEST(GraphIQ, TimeLabelsShowTheBlocksDuration) {
         vg::CGraph g(3, nullptr, 800, 300);
         // The defaults are the shipped IQData.lgd; the file from beside the program too.
         for (bool file : {false, true}) {
-            if (file)
+            if (file) {
                 ASSERT_TRUE(g.LoadLayout("IQData.lgd"));
+            }
             GraphDataInfo i = Info(g);
             i.m_nPointCount = c.points;
             i.m_dXMin = 0.0;
