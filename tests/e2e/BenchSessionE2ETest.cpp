@@ -23,6 +23,7 @@
 #include "BenchSession.h"
 #include "GraphTap.h"
 #include "QtTestMain.h"
+#include "TestSupport.h"
 #include "app/MarlixExApp.h"
 #include "controls/CBitmapSlider.h"
 #include "controls/CKbcButton.h"
@@ -98,21 +99,6 @@ double BandMean(const std::vector<double>& trace, double lo, double hi) {
         }
     }
     return n ? 10.0 * std::log10(sum / n) : -999.0;
-}
-
-// Runs act once a modal dialog of type T is up.
-template <class T> void WhenModal(std::function<void(T*)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        act(dlg);
-    });
-    poll->start();
 }
 
 class BenchSessionE2E : public ::testing::Test {

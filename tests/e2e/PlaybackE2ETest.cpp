@@ -22,6 +22,7 @@
 #include "ProgramSuite.h"
 #include "QtTestMain.h"
 #include "SimInstrument.h"
+#include "TestSupport.h"
 #include "app/MarlixExApp.h"
 #include "controls/CBitmapSlider.h"
 #include "controls/CKbcButton.h"
@@ -141,21 +142,6 @@ int PlaybackE2E::s_port = 0;
 void Grab(QWidget* w, const QString& name) {
     const QString path = QDir(TestOutputFolder()).filePath(name + QStringLiteral(".png"));
     EXPECT_TRUE(w->grab().save(path)) << path.toStdString();
-}
-
-// Runs act on the first modal dialog of type T once it is open.
-template <class T> void WhenModal(std::function<void(T*)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        act(dlg);
-    });
-    poll->start();
 }
 
 } // namespace

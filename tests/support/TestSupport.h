@@ -2,7 +2,9 @@
 // controls post, and event pumping.
 #pragma once
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "QtTestMain.h"
@@ -45,4 +47,20 @@ inline void ShowAndFocus(QWidget* top) {
     QApplication::setActiveWindow(top);
     top->activateWindow();
     QCoreApplication::processEvents();
+}
+
+// Runs act on the first modal dialog of type T once it is open (the caller then
+// starts what opens it and runs its modal loop).
+template <class T> void WhenModal(std::function<void(T*)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(dlg);
+    });
+    poll->start();
 }
