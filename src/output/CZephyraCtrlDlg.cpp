@@ -63,8 +63,9 @@ void SetUpCell(CBitmapSlider* cell, CellKind kind, int value) {
     cell->m_nMin = 0;
     cell->m_nMax = kind == CellKind::Digit ? 9 : (kind == CellKind::Sign ? 1 : 0);
     cell->m_nPage = 1;
-    cell->m_nDigitBmpHighlight = HighlightBase(kind);
-    cell->m_nDigitBmpNormal = NormalBase(kind);
+    const CellBitmaps bitmaps = BitmapsOf(kind);
+    cell->m_nDigitBmpHighlight = bitmaps.highlight;
+    cell->m_nDigitBmpNormal = bitmaps.normal;
     cell->SetDigitBitmap(value, 0);
     cell->SetPos(value);
 }

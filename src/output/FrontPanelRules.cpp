@@ -43,32 +43,18 @@ int LevelWeight(int cell) {
     return InLevelRow(cell) ? kLevelWeights[cell] : 0;
 }
 
-UINT HighlightBase(CellKind kind) {
+CellBitmaps BitmapsOf(CellKind kind) {
     switch (kind) {
     case CellKind::Comma:
-        return kCommaHighlight;
+        return {kCommaHighlight, kCommaNormal};
     case CellKind::Point:
-        return kPointHighlight;
+        return {kPointHighlight, kPointNormal};
     case CellKind::Sign:
-        return kSignHighlight;
+        return {kSignHighlight, kSignNormal};
     case CellKind::Digit:
         break;
     }
-    return kDigitHighlight;
-}
-
-UINT NormalBase(CellKind kind) {
-    switch (kind) {
-    case CellKind::Comma:
-        return kCommaNormal;
-    case CellKind::Point:
-        return kPointNormal;
-    case CellKind::Sign:
-        return kSignNormal;
-    case CellKind::Digit:
-        break;
-    }
-    return kDigitNormal;
+    return {kDigitHighlight, kDigitNormal};
 }
 
 std::array<int, kRowCells> RowDigits(std::int64_t value) {

@@ -55,8 +55,11 @@ CellKind LevelCellKind(int cell);
 // Weight of a level cell in tenths of dB; 0 for the sign, the point and outside.
 int LevelWeight(int cell);
 // Bitmap bases of a kind.
-UINT HighlightBase(CellKind kind);
-UINT NormalBase(CellKind kind);
+struct CellBitmaps {
+    UINT highlight;
+    UINT normal;
+};
+CellBitmaps BitmapsOf(CellKind kind);
 
 // Digit of each row cell as shown, left to right (separators 0), each 0..9.
 std::array<int, kRowCells> RowDigits(std::int64_t value);

@@ -99,9 +99,11 @@ TEST(ProtocolDoc, EventTableNamesEveryEvent) {
         EXPECT_EQ(std::string(mxp::EventName(id)), m[2].str()) << line;
         seen.insert(id);
     }
-    for (unsigned id = 0x100; id < 0x200; ++id)
-        if (mxp::EventName(id))
+    for (unsigned id = 0x100; id < 0x200; ++id) {
+        if (mxp::EventName(id)) {
             EXPECT_TRUE(seen.count(id)) << mxp::EventName(id) << " is missing from the table";
+        }
+    }
 }
 
 } // namespace
