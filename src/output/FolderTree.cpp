@@ -69,14 +69,17 @@ std::vector<std::uint32_t> CFolderTree::Children(std::uint32_t tag) const {
 QString CFolderTree::Path(std::uint32_t tag) const {
     if (!m_nodes.count(tag))
         return QStringLiteral("\\");
-    QString path = Text(tag);
-    for (std::uint32_t p = Parent(tag); p != kRoot && m_nodes.count(p); p = Parent(p)) {
-        QString up = Text(p);
-        if (!up.endsWith(QLatin1Char('\\')))
-            up += QLatin1Char('\\');
-        path = up + path;
-    }
-    return path + QLatin1Char('\\');
+    // One backslash after each part: a drive's own ("D:\\") is not doubled.
+    auto part = [this](std::uint32_t t) {
+        QString text = Text(t);
+        if (!text.endsWith(QLatin1Char('\\')))
+            text += QLatin1Char('\\');
+        return text;
+    };
+    QString path = part(tag);
+    for (std::uint32_t p = Parent(tag); p != kRoot && m_nodes.count(p); p = Parent(p))
+        path.prepend(part(p));
+    return path;
 }
 
 std::vector<CFolderTree::Insert> CFolderTree::ApplyReply(const std::vector<FolderItemRecord>& reply,

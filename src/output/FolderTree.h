@@ -31,9 +31,9 @@ public:
     std::vector<std::uint32_t> Children(std::uint32_t tag) const;
     std::size_t Size() const { return m_nodes.size(); }
 
-    // Device path of a node: its text, each ancestor's text with a backslash
-    // before it (unless it ends in one), and one backslash at the end. A tag
-    // that is not a node gives a single backslash.
+    // Device path of a node: the texts from the top-level node down, each
+    // followed by one backslash (a text that ends in one, as a drive's "D:\"
+    // does, gets no second). A tag that is not a node gives a single backslash.
     QString Path(std::uint32_t tag) const;
 
     // A folder-list reply: when the first entry is tagged kRoot the tree is

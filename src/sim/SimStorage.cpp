@@ -32,26 +32,36 @@ SimFile MakeSimFile(const std::u16string& name) {
     return f;
 }
 
-std::u16string SimStorage::Norm(const std::u16string& folder) {
-    std::u16string s = folder;
-    while (s.size() > 1 && s.back() == u'\\' && s[s.size() - 2] == u'\\')
-        s.pop_back();
-    if (s.empty() || s.back() != u'\\')
-        s += u'\\';
-    return s;
+bool SimStorage::IsName(const std::u16string& name) {
+    if (name.empty() || name == u"." || name == u"..")
+        return false;
+    return name.find_first_of(u"\\/:") == std::u16string::npos;
+}
+
+bool SimStorage::IsFolderPath(const std::u16string& path) {
+    // "X:\" and then each folder name with one backslash after it.
+    if (path.size() < 3 || path[0] < u'A' || path[0] > u'Z' || path[1] != u':' || path[2] != u'\\')
+        return false;
+    std::size_t at = 3;
+    while (at < path.size()) {
+        const std::size_t end = path.find(u'\\', at);
+        if (end == std::u16string::npos || !IsName(path.substr(at, end - at)))
+            return false;
+        at = end + 1;
+    }
+    return true;
 }
 
 bool SimStorage::Split(const std::u16string& full, std::u16string& folder, std::u16string& name) {
     const auto pos = full.find_last_of(u'\\');
-    if (pos == std::u16string::npos || pos + 1 >= full.size())
+    if (pos == std::u16string::npos)
         return false;
-    folder = Norm(full.substr(0, pos + 1));
+    folder = full.substr(0, pos + 1);
     name = full.substr(pos + 1);
-    return true;
+    return IsFolderPath(folder) && IsName(name);
 }
 
-void SimStorage::AddFolder(const std::u16string& folder) {
-    const std::u16string f = Norm(folder);
+void SimStorage::AddFolder(const std::u16string& f) {
     if (std::find(m_folders.begin(), m_folders.end(), f) == m_folders.end())
         m_folders.push_back(f);
     m_files[f];
@@ -106,9 +116,10 @@ std::vector<std::u16string> SimStorage::Roots(bool external) const {
     return v;
 }
 
-std::vector<std::u16string> SimStorage::Folders(const std::u16string& path) const {
-    const std::u16string p = Norm(path);
+std::vector<std::u16string> SimStorage::Folders(const std::u16string& p) const {
     std::vector<std::u16string> v;
+    if (!IsFolderPath(p))
+        return v;
     for (const auto& f : m_folders) {
         if (f.size() <= p.size() || f.compare(0, p.size(), p) != 0)
             continue;
@@ -120,7 +131,7 @@ std::vector<std::u16string> SimStorage::Folders(const std::u16string& path) cons
 }
 
 const std::vector<SimFile>* SimStorage::Files(const std::u16string& path) const {
-    auto it = m_files.find(Norm(path));
+    auto it = IsFolderPath(path) ? m_files.find(path) : m_files.end();
     return it == m_files.end() ? nullptr : &it->second;
 }
 

@@ -1,5 +1,7 @@
 // The simulated instrument's storage: drives, folders and test-vector files with
-// sizes and play times. Paths are device paths such as D:\Vectors\FM\x.bin.
+// sizes and play times. Paths are device paths such as D:\Vectors\FM\x.bin, taken
+// exactly: a path of another form (a doubled or missing backslash, "..", "/")
+// names nothing.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -25,7 +27,7 @@ public:
 
     // Top-level names ("C:\", "D:\", and "E:\", "F:\" when external storage is on).
     std::vector<std::u16string> Roots(bool external) const;
-    // Subfolder names of a folder path ("D:\" or "D:\Vectors\"; trailing backslash optional).
+    // Subfolder names of a folder path ("D:\" or "D:\Vectors\").
     std::vector<std::u16string> Folders(const std::u16string& path) const;
     const std::vector<SimFile>* Files(const std::u16string& path) const;
     const SimFile* Find(const std::u16string& fullPath) const;
@@ -38,7 +40,8 @@ public:
     std::size_t FileCount() const;
 
 private:
-    static std::u16string Norm(const std::u16string& folder); // with one trailing backslash
+    static bool IsName(const std::u16string& name);
+    static bool IsFolderPath(const std::u16string& path);
     static bool Split(const std::u16string& full, std::u16string& folder, std::u16string& name);
     void AddFolder(const std::u16string& folder);
     std::map<std::u16string, std::vector<SimFile>> m_files; // folder -> files

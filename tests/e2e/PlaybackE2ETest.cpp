@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstring>
 #include <memory>
 
 #include "ProgramSuite.h"
@@ -340,6 +341,13 @@ TEST_F(PlaybackE2E, CopyTwoFilesToAnotherDrive) {
     for (int i = 0; i < browser->m_listFile->topLevelItemCount(); ++i)
         onC << RowName(i);
     EXPECT_TRUE(onC.contains(n0) && onC.contains(n1)) << onC.join(QLatin1Char(' ')).toStdString();
+    // A drive's own folder is asked for with its one backslash.
+    const std::vector<SimLogLine> lists = Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_LIST"));
+    ASSERT_FALSE(lists.empty());
+    FolderItemRecord req{};
+    ASSERT_EQ(lists.back().payload.size(), int(sizeof req));
+    std::memcpy(&req, lists.back().payload.constData(), sizeof req);
+    EXPECT_EQ(CFolderTree::FieldText(req.m_szPath, 260), QStringLiteral("C:\\"));
 }
 
 TEST_F(PlaybackE2E, ACopyThatStallsIsCancelledByEscapeAndByTheButton) {

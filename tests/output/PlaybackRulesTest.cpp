@@ -147,7 +147,7 @@ TEST(FolderTree, RootReplyReplacesTheTreeAndNodeRepliesAddChildren) {
     ins = tree.ApplyReply({Folder(vectors, u"AM")}, cleared);
     EXPECT_EQ(tree.Path(ins[0].tag), QStringLiteral("D:\\Vectors\\AM\\"));
     EXPECT_EQ(tree.Path(vectors), QStringLiteral("D:\\Vectors\\"));
-    EXPECT_EQ(tree.Path(d), QStringLiteral("D:\\\\")); // the drive's own backslash, then the closing one
+    EXPECT_EQ(tree.Path(d), QStringLiteral("D:\\")); // the drive's own backslash is the closing one
     EXPECT_EQ(tree.Path(0), QStringLiteral("\\"));
     EXPECT_EQ(tree.Size(), 5u);
 

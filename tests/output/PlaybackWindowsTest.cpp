@@ -403,8 +403,8 @@ TEST_F(PlaybackWindows, CopyDialogDrivesSnapshotAndALongList) {
     dlg.OnCopy();
     ASSERT_EQ(cmds.size(), 4u);
     EXPECT_EQ(cmds[0].payload.toHex(), QByteArray("19000000")); // Z:\ is drive 25
-    EXPECT_EQ(Text(cmds[1].payload), QStringLiteral("D:\\\\f3.bin"));
-    EXPECT_EQ(Text(cmds[3].payload), QStringLiteral("D:\\\\f5.bin"));
+    EXPECT_EQ(Text(cmds[1].payload), QStringLiteral("D:\\f3.bin"));
+    EXPECT_EQ(Text(cmds[3].payload), QStringLiteral("D:\\f5.bin"));
     EXPECT_FALSE(dlg.m_btnCopy->isEnabled());
     // The names come from the snapshot taken at Copy, whatever the list does now.
     browser->OnUnselectAll();

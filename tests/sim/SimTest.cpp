@@ -266,7 +266,7 @@ TEST(SimStorageTest, CatalogFilesWithClocksTimesAndSizes) {
     EXPECT_EQ(s.Roots(false), (std::vector<std::u16string>{u"C:\\", u"D:\\"}));
     EXPECT_EQ(s.Roots(true).size(), 4u);
     EXPECT_EQ(s.Folders(u"D:\\"), (std::vector<std::u16string>{u"Vectors", u"Recordings"}));
-    EXPECT_EQ(s.Folders(u"D:\\Vectors"), (std::vector<std::u16string>{u"AM", u"FM", u"Other"}));
+    EXPECT_EQ(s.Folders(u"D:\\Vectors\\"), (std::vector<std::u16string>{u"AM", u"FM", u"Other"}));
     EXPECT_EQ(s.Folders(u"D:\\Recordings\\"), std::vector<std::u16string>{u"Bulk"});
     EXPECT_EQ(s.FileCount(), 747u + 2u + SimStorage::kBulkFiles);
     ASSERT_NE(s.Files(u"D:\\Recordings\\Bulk\\"), nullptr);
@@ -286,6 +286,28 @@ TEST(SimStorageTest, CatalogFilesWithClocksTimesAndSizes) {
     EXPECT_TRUE(s.Delete(u"D:\\Recordings\\x_AM.bin"));
     EXPECT_EQ(s.Find(u"D:\\Recordings\\x_AM.bin"), nullptr);
     EXPECT_FALSE(SimStorage(false).HasDrive(4));
+}
+
+TEST(SimStorageTest, OnlyPathsOfTheDocumentedFormatAreFound) {
+    SimStorage s(true);
+    // Folders: a drive, then each name with one backslash after it.
+    for (const char16_t* bad : {u"D:\\\\", u"D:", u"D:\\Vectors", u"D:\\\\Vectors\\", u"D:\\Vectors\\\\",
+                                u"D:\\Vectors\\..\\Vectors\\", u"D:/Vectors/", u"d:\\", u"\\"}) {
+        EXPECT_EQ(s.Files(bad), nullptr);
+        EXPECT_TRUE(s.Folders(bad).empty());
+    }
+    EXPECT_NE(s.Files(u"D:\\"), nullptr);
+    // Files: the folder's path followed by the name.
+    ASSERT_TRUE(s.CopyToDrive(u"D:\\Recordings\\rec_0001_AM.bin", 2));
+    EXPECT_NE(s.Find(u"C:\\rec_0001_AM.bin"), nullptr);
+    for (const char16_t* bad :
+         {u"C:\\\\rec_0001_AM.bin", u"D:\\Recordings\\\\rec_0001_AM.bin", u"D:\\Recordings/rec_0001_AM.bin",
+          u"D:\\Vectors\\..\\Recordings\\rec_0001_AM.bin", u"D:Recordings\\rec_0001_AM.bin"})
+        EXPECT_EQ(s.Find(bad), nullptr);
+    EXPECT_FALSE(s.Delete(u"C:\\\\rec_0001_AM.bin"));
+    EXPECT_FALSE(s.Rename(u"C:\\\\rec_0001_AM.bin", u"C:\\\\x.bin"));
+    EXPECT_FALSE(s.Rename(u"C:\\rec_0001_AM.bin", u"C:\\..\\x.bin"));
+    EXPECT_FALSE(s.CopyToDrive(u"C:\\\\rec_0001_AM.bin", 4));
 }
 
 } // namespace
