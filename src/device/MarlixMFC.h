@@ -184,7 +184,8 @@ public:
     void Zephyra_UI_MFC_ResBW(_MxResBWType_e type);
     // Leaves DeviceState m_nAverageType, m_nAverageCount equal to the arguments.
     void SetAverageType(_MxAverageType_e type, int count);
-    // Writes DeviceState m_nPowerUnitTo; posts WM_POWER_UNIT_CHANGED when it changed.
+    // Writes DeviceState m_nPowerUnitTo; posts WM_POWER_UNIT_CHANGED when it changed,
+    // whose delivery writes m_nPowerUnitFrom (the unit before) and m_nPowerUnitTo.
     void SetPowerUnitdBType(Power_Unit_dB_e unit);
     Power_Unit_dB_e GetPowerUnitdBType() const;
     // Integer dB shift from one unit to the other (50 ohm): dBm -> dBmV +47, dBm -> dBuV +107.

@@ -28,12 +28,20 @@ void CMarlixMFC::SetAverageType(_MxAverageType_e type, int count) {
 
 void CMarlixMFC::SetPowerUnitdBType(Power_Unit_dB_e unit) {
     MxSpectrumEngine& e = m_pImpl->engine;
+    const int from = e.GetPowerUnitdBType();
     const bool changed = e.SetPowerUnitdBType(unit);
-    DeviceState.m_nPowerUnitTo = e.GetPowerUnitdBType();
+    const int to = e.GetPowerUnitdBType();
+    DeviceState.m_nPowerUnitTo = to;
     if (changed) {
+        // Each notice carries its own pair, so the level axis always shifts from the
+        // unit it shows, however many changes wait for the GUI thread.
         MxDelivery d;
         d.hwnd = m_hNotifyWnd;
         d.msg = WM_POWER_UNIT_CHANGED;
+        d.apply = [this, from, to] {
+            DeviceState.m_nPowerUnitFrom = from;
+            DeviceState.m_nPowerUnitTo = to;
+        };
         m_pImpl->Post(std::move(d));
     }
 }

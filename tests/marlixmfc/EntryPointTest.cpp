@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "LinkTestSupport.h"
 
@@ -35,6 +37,34 @@ TEST(EntryPointTest, PowerUnitsAndTheirShift) {
     EXPECT_EQ(lib.GetAverageRelativePowerdB(0, 2), 107);
     EXPECT_EQ(lib.GetAverageRelativePowerdB(2, 1), -60);
     EXPECT_EQ(lib.GetAverageRelativePowerdB(1, 1), 0);
+}
+
+// Each notice names the unit shown before it and the one after, also when the
+// changes come faster than the notices are handled.
+TEST(EntryPointTest, EachUnitNoticeShiftsFromTheUnitBeforeIt) {
+    CMarlixMFC lib;
+    QueueSink sink;
+    lib.SetPostSink(&sink);
+    lib.m_hNotifyWnd = FakeHwnd(9);
+    std::vector<std::pair<int, int>> shifts;
+    auto record = [&](const SeenMessage& m) {
+        if (m.msg == WM_POWER_UNIT_CHANGED)
+            shifts.emplace_back(lib.DeviceState.m_nPowerUnitFrom, lib.DeviceState.m_nPowerUnitTo);
+    };
+    for (Power_Unit_dB_e u : {POWER_UNIT_DBMV, POWER_UNIT_DBM, POWER_UNIT_DBUV}) {
+        lib.SetPowerUnitdBType(u);
+        sink.PumpUntil([] { return false; }, 0, record);
+    }
+    // Two changes before either notice is handled.
+    lib.SetPowerUnitdBType(POWER_UNIT_DBMV);
+    lib.SetPowerUnitdBType(POWER_UNIT_DBM);
+    sink.PumpUntil([] { return false; }, 0, record);
+    const std::vector<std::pair<int, int>> want{{0, 1}, {1, 0}, {0, 2}, {2, 1}, {1, 0}};
+    EXPECT_EQ(shifts, want);
+    int shown = 0; // the level axis's total shift, in dB from dBm
+    for (auto [from, to] : shifts)
+        shown += lib.GetAverageRelativePowerdB(from, to);
+    EXPECT_EQ(shown, 0);
 }
 
 TEST(EntryPointTest, MarkersExclusionAndBandPower) {
