@@ -223,6 +223,8 @@ void CGraph::SetDataInfo(const GraphDataInfo& in) {
         m_base0 = in.m_dXMin;
         m_base1 = in.m_dXMax;
         ResetZoomHistory();
+    } else {
+        MoveZoomHistoryY(old, in);
     }
     if (in.m_nPointCount != old.m_nPointCount) {
         // Point indexes handed out before must stay inside the points now shown.
@@ -246,6 +248,21 @@ void CGraph::SetDataInfo(const GraphDataInfo& in) {
 
 void CGraph::SetDesignInfo(const GraphDesignInfo& in) {
     m_design = in;
+}
+
+void CGraph::MoveZoomHistoryY(const GraphDataInfo& old, const GraphDataInfo& in) {
+    // Both bounds moved by the same amount (a new power unit): the zoom history moves
+    // with them, or Undo would come back in the unit the zoom was made in.
+    const double lo = double(in.m_dYMin) - double(old.m_dYMin);
+    const double hi = double(in.m_dYMax) - double(old.m_dYMax);
+    const double span = std::abs(double(old.m_dYMax) - double(old.m_dYMin));
+    if (!std::isfinite(lo) || !std::isfinite(hi) || lo == 0.0 ||
+        std::abs(lo - hi) > 1e-9 * std::max(1.0, span))
+        return;
+    for (UndoEntry& e : m_undo) {
+        e.info.m_dYMin = double(e.info.m_dYMin) + lo;
+        e.info.m_dYMax = double(e.info.m_dYMax) + lo;
+    }
 }
 
 void CGraph::ResetZoomHistory() {

@@ -134,6 +134,7 @@ private:
     bool ToValues(const void* data, int count, int bytes, std::vector<double>& out) const;
     void UpdateHolds();
     void ResetZoomHistory();
+    void MoveZoomHistoryY(const GraphDataInfo& old, const GraphDataInfo& in);
     void NeedRedraw();
     QString TextContent(int n) const;
     QString FormatX(double x) const;

@@ -52,6 +52,54 @@ TEST(GraphUndo, StepsBackTheZoomAndLeavesTheHoldsAsTheyAre) {
     EXPECT_TRUE(g.MaxHold().empty());
 }
 
+void ZoomInward(vg::CGraph& g, int inset) {
+    const QRect plot = g.PlotRect();
+    g.Input(plot.left() + inset, plot.top() + inset, 0, true, true, false);
+    g.Input(plot.right() - inset, plot.bottom() - inset, 0, false, true, true);
+    g.Input(plot.right() - inset, plot.bottom() - inset, 0, false, false, false);
+}
+
+// The program moves the level axis as a whole when the power unit changes: the
+// zoom steps back into the unit shown, not into the one the zoom was made in.
+TEST(GraphUndo, StepsBackIntoALevelAxisTheProgramMoved) {
+    vg::CGraph g(0, nullptr, 600, 400);
+    GraphDataInfo i = Info(g);
+    i.m_nPointCount = 100;
+    i.m_dXMin = 0.0;
+    i.m_dXMax = 99.0;
+    i.m_dYMin = -120.0;
+    i.m_dYMax = -20.0;
+    g.SetDataInfo(i);
+    g.SetMode(VG_MODE_ZOOM);
+    ZoomInward(g, 20);
+    const GraphDataInfo once = Info(g);
+    ZoomInward(g, 40);
+    ASSERT_EQ(g.UndoDepth(), 2);
+
+    GraphDataInfo moved = Info(g); // dBm -> dBmV
+    moved.m_dYMin = double(moved.m_dYMin) + 47.0;
+    moved.m_dYMax = double(moved.m_dYMax) + 47.0;
+    g.SetDataInfo(moved);
+    ASSERT_EQ(g.UndoDepth(), 2);
+    ASSERT_TRUE(g.Undo());
+    EXPECT_DOUBLE_EQ(double(Info(g).m_dYMin), double(once.m_dYMin) + 47.0);
+    EXPECT_DOUBLE_EQ(double(Info(g).m_dYMax), double(once.m_dYMax) + 47.0);
+    EXPECT_DOUBLE_EQ(double(Info(g).m_dXMin), double(once.m_dXMin));
+    ASSERT_TRUE(g.Undo());
+    EXPECT_DOUBLE_EQ(double(Info(g).m_dYMin), -73.0);
+    EXPECT_DOUBLE_EQ(double(Info(g).m_dYMax), 27.0);
+
+    // One bound set alone (a typed y max) is no move of the axis: the steps back stay.
+    g.SetMode(VG_MODE_ZOOM);
+    ZoomInward(g, 20);
+    GraphDataInfo typed = Info(g);
+    typed.m_dYMax = double(typed.m_dYMax) + 10.0;
+    g.SetDataInfo(typed);
+    ASSERT_TRUE(g.Undo());
+    EXPECT_DOUBLE_EQ(double(Info(g).m_dYMin), -73.0);
+    EXPECT_DOUBLE_EQ(double(Info(g).m_dYMax), 27.0);
+}
+
 TEST(GraphIQ, TimeLabelsShowTheBlocksDuration) {
     const struct {
         int points;
