@@ -252,6 +252,10 @@ LRESULT CMainFrame::OnPowerUnitChanged(WPARAM, LPARAM) {
     info.m_dYMin = double(info.m_dYMin) + double(delta);
     info.m_dYMax = double(info.m_dYMax) + double(delta);
     theApp.GraphCall(theApp.m_pfnVarolGraph_SetDataInfo, 0, &info);
+    // Closing the window brings back the range it was made with, in the unit shown.
+    CSpectrumView* view = nullptr;
+    if (FindSpectrumView(view))
+        view->ShiftSavedLevelRange(double(delta));
     GraphDesignInfo design{};
     theApp.GraphCall(theApp.m_pfnVarolGraph_GetDesignInfo, 0, &design);
     std::snprintf(design.m_szYUnit, sizeof design.m_szYUnit, "%s", MeasureRules::PowerUnitText(unit));

@@ -1,5 +1,5 @@
 // The host window of one I/Q sample graph (3 or 4): mouse input goes to the graph;
-// no wheel, double click, right button or keys.
+// no wheel, double click (the host's), right button or keys.
 #pragma once
 #include "views/GraphHostDialog.h"
 

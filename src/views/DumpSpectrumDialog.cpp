@@ -86,7 +86,7 @@ void CDumpSpectrumDialog::mouseDoubleClickEvent(QMouseEvent* e) {
         const int f = theApp.GraphCall(theApp.m_pfnVarolGraph_GetFocusedTextIndex, 0);
         m_pMainWnd->PostMessage(WM_GRAPH_KEY, WPARAM(f), 13);
     }
-    QWidget::mouseDoubleClickEvent(e);
+    CGraphHostDialog::mouseDoubleClickEvent(e);
 }
 
 void CDumpSpectrumDialog::wheelEvent(QWheelEvent* e) {

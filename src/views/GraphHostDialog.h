@@ -19,4 +19,9 @@ public:
 
     // Client-coordinate flags of a mouse event as the graph library takes them.
     static int LeftHeld(Qt::MouseButtons buttons) { return (buttons & Qt::LeftButton) ? 1 : 0; }
+
+protected:
+    // The second click of a double click is no button-down for the graph (Qt would
+    // hand it to the press handler); a host that takes double clicks overrides this.
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 };

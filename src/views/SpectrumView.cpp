@@ -103,6 +103,11 @@ void CSpectrumView::CreateGraph() {
         theApp.m_pMainWnd->SetupSpectrumGraph(ds->m_nZephyraFreqHz, ds->m_nSpectrumPoints, FALSE);
 }
 
+void CSpectrumView::ShiftSavedLevelRange(double dB) {
+    m_graphInfoSaved.m_dYMin = double(m_graphInfoSaved.m_dYMin) + dB;
+    m_graphInfoSaved.m_dYMax = double(m_graphInfoSaved.m_dYMax) + dB;
+}
+
 bool CSpectrumView::PreTranslateKey(int vk, bool bCtrl, bool bLeftShift) {
     if (theApp.m_bGraphCreated[0] != 1)
         return false;

@@ -20,6 +20,8 @@ public:
     // Size of a window that has no stored rectangle yet.
     QSize sizeHint() const override { return QSize(640, 300); }
     void CreateGraph();
+    // The power unit changed: the range kept for closing moves with the graph's.
+    void ShiftSavedLevelRange(double dB);
     // A key pressed on the graph (virtual key); true when it was taken.
     bool PreTranslateKey(int vk, bool bCtrl, bool bLeftShift);
 

@@ -43,11 +43,13 @@ struct Spy {
     static inline std::map<int, int> dataCalls;
     static inline std::map<int, float> rendered; // seconds of the last render per graph
     static inline std::map<int, std::string> texts;
+    static inline std::map<int, int> presses; // button-downs handed to each graph
     static inline PFN_VarolGraph_Undo realUndo = nullptr;
     static inline PFN_VarolGraph_SetData realSetData = nullptr;
     static inline PFN_VarolGraph_Render realRender = nullptr;
     static inline PFN_VarolGraph_SetCustomText realText = nullptr;
     static inline PFN_VarolGraph_GetFocusedTextIndex realFocus = nullptr;
+    static inline PFN_VarolGraph_InputUpdate realInput = nullptr;
 
     static int VG_CALL Focus(int) { return focus; }
     static int VG_CALL Undo(int g) {
@@ -62,6 +64,11 @@ struct Spy {
         rendered[g] = s;
         return realRender(g, s);
     }
+    static int VG_CALL Input(int g, int x, int y, int wheel, int down, int left, int move) {
+        if (down)
+            ++presses[g];
+        return realInput(g, x, y, wheel, down, left, move);
+    }
     static int VG_CALL Text(int g, int n, const char* t) {
         if (g == 0)
             texts[n] = t;
@@ -73,11 +80,13 @@ struct Spy {
         dataCalls.clear();
         rendered.clear();
         texts.clear();
+        presses.clear();
         realUndo = std::exchange(theApp.m_pfnVarolGraph_Undo, &Undo);
         realSetData = std::exchange(theApp.m_pfnVarolGraph_SetData, &SetData);
         realRender = std::exchange(theApp.m_pfnVarolGraph_Render, &Render);
         realText = std::exchange(theApp.m_pfnVarolGraph_SetCustomText, &Text);
         realFocus = std::exchange(theApp.m_pfnVarolGraph_GetFocusedTextIndex, &Focus);
+        realInput = std::exchange(theApp.m_pfnVarolGraph_InputUpdate, &Input);
     }
     static void Remove() {
         theApp.m_pfnVarolGraph_Undo = realUndo;
@@ -85,6 +94,7 @@ struct Spy {
         theApp.m_pfnVarolGraph_Render = realRender;
         theApp.m_pfnVarolGraph_SetCustomText = realText;
         theApp.m_pfnVarolGraph_GetFocusedTextIndex = realFocus;
+        theApp.m_pfnVarolGraph_InputUpdate = realInput;
     }
 };
 
@@ -96,6 +106,35 @@ GraphDataInfo Info(int g) {
 
 bool TextVisible(int n) {
     return theApp.GraphCall(theApp.m_pfnVarolGraph_GetCustomTextVisible, 0, n) != 0;
+}
+
+// The library's notices reach the main frame while it lives (the program's own
+// post sink); the unit goes back to dBm at the end.
+struct LibraryNotices {
+    LibraryNotices() { g_Marlix.SetPostSink(&PlatformPostSink()); }
+    ~LibraryNotices() {
+        g_Marlix.SetPowerUnitdBType(POWER_UNIT_DBM);
+        PumpPostedMessages(20);
+        g_Marlix.SetPostSink(nullptr);
+    }
+};
+
+std::string YUnit() {
+    GraphDesignInfo d{};
+    theApp.GraphCall(theApp.m_pfnVarolGraph_GetDesignInfo, 0, &d);
+    return d.m_szYUnit;
+}
+
+// A real double click: press, release, double click, release.
+void DoubleClick(QWidget* w, QPoint p) {
+    const QPointF at(p), global(w->mapToGlobal(p));
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release2(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                         Qt::NoModifier);
+    for (QMouseEvent* e : {&press, &release, &dbl, &release2})
+        QApplication::sendEvent(w, e);
 }
 
 // Runs f on the next modal value editor once it is up.
@@ -437,6 +476,73 @@ TEST_F(MeasureWindows, UnitChangeShiftsTheRangeAndWaitDoneSetsItFromTheStoredLev
     EXPECT_FLOAT_EQ(float(Info(0).m_dYMax), -35.0f + 47.0f);
     EXPECT_FLOAT_EQ(float(Info(0).m_dYMin), -135.0f + 47.0f);
     g_Marlix.SetPowerUnitdBType(POWER_UNIT_DBM);
+}
+
+TEST_F(MeasureWindows, EachUnitChangeMovesTheLevelAxisFromTheUnitShown) {
+    LibraryNotices notices;
+    const GraphDataInfo before = Info(0);
+    const GraphDataInfo saved = view->m_graphInfoSaved;
+    const struct {
+        Power_Unit_dB_e unit;
+        double shift; // from dBm
+        const char* text;
+    } steps[] = {{POWER_UNIT_DBMV, 47.0, "dBmV"},
+                 {POWER_UNIT_DBM, 0.0, "dBm"},
+                 {POWER_UNIT_DBUV, 107.0, "dBuV"},
+                 {POWER_UNIT_DBMV, 47.0, "dBmV"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.text);
+        g_Marlix.SetPowerUnitdBType(step.unit);
+        PumpPostedMessages(50);
+        EXPECT_DOUBLE_EQ(double(Info(0).m_dYMax), double(before.m_dYMax) + step.shift);
+        EXPECT_DOUBLE_EQ(double(Info(0).m_dYMin), double(before.m_dYMin) + step.shift);
+        EXPECT_EQ(YUnit(), step.text);
+    }
+    // Closing brings back the range the graph was made with, in the unit shown now.
+    spectrum->close();
+    EXPECT_DOUBLE_EQ(double(Info(0).m_dYMax), double(saved.m_dYMax) + 47.0);
+    EXPECT_DOUBLE_EQ(double(Info(0).m_dYMin), double(saved.m_dYMin) + 47.0);
+}
+
+TEST_F(MeasureWindows, UndoAfterAUnitChangeComesBackInTheUnitShown) {
+    LibraryNotices notices;
+    frame->SendMessage(WM_COMMAND, ID_ANALYZER_ZOOM, 0);
+    const GraphDataInfo before = Info(0);
+    const QSize s = dlg->size();
+    QTest::mousePress(dlg, Qt::LeftButton, {}, QPoint(s.width() * 3 / 10, s.height() * 3 / 10));
+    QTest::mouseMove(dlg, QPoint(s.width() / 2, s.height() / 2));
+    QTest::mouseRelease(dlg, Qt::LeftButton, {}, QPoint(s.width() * 6 / 10, s.height() * 6 / 10));
+    ASSERT_LT(double(Info(0).m_dYMax), double(before.m_dYMax)) << "no zoom";
+    g_Marlix.SetPowerUnitdBType(POWER_UNIT_DBMV);
+    PumpPostedMessages(50);
+    frame->SendMessage(WM_COMMAND, ID_SPECTRUM_UNDO, 0);
+    EXPECT_DOUBLE_EQ(double(Info(0).m_dYMax), double(before.m_dYMax) + 47.0);
+    EXPECT_DOUBLE_EQ(double(Info(0).m_dYMin), double(before.m_dYMin) + 47.0);
+    EXPECT_DOUBLE_EQ(double(Info(0).m_dXMin), double(before.m_dXMin));
+}
+
+// A double click is one press for the graph: the spectrum takes it as Enter on
+// the focused value, the I and Q graphs take nothing more.
+TEST_F(MeasureWindows, DoubleClickGivesTheGraphOnePress) {
+    theApp.OnWindowIQ();
+    ASSERT_TRUE(
+        WaitFor([] { return theApp.m_bGraphCreated[3] == 1 && theApp.m_bGraphCreated[4] == 1; }, 5000));
+    CIQView* iq = qobject_cast<CIQFrame*>(theApp.m_pIQFrame)->GetActiveView();
+    Spy::focus = 3;
+    bool opened = false;
+    OnEditor([&](CDialogSetValue* e) {
+        opened = e->Label()->text() == QLatin1String("Y Max");
+        e->done(IDCANCEL);
+    });
+    Spy::presses.clear();
+    DoubleClick(dlg, QPoint(200, 100));
+    PumpPostedMessages(200);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(Spy::presses[0], 1);
+    for (auto [g, w] : {std::pair<int, QWidget*>{3, &iq->m_dlgI}, {4, &iq->m_dlgQ}}) {
+        DoubleClick(w, QPoint(100, 50));
+        EXPECT_EQ(Spy::presses[g], 1) << g;
+    }
 }
 
 TEST_F(MeasureWindows, TestNoticesAreRaisedOnlyInBandPowerMode) {
