@@ -1,15 +1,28 @@
 #include "mainframe/IPComboBox.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "platform/MsgTarget.h"
 
 CIPComboBox::CIPComboBox(UINT nID, QWidget* parent) : QComboBox(parent), m_nID(nID) {
     setEditable(true);
+    // When its editing finishes (Enter, or the focus going to the "Connected!"
+    // box), the combo selects the list item that matches the text and reports it
+    // as activated. That is no choice from the list: once the history has put a
+    // typed address into the list it would connect a second time. Our own slots
+    // run just before and after the combo's.
+    auto* edit = new QLineEdit(this);
+    connect(edit, &QLineEdit::editingFinished, this, [this] { m_bEditFinishing = true; });
+    setLineEdit(edit);
+    connect(edit, &QLineEdit::editingFinished, this, [this] { m_bEditFinishing = false; });
     // The history owns the list; Enter must not add items by itself.
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(10);
-    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int) { PostCommand(); });
+    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int) {
+        if (!m_bEditFinishing)
+            PostCommand();
+    });
 }
 
 void CIPComboBox::PostCommand() {

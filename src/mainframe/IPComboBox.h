@@ -18,4 +18,5 @@ protected:
 private:
     void PostCommand();
     UINT m_nID;
+    bool m_bEditFinishing = false;
 };

@@ -385,6 +385,35 @@ TEST_F(ConnectE2E, EnterInTheComboAndAChoiceFromItsListConnect) {
     EXPECT_EQ(boxes.Count(QStringLiteral("Connected!")), 3);
 }
 
+TEST_F(ConnectE2E, ANewAddressTypedAndEnterConnectsOnce) {
+    StartSim(simA, kSimA, QStringLiteral("Bench A"));
+    StartSim(simB, kSimB, QStringLiteral("Bench B"));
+    CIPComboBox* combo = frame->GetIPCombo();
+    TypeAndConnect(kSimB); // the list holds an older address
+    ASSERT_TRUE(WaitConnected(*simB));
+    frame->show();
+    QApplication::setActiveWindow(frame);
+    // As a real box does, "Connected!" takes the focus from the address box.
+    boxes.whileOpen = [](const RecordingMessageBoxes::Box&) {
+        if (QWidget* focused = QApplication::focusWidget())
+            focused->clearFocus();
+    };
+    combo->setFocus(Qt::MouseFocusReason);
+    combo->clearEditText();
+    QTest::keyClicks(combo->lineEdit(), kSimA);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(WaitConnected(*simA));
+    // Long enough for a second road (its 500 ms pause and its box) to show.
+    QTest::qWait(1500);
+    PumpPostedMessages(200);
+    const QStringList names = MxNames(simA->Log());
+    EXPECT_EQ(names.count(QStringLiteral("MX_CMD_CONNECT")), 1) << names.join(' ').toStdString();
+    EXPECT_EQ(names.count(QStringLiteral("MX_CMD_DISCONNECT")), 0) << names.join(' ').toStdString();
+    EXPECT_EQ(boxes.Count(QStringLiteral("Connected!")), 2); // one for each instrument
+    EXPECT_EQ(combo->itemText(0), kSimA);
+    EXPECT_EQ(combo->currentText(), kSimA);
+}
+
 TEST_F(ConnectE2E, TypedTextThatIsNoAddressIsRefused) {
     ASSERT_EQ(State(), 0);
     const int historyBefore = frame->m_lstIPHistory.size();

@@ -307,4 +307,33 @@ TEST(ToolbarCombos, EnterAndAChoiceFromTheListPostTheirCommand) {
     EXPECT_EQ(host.ip, 2);
 }
 
+// The history puts a typed address into the list; the focus leaving the box
+// afterwards (a message box opens) is no choice from the list.
+TEST(ToolbarCombos, FocusLeavingAfterTheListGainedTheTypedAddressPostsNothing) {
+    ComboHost host;
+    auto* ip = new CIPComboBox(ID_IP_COMBO, &host);
+    auto* other = new QLineEdit(&host);
+    host.show();
+    QApplication::setActiveWindow(&host);
+    ip->addItem(QStringLiteral("127.0.0.2"));
+    ip->setFocus();
+    ip->setEditText(QStringLiteral("127.0.0.3"));
+    QTest::keyClick(ip->lineEdit(), Qt::Key_Return);
+    PumpPostedMessages(200);
+    ASSERT_EQ(host.ip, 1);
+    ip->insertItem(0, QStringLiteral("127.0.0.3"));
+    ip->setEditText(QStringLiteral("127.0.0.3"));
+    ASSERT_EQ(ip->currentIndex(), 1); // the selection stays on the older address
+    other->setFocus();
+    QApplication::processEvents();
+    PumpPostedMessages(200);
+    EXPECT_EQ(host.ip, 1);
+    // A choice from the list still connects.
+    ip->setFocus();
+    ip->setCurrentIndex(0);
+    emit ip->activated(0);
+    PumpPostedMessages(200);
+    EXPECT_EQ(host.ip, 2);
+}
+
 } // namespace
