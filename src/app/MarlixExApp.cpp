@@ -15,6 +15,7 @@
 
 #include "app/AboutDlg.h"
 #include "mainframe/MainFrm.h"
+#include "output/FrontPanelRules.h"
 #include "platform/MsgBox.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
@@ -364,14 +365,10 @@ std::uint32_t CMarlixExApp::ClampStoredFrequency(std::uint32_t nFreqHz, const De
     return std::clamp(nFreqHz, s.m_nFreqMinHz, s.m_nFreqMaxHz);
 }
 
-std::int16_t CMarlixExApp::ClampStoredLevel(int nLevelTenths, const DeviceState& s) {
-    // Clamped before the cut to 16 bits, which would otherwise wrap 40000 to -25536.
-    int lo = s.m_nLevelMin, hi = s.m_nLevelMax;
-    if (lo > hi)
-        std::swap(lo, hi);
-    lo = std::max(lo, int(INT16_MIN));
-    hi = std::min(hi, int(INT16_MAX));
-    return std::int16_t(std::clamp(nLevelTenths, lo, hi));
+std::int16_t CMarlixExApp::ClampStoredLevel(int nLevelTenths) {
+    // The profile holds the shown level, not the instrument's: its range is the
+    // panel's. Clamped before the cut to 16 bits, which would wrap 40000 to -25536.
+    return std::int16_t(std::clamp(nLevelTenths, frontpanel::kShownLevelMin, frontpanel::kShownLevelMax));
 }
 
 void CMarlixExApp::SaveGraphColor(int key) {
@@ -453,7 +450,7 @@ void CMarlixExApp::LoadDefaultSettings() {
     s.m_nZephyraFreqHz = ClampStoredFrequency(
         std::uint32_t(Profile::GetProfileInt(section, SettingKeyName(KEY_ZEPHYRA_FREQ), 87900000)), s);
     s.m_sZephyraPower =
-        ClampStoredLevel(Profile::GetProfileInt(section, SettingKeyName(KEY_ZEPHYRA_POWER), -200), s);
+        ClampStoredLevel(Profile::GetProfileInt(section, SettingKeyName(KEY_ZEPHYRA_POWER), -200));
     s.m_nPlaySource = 2;
     s.m_nPlayRateHz = 10000000u;
     if (s.m_nPlayRateHz < s.m_nRateMinHz)

@@ -94,9 +94,10 @@ public:
     void SaveZephyraFreq(std::uint32_t nFreqHz);
     void SaveZephyraPower(int nPowerTenths);
     void ApplyGraphColors(int nGraph);
-    // A stored output frequency or level brought inside the limits of DeviceState.
+    // A stored output frequency brought inside the limits of DeviceState, and a
+    // stored front-panel level inside the range the panel shows after a connection.
     static std::uint32_t ClampStoredFrequency(std::uint32_t nFreqHz, const DeviceState& s);
-    static std::int16_t ClampStoredLevel(int nLevelTenths, const DeviceState& s);
+    static std::int16_t ClampStoredLevel(int nLevelTenths);
 
     // The program's one way to the device state block and data area:
     // m_pDeviceState / m_pDeviceData once the main frame is shown, the library

@@ -43,6 +43,9 @@ constexpr int kLevelShowMax = 9999;
 // the offset between shown and device level until a file is applied.
 constexpr int kDeviceLevelMin = -900, kDeviceLevelMax = 300;
 constexpr int kDefaultPowerOffset = -200;
+// The shown level range with that offset: -110.0 to +10.0 dBm, the dial's scale.
+constexpr int kShownLevelMin = kDeviceLevelMin + kDefaultPowerOffset;
+constexpr int kShownLevelMax = kDeviceLevelMax + kDefaultPowerOffset;
 
 enum class CellKind { Digit, Comma, Point, Sign };
 

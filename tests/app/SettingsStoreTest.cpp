@@ -172,22 +172,24 @@ TEST_F(SettingsStore, ApplyGraphColorsPutsTheRightSetIntoExistingGraphsOnly) {
     theApp.m_pfnVarolGraph_SetDesignInfo = keepSet;
 }
 
-TEST_F(SettingsStore, AnOutOfRangeStoredLevelDoesNotWrapAround) {
-    theApp.SaveZephyraPower(40000); // cut to 16 bits it would read -25536
-    theApp.LoadDefaultSettings();
+// The stored level is the front panel's shown level: everything the panel shows
+// comes back (-110.0 to +10.0 dBm), and nothing wraps in the cut to 16 bits.
+TEST_F(SettingsStore, AStoredLevelComesBackAsShownAndDoesNotWrapAround) {
     const DeviceState& s = g_Marlix.DeviceState;
-    EXPECT_EQ(s.m_sZephyraPower, std::max(s.m_nLevelMin, s.m_nLevelMax));
-    theApp.SaveZephyraPower(-40000);
-    theApp.LoadDefaultSettings();
-    EXPECT_EQ(s.m_sZephyraPower, std::min(s.m_nLevelMin, s.m_nLevelMax));
+    struct {
+        int stored, want;
+    } cases[] = {{-1100, -1100}, {-905, -905}, {100, 100}, {-200, -200}, {40000, 100}, {-40000, -1100}};
+    for (auto c : cases) {
+        theApp.SaveZephyraPower(c.stored); // 40000 cut to 16 bits would read -25536
+        theApp.LoadDefaultSettings();
+        EXPECT_EQ(s.m_sZephyraPower, c.want) << c.stored;
+    }
 }
 
 TEST(SettingsClamp, StoredFrequencyAndLevelStayInsideTheLimits) {
     DeviceState s;
     s.m_nFreqMinHz = 50000000u;
     s.m_nFreqMaxHz = 1000000000u;
-    s.m_nLevelMin = -900;
-    s.m_nLevelMax = 300;
     struct {
         std::uint32_t stored, want;
     } freqs[] = {
@@ -196,9 +198,9 @@ TEST(SettingsClamp, StoredFrequencyAndLevelStayInsideTheLimits) {
         EXPECT_EQ(CMarlixExApp::ClampStoredFrequency(c.stored, s), c.want) << c.stored;
     struct {
         int stored, want;
-    } levels[] = {{-200, -200}, {40000, 300}, {-40000, -900}, {300, 300}, {-901, -900}};
+    } levels[] = {{-200, -200}, {40000, 100}, {-40000, -1100}, {300, 100}, {-1100, -1100}, {-1101, -1100}};
     for (auto c : levels)
-        EXPECT_EQ(CMarlixExApp::ClampStoredLevel(c.stored, s), c.want) << c.stored;
+        EXPECT_EQ(CMarlixExApp::ClampStoredLevel(c.stored), c.want) << c.stored;
     // Without limits from the library the frequency is taken as stored.
     s.m_nFreqMinHz = s.m_nFreqMaxHz = 0;
     EXPECT_EQ(CMarlixExApp::ClampStoredFrequency(123u, s), 123u);

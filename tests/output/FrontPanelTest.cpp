@@ -210,6 +210,26 @@ TEST_F(FrontPanel, LevelSendsMinusTheOffsetAndKeepsTheShownLevel) {
     EXPECT_EQ(panel->Knob()->GetPos(), 0);
 }
 
+// The level is kept as shown: the next connection (or the next start) reads it
+// back and the panel goes on from where the user left it.
+TEST_F(FrontPanel, ALevelBelowMinus90ComesBackAtTheNextConnection) {
+    for (int i = 0; i < 14; ++i)
+        QTest::mouseClick(panel->Button(1546), Qt::LeftButton); // -5 dB down to the end
+    Settle();
+    ASSERT_EQ(panel->m_nLevel, -1100);
+    ASSERT_EQ(Stored(KEY_ZEPHYRA_POWER), -1100);
+    cmds.clear();
+    theApp.LoadDefaultSettings(); // what a connection reads
+    Connect(2);
+    EXPECT_EQ(panel->m_nLevel, -1100);
+    EXPECT_EQ(panel->Cell(1540)->m_nPos, 1);                // -110.0
+    QTest::mouseClick(panel->Button(1548), Qt::LeftButton); // +0.5
+    Settle();
+    const std::vector<Cmd> sent = Of(MX_CMD_ZEPHYRA_POWER);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(As<std::int16_t>(sent[0].payload), -895);
+}
+
 TEST_F(FrontPanel, TypedLevelDigitsFollowTheSign) {
     Focus(1541); // tens
     Key(panel->Cell(1541), Qt::Key_3);
