@@ -284,6 +284,7 @@ LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM, LPARAM) {
     DisableFileButtons();
     ClearPlayList();
     FillRows();
+    SetTotalText(m_files.CheckedBytes()); // the new rows' own, not the last rows'
     return 0;
 }
 
@@ -295,18 +296,33 @@ void CDialogPlayFolderList::FillRows() {
     items.reserve(m_files.RowCount());
     for (const FileRow& row : m_files.Rows()) {
         auto* item = new QTreeWidgetItem;
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
         for (int c = 0; c < CFileListModel::kColumns; ++c) {
             item->setText(c, CFileListModel::ColumnText(row, c));
             if (c == 1 || c == 2 || c == 4 || c == 5 || c == 6)
                 item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
         }
+        ShowRowState(item, row);
         items << item;
     }
     m_listFile->addTopLevelItems(items);
     m_listFile->setUpdatesEnabled(true);
     m_bFilling = false;
+}
+
+void CDialogPlayFolderList::ShowRowState(QTreeWidgetItem* item, const FileRow& row) {
+    const bool wasFilling = m_bFilling;
+    m_bFilling = true;
+    // A row being deleted is greyed out and cannot be checked or selected.
+    item->setFlags(row.Actionable() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable
+                                    : Qt::NoItemFlags);
+    item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+    m_bFilling = wasFilling;
+}
+
+void CDialogPlayFolderList::ShowRowStates() {
+    const std::vector<FileRow>& rows = m_files.Rows();
+    for (int i = 0; i < m_listFile->topLevelItemCount() && std::size_t(i) < rows.size(); ++i)
+        ShowRowState(m_listFile->topLevelItem(i), rows[std::size_t(i)]);
 }
 
 // --- checks ---
@@ -315,7 +331,10 @@ void CDialogPlayFolderList::OnItemChanged(QTreeWidgetItem* item, int column) {
     if (m_bFilling || column != 0)
         return;
     const int row = m_listFile->indexOfTopLevelItem(item);
-    m_files.SetChecked(row, item->checkState(0) == Qt::Checked);
+    const bool on = item->checkState(0) == Qt::Checked;
+    m_files.SetChecked(row, on);
+    if (on && !m_files.IsChecked(row) && row >= 0 && row < m_files.RowCount())
+        ShowRowState(item, m_files.Rows()[std::size_t(row)]); // a row that cannot be checked stays so
     PostCheckChanged();
 }
 
@@ -335,11 +354,8 @@ LRESULT CDialogPlayFolderList::OnListCheckChanged(WPARAM, LPARAM) {
 }
 
 void CDialogPlayFolderList::SetAllChecks(bool on) {
-    m_bFilling = true;
-    for (int i = 0; i < m_listFile->topLevelItemCount(); ++i)
-        m_listFile->topLevelItem(i)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
-    m_bFilling = false;
     m_files.SetAllChecked(on);
+    ShowRowStates();
     OnListCheckChanged(0, 0);
 }
 
@@ -475,11 +491,19 @@ void CDialogPlayFolderList::OnDelete() {
     m_nCheckedCount = m_files.CheckedCount();
     const QString question =
         m_nCheckedCount == 1 ? QStringLiteral("Delete File?") : QStringLiteral("Delete Files?");
+    const std::uint64_t listing = m_files.Listing();
     if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    const QStringList paths = m_files.CheckedPaths(true);
+    if (m_files.Listing() != listing) {
+        // The rows the user was asked about are gone: their checks with them.
+        AfxMessageBox(QStringLiteral("The file list changed while you were asked. Nothing was deleted."),
+                      MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const QStringList paths = m_files.TakeForDelete();
     if (paths.isEmpty())
         return;
+    ShowRowStates();
     for (const QString& p : paths)
         SendText(MX_CMD_FILE_DELETE, p);
     // The rows follow what the instrument still holds: the folder is listed again.
@@ -494,7 +518,8 @@ void CDialogPlayFolderList::OnDelete() {
 }
 
 void CDialogPlayFolderList::BeginRename(int row) {
-    if (row < 0 || row >= m_files.RowCount() || m_files.RenamePending())
+    if (row < 0 || row >= m_files.RowCount() || m_files.RenamePending() ||
+        !m_files.Rows()[std::size_t(row)].Actionable())
         return;
     QTreeWidgetItem* item = m_listFile->topLevelItem(row);
     if (!item)
@@ -575,9 +600,13 @@ bool CDialogPlayFolderList::eventFilter(QObject* watched, QEvent* e) {
     if (watched == m_listFile->viewport() && e->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(e);
         QTreeWidgetItem* item = m_listFile->itemAt(me->position().toPoint());
-        if (item && me->button() == Qt::LeftButton && me->position().x() > kCheckBoxWidth) {
-            // The check box toggles itself; a click elsewhere on the row toggles it here.
-            item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        if (item && me->button() == Qt::LeftButton) {
+            if (me->position().x() > kCheckBoxWidth && (item->flags() & Qt::ItemIsUserCheckable)) {
+                // The check box toggles itself; a click elsewhere on the row toggles it here.
+                item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            }
+            // A click on the box itself selects its row too.
+            m_listFile->setCurrentItem(item);
         }
         return false;
     }

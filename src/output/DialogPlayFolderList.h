@@ -102,6 +102,8 @@ private:
     void SendText(MX_CMD_ID_e cmd, const QString& text);
     void EnableFileButtons(bool on);
     void FillRows();
+    void ShowRowState(QTreeWidgetItem* item, const FileRow& row);
+    void ShowRowStates();
     void SetTotalText(std::uint64_t bytes);
     void ClearTree();
     void OnTreeSelChanged();

@@ -37,6 +37,7 @@ bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, const Q
         if (r.folder == selectedFolder)
             return false;
     m_strFolder = folder;
+    ++m_nListing;
     m_rows.clear();
     m_rows.reserve(reply.size());
     for (const FileInfoRecord& r : reply)
@@ -47,13 +48,16 @@ bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, const Q
 void CFileListModel::Clear(bool forgetRequests) {
     m_rows.clear();
     m_strFolder.clear();
+    ++m_nListing;
     if (forgetRequests)
         m_requests.clear();
 }
 
 void CFileListModel::SetChecked(int row, bool on) {
-    if (row >= 0 && row < RowCount())
-        m_rows[std::size_t(row)].checked = on;
+    if (row >= 0 && row < RowCount()) {
+        FileRow& r = m_rows[std::size_t(row)];
+        r.checked = on && r.Actionable();
+    }
 }
 
 bool CFileListModel::IsChecked(int row) const {
@@ -62,7 +66,7 @@ bool CFileListModel::IsChecked(int row) const {
 
 void CFileListModel::SetAllChecked(bool on) {
     for (FileRow& r : m_rows)
-        r.checked = on;
+        r.checked = on && r.Actionable();
 }
 
 int CFileListModel::CheckedCount() const {
@@ -180,6 +184,16 @@ QStringList CFileListModel::CheckedPaths(bool lastFirst) const {
             v.append(m_strFolder + r.name);
     }
     return v;
+}
+
+QStringList CFileListModel::TakeForDelete() {
+    const QStringList paths = CheckedPaths(true);
+    for (FileRow& r : m_rows)
+        if (r.checked) {
+            r.checked = false;
+            r.deleting = true;
+        }
+    return paths;
 }
 
 QString CFileListModel::RenameError(const QString& newName, const QString& folder) {

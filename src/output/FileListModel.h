@@ -22,6 +22,9 @@ struct FileRow {
     std::int32_t power = 0; // tenths of dBm
     QString description;
     bool checked = false;
+    bool deleting = false; // a delete was sent; the row waits for the new listing
+    // Whether the row may be checked, played, copied, deleted or renamed.
+    bool Actionable() const { return !deleting; }
 };
 
 class CFileListModel {
@@ -50,6 +53,11 @@ public:
     const std::vector<FileRow>& Rows() const { return m_rows; }
     int RowCount() const { return int(m_rows.size()); }
 
+    // Each new set of rows (a listing taken, or the rows cleared) counts one up,
+    // so a question asked about the rows can tell whether they are still the same.
+    std::uint64_t Listing() const { return m_nListing; }
+
+    // Only an actionable row can be checked; unchecking always works.
     void SetChecked(int row, bool on);
     bool IsChecked(int row) const;
     void SetAllChecked(bool on);
@@ -69,6 +77,9 @@ public:
     std::vector<PlayListItem> BuildPlayList() const;
     // Full paths of the checked files, last row first (the order Delete sends).
     QStringList CheckedPaths(bool lastFirst) const;
+    // The checked files for a delete, last row first: their rows are unchecked
+    // and stop being actionable until the next listing.
+    QStringList TakeForDelete();
 
     // Why a new file name cannot be used, or empty when it can.
     static QString RenameError(const QString& newName, const QString& folder);
@@ -93,6 +104,7 @@ private:
     void ForgetLost(std::uint64_t nowMs);
     std::deque<Request> m_requests;
     std::optional<Rename> m_rename;
+    std::uint64_t m_nListing = 0;
 };
 
 // Prev/Next over a play list of count items from index current, wrapping at

@@ -437,3 +437,108 @@ TEST_F(PlaybackWindows, CopyDialogDrivesSnapshotAndALongList) {
     EXPECT_FALSE(busy.isVisible());
     EXPECT_EQ(Of(MX_CMD_COPY_CANCEL).size(), 1u);
 }
+
+TEST_F(PlaybackWindows, DeletedRowsStopCountingAtOnceAndANewListingTotalsItsOwnChecks) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin"), 2 * 1048576), File(QStringLiteral("b.bin"), 3 * 1048576),
+               File(QStringLiteral("c.bin"), 5 * 1048576)});
+    Check(0);
+    Check(2);
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:7 MB"));
+    boxes.answer = IDYES;
+    cmds.clear();
+    browser->m_btnDelete->click();
+    PumpPostedMessages();
+    EXPECT_TRUE(boxes.Contains(QStringLiteral("Delete Files?")));
+    EXPECT_FALSE(boxes.Contains(QStringLiteral("Delete File?")));
+    ASSERT_EQ(Of(MX_CMD_FILE_DELETE).size(), 2u);
+    EXPECT_EQ(Text(Of(MX_CMD_FILE_DELETE)[0].payload), QStringLiteral("D:\\Recordings\\c.bin"));
+    // Until the new listing comes, the deleted rows are neither checked nor actionable.
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+    EXPECT_FALSE(browser->m_btnOpenFiles->isEnabled() || browser->m_btnDelete->isEnabled() ||
+                 browser->m_btnCopy->isEnabled());
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:0 MB"));
+    for (int row : {0, 2})
+        EXPECT_EQ(browser->m_listFile->topLevelItem(row)->checkState(0), Qt::Unchecked) << row;
+    browser->m_btnSelectAll->click();
+    PumpPostedMessages();
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:3 MB"));
+    EXPECT_EQ(browser->m_listFile->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    cmds.clear();
+    browser->OnOpenFiles();
+    ASSERT_EQ(Of(MX_CMD_PLAY_FILE).size(), 1u);
+    EXPECT_EQ(Text(Of(MX_CMD_PLAY_FILE)[0].payload), QStringLiteral("D:\\Recordings\\b.bin"));
+
+    // The new listing: nothing checked, and the total says so.
+    FileReply({File(QStringLiteral("b.bin"), 3 * 1048576)});
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:0 MB"));
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+}
+
+TEST_F(PlaybackWindows, ADeleteQuestionAnsweredAfterTheListChangedDeletesNothingAndSaysSo) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    Check(0);
+    boxes.answer = IDYES;
+    browser->OnDelete(); // its new listing is still on the way
+    Check(1);
+    bool delivered = false;
+    boxes.whileOpen = [&](const RecordingMessageBoxes::Box&) {
+        if (delivered)
+            return;
+        delivered = true;
+        FileReply({File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    };
+    cmds.clear();
+    browser->OnDelete();
+    EXPECT_TRUE(delivered);
+    EXPECT_TRUE(Of(MX_CMD_FILE_DELETE).empty());
+    EXPECT_TRUE(
+        boxes.Contains(QStringLiteral("The file list changed while you were asked. Nothing was deleted.")));
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 2);
+}
+
+TEST_F(PlaybackWindows, AClickOnACheckBoxTogglesItOnceAndSelectsItsRow) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    QTreeWidget* list = browser->m_listFile;
+    list->setCurrentItem(list->topLevelItem(0));
+    const QRect r = list->visualItemRect(list->topLevelItem(1));
+    const QPoint box(r.left() + 10, r.center().y());
+    ASSERT_LT(box.x(), 26);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box);
+    PumpPostedMessages();
+    EXPECT_EQ(list->topLevelItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(browser->m_nCheckedCount, 1);
+    EXPECT_EQ(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(1)});
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box);
+    PumpPostedMessages();
+    EXPECT_EQ(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+}
+
+TEST_F(PlaybackWindows, OpenFilesAndCopyUseTheRowsFolderAfterUpdate) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    Check(1);
+    browser->OnUpdate(); // the tree is listed again: no folder is selected now
+    FolderReply({Folder(CFolderTree::kRoot, QStringLiteral("C:\\")),
+                 Folder(CFolderTree::kRoot, QStringLiteral("D:\\"))});
+    ASSERT_EQ(browser->SelectedTag(), 0u);
+    cmds.clear();
+    browser->OnOpenFiles();
+    ASSERT_EQ(Of(MX_CMD_PLAY_FILE).size(), 1u);
+    EXPECT_EQ(Text(Of(MX_CMD_PLAY_FILE)[0].payload), QStringLiteral("D:\\Recordings\\b.bin"));
+    EXPECT_EQ(browser->m_vecPlayList[0].m_strPath, QStringLiteral("D:\\Recordings\\b.bin"));
+    CDialogCopyDrive dlg(browser);
+    dlg.m_comboDrive->setCurrentIndex(dlg.m_comboDrive->findText(QStringLiteral("C:\\")));
+    cmds.clear();
+    dlg.OnCopy();
+    ASSERT_EQ(Of(MX_CMD_COPY_FILE).size(), 1u);
+    EXPECT_EQ(Text(Of(MX_CMD_COPY_FILE)[0].payload), QStringLiteral("D:\\Recordings\\b.bin"));
+}
