@@ -445,13 +445,27 @@ LRESULT CMainFrame::OnStatusMessage(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+void CMainFrame::TransferStarted() {
+    m_bTransferActive = true;
+}
+
+void CMainFrame::TransferEnded() {
+    // Reports still under way when the copy ended must not bring its figures back.
+    m_bTransferActive = false;
+    m_pProgress->setValue(0);
+    m_pProgress->repaint();
+    m_apPane[7]->setText(StatusText::InitialPaneText(7));
+    m_apPane[7]->repaint();
+}
+
 LRESULT CMainFrame::OnTransferRate(WPARAM wParam, LPARAM) {
-    SetStatusPane(7, UINT(wParam));
+    if (m_bTransferActive)
+        SetStatusPane(7, UINT(wParam));
     return 0;
 }
 
 LRESULT CMainFrame::OnTransferProgress(WPARAM, LPARAM) {
-    if (!theApp.m_pDeviceData)
+    if (!m_bTransferActive || !theApp.m_pDeviceData)
         return 0;
     const DeviceDataStore& d = *theApp.m_pDeviceData;
     SetStatusPane(6, UINT(StatusText::TransferPercent(d.m_nTransferDone, d.m_nTransferTotal)));

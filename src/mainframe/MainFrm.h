@@ -75,6 +75,10 @@ public:
 
     // --- used by other windows ---
     void SetStatusPane(int nPane, UINT nValue);
+    // The copy dialog's files are being copied: panes 6 and 7 show the transfer
+    // reports only in between, and are emptied at the end.
+    void TransferStarted();
+    void TransferEnded();
     void RefreshSettingPages();
     void OnApplicationLook(UINT id);
     static void GetStatusText(int nCode, QString& strText);
@@ -198,6 +202,7 @@ private:
     CMdiClient* m_pMdiClient = nullptr;
     QLabel* m_apPane[8] = {};
     QProgressBar* m_pProgress = nullptr;
+    bool m_bTransferActive = false;
     CIPComboBox* m_pIPCombo = nullptr;
     CSelectModeComboBox* m_pModeCombo = nullptr;
     bool m_bClosed = false;

@@ -210,6 +210,7 @@ LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnAfterDisconnect(WPARAM, LPARAM) {
+    TransferEnded();
     if (m_pPlayBar)
         m_pPlayBar->ResetAll();
     EnableWindow(m_wndPlayBarPane ? m_wndPlayBarPane->PlayBarWindow() : nullptr, false);

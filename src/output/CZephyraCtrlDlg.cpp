@@ -296,17 +296,19 @@ void CZephyraCtrlDlg::LoadFromDevice() {
 
 void CZephyraCtrlDlg::ApplyPlayFile(double dSampleClockKHz, int nFilePower) {
     DeviceState& ds = DS();
-    // The file's values are the instrument's data: a clock that is no number or
-    // a power the level cells cannot show is brought into range.
-    const double kHz = SaneClockKHz(dSampleClockKHz);
-    const ClockRange r = ClockRangeFor(kHz);
-    m_llSampleClock = r.clock;
-    m_llClockMax = r.max;
-    m_llClockMin = r.min;
+    // The file's values are the instrument's data: a clock that is no usable
+    // number leaves the clock in use (and the spectrum's axes) as they are; a
+    // power the level cells cannot show is brought into range.
+    if (UsableClockKHz(dSampleClockKHz)) {
+        const ClockRange r = ClockRangeFor(dSampleClockKHz);
+        m_llSampleClock = r.clock;
+        m_llClockMax = r.max;
+        m_llClockMin = r.min;
+        ds.m_dSampleClockKHz = dSampleClockKHz;
+    }
     m_nPowerOffset = LimitPowerOffset(nFilePower, ds.m_nLevelMin, ds.m_nLevelMax);
     m_nShownMin = ds.m_nLevelMin + m_nPowerOffset;
     m_nShownMax = ds.m_nLevelMax + m_nPowerOffset;
-    ds.m_dSampleClockKHz = kHz;
     SendFrequency();
     SendLevel();
     ShowSampleClock();

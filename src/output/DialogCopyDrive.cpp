@@ -8,6 +8,7 @@
 
 #include "app/MarlixExApp.h"
 #include "device/MxMessages.h"
+#include "mainframe/MainFrm.h"
 #include "output/DialogPlayFolderList.h"
 
 BEGIN_MESSAGE_MAP(CDialogCopyDrive, CMsgTarget)
@@ -105,6 +106,8 @@ void CDialogCopyDrive::OnCopy() {
         return;
     m_btnCopy->setEnabled(false);
     m_bCopying = true;
+    if (CMainFrame* frame = theApp.m_pMainWnd)
+        frame->TransferStarted();
     const std::int32_t index = drive;
     for (const QString& name : m_progress.Files()) {
         const QString path = m_strFolder + name;
@@ -143,6 +146,8 @@ void CDialogCopyDrive::done(int r) {
         m_bCopying = false;
         theApp.AddCmd(MX_CMD_COPY_CANCEL, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd());
     }
+    if (CMainFrame* frame = theApp.m_pMainWnd)
+        frame->TransferEnded();
     QDialog::done(r);
 }
 

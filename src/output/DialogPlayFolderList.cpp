@@ -15,6 +15,7 @@
 #include "device/MxMessages.h"
 #include "mainframe/MainFrm.h"
 #include "output/DialogCopyDrive.h"
+#include "output/FrontPanelRules.h"
 #include "platform/MsgBox.h"
 #include "res/ResImages.h"
 #include "views/SpectrumView.h"
@@ -436,7 +437,8 @@ void CDialogPlayFolderList::PlayItem(int index) {
     m_nCurrentTimeSec = it.m_nTimeSec;
     m_nCurrentPower = it.m_nPower;
     DeviceState& ds = DS();
-    ds.m_dSampleClockKHz = it.m_dSampleClock;
+    if (frontpanel::UsableClockKHz(it.m_dSampleClock))
+        ds.m_dSampleClockKHz = it.m_dSampleClock; // else the clock in use stays for the axes
     ds.m_nPlaySource = 2;
     ds.m_llPlayTimeSec = std::int64_t(std::uint32_t(it.m_nTimeSec));
     ds.m_nPlayTimeSec = it.m_nTimeSec;

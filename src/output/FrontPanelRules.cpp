@@ -196,6 +196,10 @@ double SaneClockKHz(double kHz) {
     return std::min(kHz, static_cast<double>(kRowMax) / 1000.0);
 }
 
+bool UsableClockKHz(double kHz) {
+    return std::isfinite(kHz) && kHz * 1000 + 0.5 >= 1.0 && kHz * 1000 <= static_cast<double>(kRowMax);
+}
+
 ClockRange ClockRangeFor(double kHz) {
     const double v = SaneClockKHz(kHz);
     auto hz = [](double x) {

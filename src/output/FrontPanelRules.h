@@ -105,6 +105,10 @@ struct ClockRange {
 ClockRange ClockRangeFor(double kHz);
 // A file clock the panel can show: a number, 0 or more, at most kRowMax Hz.
 double SaneClockKHz(double kHz);
+// A file clock that can stand for the instrument's: a number of at least 1 Hz
+// and at most kRowMax Hz at the panel's resolution. Anything else is no clock,
+// and the one in use stays.
+bool UsableClockKHz(double kHz);
 // True when clockHz is the clock already applied (kHz) at the panel's resolution.
 bool ClockUnchanged(std::int64_t clockHz, double appliedKHz);
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "output/FrontPanelRules.h"
+
 namespace PlayBarRules {
 
 ButtonLooks LooksAfter(BarAction action, std::size_t playListSize, bool hasFileName) {
@@ -75,7 +77,7 @@ int SliderAfterPosition(int kind, int pos, int current) {
 
 std::int32_t ScaledTotalSeconds(std::int32_t fileTimeSec, double fileClock, double newClock,
                                 std::int32_t currentTotal) {
-    if (!(fileClock > 0.0) || !(newClock > 0.0) || !std::isfinite(fileClock) || !std::isfinite(newClock))
+    if (!frontpanel::UsableClockKHz(fileClock) || !frontpanel::UsableClockKHz(newClock))
         return currentTotal;
     const double t = std::trunc(double(fileTimeSec) * fileClock / newClock);
     if (!(t >= 0.0))

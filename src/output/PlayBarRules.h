@@ -47,7 +47,7 @@ int SliderAfterPosition(int kind, int pos, int current);
 
 // Total seconds after the sample clock changed from oldClock to newClock: the
 // file's play time at its own clock scaled by the clock ratio, limited to what
-// an int holds. A clock that is not above zero changes nothing.
+// an int holds. A clock that is no usable clock changes nothing.
 std::int32_t ScaledTotalSeconds(std::int32_t fileTimeSec, double fileClock, double newClock,
                                 std::int32_t currentTotal);
 

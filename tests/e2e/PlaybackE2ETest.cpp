@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -321,6 +322,10 @@ TEST_F(PlaybackE2E, CopyTwoFilesToAnotherDrive) {
     browser->m_btnCopy->click(); // modal until the last file is reported complete
     EXPECT_EQ(seen, (QStringList{QStringLiteral("0/2"), QStringLiteral("2/2"), QStringLiteral("Select"),
                                  QStringLiteral("C:\\"), QStringLiteral("D:\\"), QStringLiteral("0")}));
+    // The transfer panes are empty again once the copy is done.
+    PumpPostedMessages(300);
+    EXPECT_EQ(frame->StatusProgress()->value(), 0);
+    EXPECT_EQ(frame->StatusPaneLabel(7)->text().toStdString(), "0 KB/s");
     const std::vector<SimLogLine> log = sim->Log();
     QStringList pairs;
     for (const SimLogLine& l : log)
@@ -356,6 +361,8 @@ TEST_F(PlaybackE2E, ACopyThatStallsIsCancelledByEscapeAndByTheButton) {
     for (int row : {0, 1, 2})
         ClickRow(row);
     QString doneWhenStalled;
+    int progressWhenStalled = 0;
+    std::string rateWhenStalled;
     WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
         dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
         dlg->m_btnCopy->click();
@@ -363,11 +370,19 @@ TEST_F(PlaybackE2E, ACopyThatStallsIsCancelledByEscapeAndByTheButton) {
         WaitFor([&] { return dlg->Progress().Copied() == 1 && dlg->Progress().FilePercent() == 50; }, 5000);
         PumpPostedMessages(400);
         doneWhenStalled = dlg->m_txtDone->text();
+        progressWhenStalled = frame->StatusProgress()->value();
+        rateWhenStalled = frame->StatusPaneLabel(7)->text().toStdString();
         Grab(dlg, QStringLiteral("copy-dialog"));
         QTest::keyClick(dlg, Qt::Key_Escape);
     });
     browser->m_btnCopy->click();
     EXPECT_EQ(doneWhenStalled, QStringLiteral("1/3"));
+    // The panes show the transfer while it runs, and nothing once it is cancelled.
+    EXPECT_GE(progressWhenStalled, 49); // half of the second file, rounded down
+    EXPECT_EQ(rateWhenStalled, "25000 KB/s");
+    PumpPostedMessages(300);
+    EXPECT_EQ(frame->StatusProgress()->value(), 0);
+    EXPECT_EQ(frame->StatusPaneLabel(7)->text().toStdString(), "0 KB/s");
     ASSERT_TRUE(
         WaitFor([&] { return Lines(sim->Log(), QStringLiteral("MX_CMD_COPY_CANCEL")).size() == 1; }, 5000));
 

@@ -210,6 +210,7 @@ TEST_F(FrameTest, SetStatusPaneChangesOnlyWhatItsValueNames) {
     EXPECT_EQ(frame->StatusProgress()->value(), 40);
     frame->SetStatusPane(8, 1);
     frame->SetStatusPane(-1, 1);
+    frame->TransferStarted(); // the panes show transfers while a copy runs
     frame->SendMessage(WM_TRANSFER_RATE, 1999, 0);
     EXPECT_EQ(frame->StatusPaneLabel(7)->text(), QStringLiteral("1 KB/s"));
     DeviceDataStore& data = g_Marlix.DeviceDataStore;

@@ -102,6 +102,12 @@ TEST(FrontPanelRules, SampleClockMayMoveATenthOfAPercent) {
          {std::numeric_limits<double>::quiet_NaN(), -1.0, std::numeric_limits<double>::infinity()})
         EXPECT_EQ(ClockRangeFor(bad).max, 0) << bad;
     EXPECT_EQ(ClockRangeFor(1e12).max, kRowMax);
+    // Only a clock of 1 Hz to kRowMax Hz stands for the instrument's.
+    for (double c : {46511.71875, 744187.5, 0.0005, 9999999.999})
+        EXPECT_TRUE(UsableClockKHz(c)) << c;
+    for (double c : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), -1.0,
+                     0.0, 5e-324, 0.0004, 1e7, 1e308})
+        EXPECT_FALSE(UsableClockKHz(c)) << c;
     // The applied clock has more decimals than the panel shows: an edit back to
     // what is shown is no change.
     EXPECT_TRUE(ClockUnchanged(46511719, 46511.7188));

@@ -334,7 +334,8 @@ TEST_F(FrontPanel, AnAppliedFileSetsTheOffsetAndTheClockWindow) {
     cmds.clear();
     panel->ApplyPlayFile(std::numeric_limits<double>::quiet_NaN(), 32000);
     EXPECT_EQ(panel->m_nShownMax, kLevelShowMax);
-    EXPECT_EQ(panel->m_llSampleClock, 0);
+    EXPECT_EQ(panel->m_llSampleClock, 46511719); // no clock: the one in use stays
+    EXPECT_EQ(state().m_dSampleClockKHz, 46511.71875);
     for (UINT id = 1540; id <= 1544; ++id)
         EXPECT_LE(panel->Cell(id)->m_nPos, 9) << id;
     ASSERT_EQ(Of(MX_CMD_ZEPHYRA_POWER).size(), 1u);

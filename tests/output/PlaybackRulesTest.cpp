@@ -111,7 +111,9 @@ TEST(PlayBarRules, ClockChangeScalesTheFilesOwnTime) {
     EXPECT_EQ(ScaledTotalSeconds(100, 1000.0, 0.0, 77), 77);
     EXPECT_EQ(ScaledTotalSeconds(100, 0.0, 1000.0, 77), 77);
     EXPECT_EQ(ScaledTotalSeconds(100, 1000.0, std::numeric_limits<double>::quiet_NaN(), 77), 77);
-    EXPECT_EQ(ScaledTotalSeconds(2000000000, 1e9, 1.0, 0), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(ScaledTotalSeconds(100, 5e-324, 1000.0, 77), 77);
+    EXPECT_EQ(ScaledTotalSeconds(100, 1e308, 1000.0, 77), 77);
+    EXPECT_EQ(ScaledTotalSeconds(2000000000, 9e6, 1.0, 0), std::numeric_limits<std::int32_t>::max());
 }
 
 TEST(PlayTimeRules, DigitsClampAndApplySeeksWithinTheFile) {

@@ -1,0 +1,239 @@
+// The playback windows inside a started main frame with the real graph library,
+// fed with made-up replies: the frame's own play handlers (a change to "None",
+// clearing the play list), file clocks that are no usable number, and the
+// transfer panes around a copy and a disconnection.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <algorithm>
+#include <QProgressBar>
+#include <QTreeWidget>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "../mainframe/FrameFixture.h"
+#include "SimInstrument.h"
+#include "TestSupport.h"
+#include "controls/CBitmapSlider.h"
+#include "controls/CKbcButton.h"
+#include "device/MxMessages.h"
+#include "output/CZephyraCtrlDlg.h"
+#include "output/DialogPlayFolderList.h"
+#include "output/DumpPlayBar.h"
+#include "views/SpectrumView.h"
+
+namespace {
+
+FolderItemRecord Folder(std::uint32_t tag, const QString& name) {
+    FolderItemRecord r;
+    std::memset(&r, 0, sizeof r);
+    r.m_hItem = tag;
+    std::memcpy(r.m_szPath, name.utf16(), std::size_t(name.size()) * 2);
+    return r;
+}
+
+FileInfoRecord File(const QString& name, double clockKHz = 744187.5, std::uint32_t sec = 100) {
+    FileInfoRecord r;
+    std::memset(&r, 0, sizeof r);
+    std::memcpy(r.m_szName, name.utf16(), std::size_t(name.size()) * 2);
+    r.m_bFM = 1;
+    r.m_llSize = 1000;
+    r.m_dSampleClock = clockKHz;
+    r.m_nTimeSec = sec;
+    r.m_nPower = -100;
+    return r;
+}
+
+GraphDataInfo Info(int g) {
+    GraphDataInfo i{};
+    theApp.GraphCall(theApp.m_pfnVarolGraph_GetDataInfo, g, &i);
+    return i;
+}
+
+class PlaybackFrame : public FrameTest {
+protected:
+    void SetUp() override {
+        // The previous test's ExitInstance let the graph library go.
+        if (!theApp.mh_Module)
+            theApp.LoadVarolGraphLibrary();
+        ASSERT_NE(theApp.m_pfnVarolGraph_Init, nullptr);
+        FrameTest::SetUp();
+        theApp.LoadDefaultSettings();
+        state().m_nConnectState = MX_CONNECT_CONNECTED;
+        state().m_nSpectrumPoints = 8192;
+        state().m_nZephyraFreqHz = 87900000;
+        frame->resize(1000, 700);
+        frame->show();
+        theApp.OnWindowSpectrum();
+        ASSERT_TRUE(WaitFor([] { return theApp.m_bGraphCreated[0] == 1; }, 5000));
+        PumpPostedMessages(50);
+        theApp.m_fnCommandTap = [this](MX_CMD_ID_e id, MX_RW_ID_e, unsigned, const void*, HWND) {
+            cmds.push_back(id);
+        };
+        browser = frame->m_pPlayFolderList;
+        bar = frame->m_pPlayBar;
+        panel = &frame->m_wndZephyraPane->m_dlgCtrl;
+        ASSERT_NE(browser, nullptr);
+        ASSERT_NE(bar, nullptr);
+    }
+    void TearDown() override {
+        g_Marlix.DeviceDataStore.m_vecFolders.clear();
+        g_Marlix.DeviceDataStore.m_vecFiles.clear();
+        FrameTest::TearDown();
+    }
+    // D:\ listed and selected, holding these files.
+    void List(const std::vector<FileInfoRecord>& files) {
+        browser->OnUpdate();
+        g_Marlix.DeviceDataStore.m_vecFolders = {Folder(CFolderTree::kRoot, QStringLiteral("D:\\"))};
+        browser->SendMessage(WM_FOLDER_LIST_READY, 0, 0);
+        browser->m_treeFolder->setCurrentItem(browser->m_treeFolder->topLevelItem(0));
+        g_Marlix.DeviceDataStore.m_vecFiles = files;
+        browser->SendMessage(WM_FILE_LIST_READY, 0, 0);
+    }
+    // Checks exactly these rows, opens them and lets the instrument say yes.
+    void Play(std::initializer_list<int> rows) {
+        browser->OnUnselectAll();
+        for (int row : rows)
+            browser->m_listFile->topLevelItem(row)->setCheckState(0, Qt::Checked);
+        PumpPostedMessages();
+        browser->OnOpenFiles();
+        browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+        PumpPostedMessages(20);
+    }
+
+    std::vector<MX_CMD_ID_e> cmds;
+    CDialogPlayFolderList* browser = nullptr;
+    CDumpPlayBar* bar = nullptr;
+    CZephyraCtrlDlg* panel = nullptr;
+};
+
+TEST_F(PlaybackFrame, APlayFileOfNoneEmptiesTheBarAndLeavesThePanelAlone) {
+    List({File(QStringLiteral("a_FM.bin"), 744187.5, 100), File(QStringLiteral("b_FM.bin"), 744187.5, 200)});
+    Play({0, 1});
+    ASSERT_EQ(bar->m_strFileName, QStringLiteral("a_FM.bin"));
+    ASSERT_FALSE(bar->m_btnPlay->m_bDisabled);
+    const std::int64_t clock = panel->m_llSampleClock;
+    const int offset = panel->m_nPowerOffset;
+    cmds.clear();
+
+    browser->OnUnselectAll();
+    browser->OnOpenFiles(); // nothing checked: "None"
+    PumpPostedMessages(20);
+    EXPECT_TRUE(bar->m_strFileName.isEmpty());
+    EXPECT_TRUE(bar->m_txtFileName->text().isEmpty());
+    EXPECT_TRUE(bar->m_txtDescription->text().isEmpty());
+    for (CKbcButton* b : {bar->m_btnPlay, bar->m_btnStop, bar->m_btnPrev, bar->m_btnNext})
+        EXPECT_TRUE(b->m_bDisabled) << b->objectName().toStdString();
+    EXPECT_FALSE(bar->m_btnOpen->m_bDisabled);
+    EXPECT_FALSE(bar->m_btnTimeSet->m_bDisabled);
+    // The total row shows the browser's current time (the last file's), the position 0.
+    EXPECT_EQ(bar->RowDigits(1), (std::array<int, 6>{0, 0, 0, 1, 4, 0}));
+    EXPECT_EQ(bar->RowDigits(0), (std::array<int, 6>{}));
+    // The panel neither changes nor sends.
+    EXPECT_EQ(panel->m_llSampleClock, clock);
+    EXPECT_EQ(panel->m_nPowerOffset, offset);
+    EXPECT_TRUE(cmds.empty());
+    // Nothing is loaded: Play sends nothing.
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdPlay, 0);
+    EXPECT_TRUE(cmds.empty());
+}
+
+TEST_F(PlaybackFrame, ClearingThePlayListResetsTheBrowserAndTheBar) {
+    List({File(QStringLiteral("a_FM.bin")), File(QStringLiteral("b_FM.bin"))});
+    Play({0, 1});
+    ASSERT_EQ(bar->m_strFileName, QStringLiteral("a_FM.bin"));
+    ASSERT_EQ(browser->m_nCheckedCount, 2);
+
+    frame->SendMessage(WM_PLAY_LIST_CLEAR, 0, 0);
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->m_treeFolder->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->m_bFolderListLoaded, 0);
+    EXPECT_EQ(browser->m_nPlayRequest, -1);
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+    EXPECT_TRUE(browser->m_vecPlayList.empty());
+    EXPECT_EQ(browser->m_nPlayCount, 0);
+    EXPECT_EQ(state().m_nPlayListCount, 0);
+    EXPECT_EQ(browser->m_strCurrentName, QStringLiteral("a_FM.bin")); // the current item stays
+    EXPECT_TRUE(bar->m_strFileName.isEmpty());
+    EXPECT_EQ(bar->m_nTotalSec, 0);
+    EXPECT_EQ(bar->RowDigits(1), (std::array<int, 6>{}));
+    for (CKbcButton* b : {bar->m_btnPlay, bar->m_btnStop, bar->m_btnPrev, bar->m_btnNext})
+        EXPECT_TRUE(b->m_bDisabled) << b->objectName().toStdString();
+    EXPECT_FALSE(bar->m_btnOpen->m_bDisabled);
+    // The next Open lists the root again.
+    cmds.clear();
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdOpen, 0);
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), MX_CMD_FOLDER_LIST), 1);
+    cmds.clear();
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdPlay, 0);
+    EXPECT_TRUE(cmds.empty());
+}
+
+TEST_F(PlaybackFrame, AFileClockThatIsNoUsableNumberKeepsTheClockInUse) {
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(), 0.0, -46511.7, 5e-324, 1e308,
+                          std::numeric_limits<double>::infinity()};
+    std::vector<FileInfoRecord> files = {File(QStringLiteral("good_FM.bin"), 744187.5)};
+    for (double c : bad)
+        files.push_back(File(QStringLiteral("bad%1_FM.bin").arg(files.size()), c));
+    List(files);
+    Play({0});
+    ASSERT_EQ(bar->m_strFileName, QStringLiteral("good_FM.bin"));
+    ASSERT_EQ(state().m_dSampleClockKHz, 744187.5);
+    const GraphDataInfo axes = Info(0);
+    const std::int64_t clock = panel->m_llSampleClock;
+    ASSERT_EQ(clock, 744187500);
+
+    for (int row = 1; row < int(files.size()); ++row) {
+        Play({row});
+        const double c = files[std::size_t(row)].m_dSampleClock;
+        // The file is loaded and plays; the clock in use, the panel and the axes stay.
+        EXPECT_EQ(bar->m_strFileName, QStringLiteral("bad%1_FM.bin").arg(row)) << c;
+        EXPECT_EQ(state().m_dSampleClockKHz, 744187.5) << c;
+        EXPECT_EQ(panel->m_llSampleClock, clock) << c;
+        EXPECT_EQ(Info(0).m_dXMin, axes.m_dXMin) << c;
+        EXPECT_EQ(Info(0).m_dXMax, axes.m_dXMax) << c;
+        CSpectrumView* view = nullptr;
+        ASSERT_TRUE(frame->FindSpectrumView(view));
+        EXPECT_EQ(view->m_dlgSpectrum.m_settings.m_dSampleClockKHz, 744187.5) << c;
+    }
+    // A usable clock is taken again.
+    files.push_back(File(QStringLiteral("am_FM.bin"), 46511.71875));
+    List(files);
+    Play({int(files.size()) - 1});
+    EXPECT_EQ(state().m_dSampleClockKHz, 46511.71875);
+    EXPECT_EQ(panel->m_llSampleClock, 46511719);
+    EXPECT_NE(Info(0).m_dXMin, axes.m_dXMin);
+}
+
+TEST_F(PlaybackFrame, TransferPanesShowATransferOnlyWhileACopyRuns) {
+    DeviceDataStore& data = g_Marlix.DeviceDataStore;
+    QLabel* rate = frame->StatusPaneLabel(7);
+    QProgressBar* progress = frame->StatusProgress();
+    frame->TransferStarted();
+    data.m_nTransferTotal = 4000;
+    data.m_nTransferDone = 1000;
+    frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+    frame->SendMessage(WM_TRANSFER_RATE, 25000000, 0);
+    EXPECT_EQ(progress->value(), 25);
+    EXPECT_EQ(rate->text().toStdString(), "25000 KB/s");
+    // The link goes: the panes are empty again, and a late report stays away.
+    frame->SendMessage(WM_CONNECT_STATE, MX_CONNECT_DISCONNECTED, 0);
+    PumpPostedMessages(20);
+    EXPECT_EQ(progress->value(), 0);
+    EXPECT_EQ(rate->text().toStdString(), "0 KB/s");
+    data.m_nTransferDone = 4000;
+    frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+    frame->SendMessage(WM_TRANSFER_RATE, 25000000, 0);
+    EXPECT_EQ(progress->value(), 0);
+    EXPECT_EQ(rate->text().toStdString(), "0 KB/s");
+    // A copy that ends empties them as well.
+    frame->TransferStarted();
+    frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+    EXPECT_EQ(progress->value(), 100);
+    frame->TransferEnded();
+    EXPECT_EQ(progress->value(), 0);
+    data.m_nTransferTotal = data.m_nTransferDone = 0;
+}
+
+} // namespace
