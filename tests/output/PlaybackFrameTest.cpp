@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <algorithm>
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
