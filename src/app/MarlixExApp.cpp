@@ -521,9 +521,13 @@ void CMarlixExApp::SetMarkerCount(int nMarkerCount) {
     ShowMarkerTexts(*this, m_pDeviceState && m_pDeviceState->m_nSpectrumMode == VG_MODE_MARKER);
 }
 
-int CMarlixExApp::AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload,
-                         HWND hReply) {
+int CMarlixExApp::AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply,
+                         std::uint32_t* pRef) {
+    if (pRef)
+        *pRef = 0;
     if (m_fnCommandTap)
         m_fnCommandTap(cmd, rw, size, payload, hReply);
-    return m_pMarlix ? m_pMarlix->MxAddCmd(cmd, rw, size, payload, hReply) : 0;
+    if (m_fnCommandQueue)
+        return m_fnCommandQueue(cmd, rw, size, payload, hReply, pRef);
+    return m_pMarlix ? m_pMarlix->MxAddCmd(cmd, rw, size, payload, hReply, pRef) : 0;
 }

@@ -118,10 +118,15 @@ public:
     // Markers of graph 0 (value 0 = one marker) and the read-outs shown for them.
     void SetMarkerCount(int nMarkerCount);
 
-    // Queues a device command (the five arguments of CMarlixMFC::MxAddCmd).
-    int AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply);
+    // Queues a device command (the arguments of CMarlixMFC::MxAddCmd): 1 when
+    // queued, 0 when refused; *pRef gets its identity (0 when refused).
+    int AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply,
+               std::uint32_t* pRef = nullptr);
     // Test seam: sees every command AddCmd queues.
     std::function<void(MX_CMD_ID_e, MX_RW_ID_e, unsigned int, const void*, HWND)> m_fnCommandTap;
+    // Test seam: when set, stands for the library's queue (its answer and the identity).
+    std::function<int(MX_CMD_ID_e, MX_RW_ID_e, unsigned int, const void*, HWND, std::uint32_t*)>
+        m_fnCommandQueue;
 
     // The web address of the About box link, and the host of the reachability check.
     static QString AboutLinkUrl();

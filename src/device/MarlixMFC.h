@@ -133,8 +133,10 @@ struct MxLinkCounters {
     std::uint64_t dropUnexpected = 0; // well formed but not expected here (unknown id, wrong socket)
     std::uint64_t dropReassembly = 0; // fragments discarded (inconsistent, expired, over budget)
     std::uint64_t dropDeliveries = 0; // measurement blocks dropped because the GUI fell behind
+    std::uint64_t dropUnmatched = 0;  // answers naming no outstanding command (late, repeated, unasked)
     std::uint64_t refusedTargets = 0; // sends refused by the loopback-only rule
     std::uint64_t linkLost = 0;       // WM_CONNECT_STATE 4 posted
+    std::uint64_t pacingTimeouts = 0; // command windows sent on without the instrument's answer
 };
 
 class CMarlixMFC {
@@ -154,8 +156,13 @@ public:
     // With no sink, deliveries are dropped (their release still runs).
     void SetPostSink(IMessagePostSink* sink);
 
-    // Commands. Payload copied; fire and forget. Returns 1 when queued.
-    int MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply);
+    // Commands. Payload copied. Returns 1 when queued, 0 when refused (no link
+    // thread, a bad payload, or kMaxQueued commands waiting). *pRef, when given,
+    // gets the command's identity (never 0; 0 when refused): every message that
+    // answers it carries it (CurrentReplyRef() in the handler).
+    int MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply,
+                 std::uint32_t* pRef = nullptr);
+    static constexpr std::size_t kMaxQueued = 16384; // a copy of a full listing: 2 x 8000
     // One discovery datagram to every discovery target; replies WM_DEVICE_FOUND to
     // hReply while the broadcast receive thread runs.
     int MxSendtoBroadCast(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload,

@@ -28,6 +28,7 @@ struct QueuedCmd {
     std::uint16_t selector = 0;
     std::vector<std::uint8_t> payload;
     HWND hReply = nullptr;
+    std::uint32_t seq = 0;    // the command's identity on the wire
     std::uint32_t target = 0; // MX_CMD_CONNECT: the instrument to connect to (network order)
 };
 
@@ -68,6 +69,12 @@ struct CMarlixMFC::Impl {
     std::atomic<bool> linkStop{false};
     std::mutex queueMutex;
     std::deque<QueuedCmd> queue;
+    // Message numbers of the connected link, one series for commands and keep-alives
+    // (never 0: "answers nothing"), so an answer of an earlier connection names no
+    // command of this one.
+    // Below 0x40000000, where SendCmdData's series starts.
+    std::atomic<std::uint32_t> nextSeq{0};
+    std::uint32_t TakeSeq() { return nextSeq.fetch_add(1) % 0x3FFFFFFFu + 1; }
 
     void Post(MxDelivery&& d);
     void DiscoveryLoop(mxp::LinkConfig cfg);

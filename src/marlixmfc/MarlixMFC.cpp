@@ -1,6 +1,7 @@
 // The device library: command queue, discovery, connected link, deliveries.
 #include "device/MarlixMFC.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -53,9 +54,11 @@ void CMarlixMFC::SetPostSink(IMessagePostSink* sink) {
 
 // ---------------------------------------------------------------- commands
 
-int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload,
-                         HWND hReply) {
+int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply,
+                         std::uint32_t* pRef) {
     Impl& m = *m_pImpl;
+    if (pRef)
+        *pRef = 0;
     if ((size > 0 && payload == nullptr) || size > mxp::kMaxMessage)
         return 0;
     if (!m.linkThread.joinable())
@@ -76,8 +79,11 @@ int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, cons
     }
     {
         std::lock_guard<std::mutex> lock(m.queueMutex);
-        if (m.queue.size() >= 4096)
+        if (m.queue.size() >= kMaxQueued)
             return 0;
+        c.seq = m.TakeSeq();
+        if (pRef)
+            *pRef = c.seq;
         m.queue.push_back(std::move(c));
     }
     m.link.Wake();
@@ -268,6 +274,25 @@ public:
     LinkSession(CMarlixMFC::Impl& impl, const mxp::LinkConfig& cfg, HWND notify)
         : m(impl), g(impl.owner), cfg(cfg), notify(notify), state(cfg.linkTimeoutMs, cfg.port, notify) {}
 
+    // Pacing: at most kWindow commands go out before the instrument has shown,
+    // by answering a keep-alive sent after them, that it took them in (it handles
+    // datagrams in order). So however many are queued, no more than kWindow wait
+    // in the instrument's socket buffer.
+    static constexpr std::size_t kWindow = 32;
+    static constexpr std::uint64_t kBarrierWaitMs = 1000; // an instrument that does not answer
+
+    // How many queued commands may go out now.
+    std::size_t Room() {
+        if (barrierSeq != 0) {
+            if (NowMs() - barrierAt < kBarrierWaitMs)
+                return 0;
+            m.counters.pacingTimeouts++;
+            barrierSeq = 0;
+            sentSinceAck = 0;
+        }
+        return kWindow - std::min(sentSinceAck, kWindow);
+    }
+
     void SendQueued(std::deque<QueuedCmd>& cmds) {
         for (auto& c : cmds) {
             if (c.id == MX_CMD_CONNECT) {
@@ -277,10 +302,19 @@ public:
                 }
                 state.Connect(c.target, c.hReply, NowMs());
                 reasm.Clear();
+                barrierSeq = 0;
+                sentSinceAck = 0;
             }
             if (!state.MaySend())
                 continue; // no instrument to send to
-            Send(c.id, c.selector, c.payload, c.hReply);
+            state.Sent(c.seq, c.id, c.selector, c.hReply);
+            Send(c.id, c.selector, c.seq, c.payload);
+            ++sentSinceAck;
+        }
+        if (sentSinceAck >= kWindow && barrierSeq == 0 && state.MaySend()) {
+            barrierSeq = m.TakeSeq();
+            barrierAt = NowMs();
+            Send(mxp::LINK_KEEPALIVE, MX_RW_DEFAULT, barrierSeq, {});
         }
     }
 
@@ -295,21 +329,22 @@ public:
     void Tick() {
         const MxLinkStateMachine::Due due = state.Tick(NowMs());
         if (due.keepAlive)
-            Send(mxp::LINK_KEEPALIVE, MX_RW_DEFAULT, {}, nullptr);
+            Send(mxp::LINK_KEEPALIVE, MX_RW_DEFAULT, m.TakeSeq(), {});
         if (due.lost)
             ReportLost();
     }
 
 private:
-    void Send(std::uint16_t id, std::uint16_t sel, const std::vector<std::uint8_t>& payload, HWND reply) {
-        const std::uint32_t seq = state.NextSeq(reply);
+    void Send(std::uint16_t id, std::uint16_t sel, std::uint32_t seq,
+              const std::vector<std::uint8_t>& payload) {
         m.link.Send(mxp::EncodeMessage(0, id, sel, seq, 0, payload.data(), payload.size()), state.Peer(),
                     cfg.port, m.counters);
     }
 
-    void Post(HWND h, UINT msg, WPARAM w, LPARAM l, std::function<void()> apply) {
+    void Post(HWND h, UINT msg, WPARAM w, LPARAM l, std::function<void()> apply, std::uint32_t ref = 0) {
         MxDelivery d;
         d.hwnd = h;
+        d.ref = ref;
         d.msg = msg;
         d.wParam = w;
         d.lParam = l;
@@ -376,6 +411,11 @@ private:
 
     // One complete message from the instrument.
     Taken OnMessage(const mxp::Header& h, const std::uint8_t* p, std::size_t n) {
+        // The answer to a keep-alive sent after the window: every command before it arrived.
+        if (h.id == mxp::EV_KEEPALIVE && barrierSeq != 0 && h.ref >= barrierSeq) {
+            barrierSeq = 0;
+            sentSinceAck = 0;
+        }
         if (h.id == mxp::EV_CONNECT_STATE)
             return OnConnectState(p, n);
         if (h.id == mxp::EV_MEASURE)
@@ -390,6 +430,17 @@ private:
             return Taken::Accepted;
         case MxEventTable::Result::Delivery:
             break;
+        }
+        HWND to = notify;
+        if (out.toReplyWindow) {
+            const MxLinkStateMachine::Route route = state.Answered(h.ref, out.finalAnswer);
+            // An answer whose command is not outstanding (late, repeated, never
+            // asked) is dropped here, before its fields are written.
+            if (out.answersCommand && !route.matched) {
+                m.counters.dropUnmatched++;
+                return Taken::Accepted;
+            }
+            to = route.hwnd;
         }
         CMarlixMFC* const owner = g;
         std::function<void()> apply;
@@ -407,8 +458,7 @@ private:
         } else if (out.apply) {
             apply = [owner, f = std::move(out.apply)] { f(*owner); };
         }
-        Post(out.toReplyWindow ? state.ReplyWindow(h.ref) : notify, out.msg, out.wParam, out.lParam,
-             std::move(apply));
+        Post(to, out.msg, out.wParam, out.lParam, std::move(apply), h.ref);
         return Taken::Accepted;
     }
 
@@ -497,6 +547,9 @@ private:
     MxLinkStateMachine state;
     mxp::Reassembler reasm;
     std::uint32_t axesPoints = 0; // points per block the program's graphs were last set up for
+    std::size_t sentSinceAck = 0; // commands sent since the instrument last showed it had all
+    std::uint32_t barrierSeq = 0; // the keep-alive whose answer is awaited, 0 for none
+    std::uint64_t barrierAt = 0;
     std::vector<std::uint8_t> buf = std::vector<std::uint8_t>(65536);
 };
 
@@ -508,13 +561,17 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify) {
         link.Wait(100);
         if (linkStop.load())
             break;
+        session.ReceiveAll(); // answers first: they may open the window
         std::deque<QueuedCmd> cmds;
         {
             std::lock_guard<std::mutex> lock(queueMutex);
-            cmds.swap(queue);
+            const std::size_t n = std::min(session.Room(), queue.size());
+            for (std::size_t i = 0; i < n; ++i) {
+                cmds.push_back(std::move(queue.front()));
+                queue.pop_front();
+            }
         }
         session.SendQueued(cmds);
-        session.ReceiveAll();
         session.Tick();
     }
 }
@@ -587,6 +644,8 @@ MxLinkCounters CMarlixMFC::GetLinkCounters() const {
     r.dropUnexpected = c.dropUnexpected;
     r.dropReassembly = c.dropReassembly;
     r.dropDeliveries = c.dropDeliveries;
+    r.dropUnmatched = c.dropUnmatched;
+    r.pacingTimeouts = c.pacingTimeouts;
     r.refusedTargets = c.refusedTargets;
     r.linkLost = c.linkLost;
     return r;

@@ -9,7 +9,8 @@
 struct MxCounters {
     std::atomic<std::uint64_t> txDatagrams{0}, rxDatagrams{0}, rxAccepted{0}, dropBadMagic{0},
         dropTruncated{0}, dropOversized{0}, dropMalformed{0}, dropForeign{0}, dropUnexpected{0},
-        dropReassembly{0}, dropDeliveries{0}, refusedTargets{0}, linkLost{0};
+        dropReassembly{0}, dropDeliveries{0}, dropUnmatched{0}, refusedTargets{0}, linkLost{0},
+        pacingTimeouts{0};
 
     void CountDecodeError(mxp::DecodeError e) {
         switch (e) {

@@ -7,9 +7,14 @@ namespace {
 
 using Result = MxEventTable::Result;
 
+// Where an event goes: the notification window, the reply window of the
+// command its ref names, or that window only while the command is outstanding
+// (Answer: the command's one answer; Progress: one of several, the last at 100).
+enum class To { Notify, Reply, Answer, Progress };
+
 struct Row {
     std::uint16_t id;
-    bool toReplyWindow;
+    To to;
     Result (*decode)(const std::uint8_t* p, std::size_t n, MxEventOutcome& out);
 };
 
@@ -122,23 +127,23 @@ Result KeepAlive(const std::uint8_t*, std::size_t n, MxEventOutcome&) {
 
 // Status texts go to the main frame whoever sent the command: only it shows them.
 constexpr Row kRows[] = {
-    {mxp::EV_STATUS, false, OneValue<WM_STATUS_MESSAGE>},
-    {mxp::EV_WAIT, false, Wait},
-    {mxp::EV_LIMITS, false, Limits},
-    {mxp::EV_FOLDER_LIST, true, FolderList},
-    {mxp::EV_FILE_LIST, true, FileList},
-    {mxp::EV_PLAY_FILE_RESULT, true, OneValue<WM_PLAY_FILE_RESULT>},
-    {mxp::EV_PLAY_POSITION, true, PlayPosition},
-    {mxp::EV_PLAY_EVENT, false, PlayEvent},
-    {mxp::EV_RENAME_RESULT, true, OneValue<WM_RENAME_RESULT>},
-    {mxp::EV_COPY_PROGRESS, true, OneValue<WM_COPY_PROGRESS, 100>},
-    {mxp::EV_DRIVE_FOUND, true, OneValue<WM_DRIVE_FOUND, 25>},
-    {mxp::EV_DRIVE_LIST_RESET, true, Empty<WM_DRIVE_LIST_RESET>},
-    {mxp::EV_CAL_VALUE, true, CalValue},
-    {mxp::EV_TRANSFER, false, Transfer},
-    {mxp::EV_TRANSFER_RATE, false, OneValue<WM_TRANSFER_RATE>},
-    {mxp::EV_PLAY_LIST_CLEAR, false, Empty<WM_PLAY_LIST_CLEAR>},
-    {mxp::EV_KEEPALIVE, false, KeepAlive},
+    {mxp::EV_STATUS, To::Notify, OneValue<WM_STATUS_MESSAGE>},
+    {mxp::EV_WAIT, To::Notify, Wait},
+    {mxp::EV_LIMITS, To::Notify, Limits},
+    {mxp::EV_FOLDER_LIST, To::Answer, FolderList},
+    {mxp::EV_FILE_LIST, To::Answer, FileList},
+    {mxp::EV_PLAY_FILE_RESULT, To::Answer, OneValue<WM_PLAY_FILE_RESULT>},
+    {mxp::EV_PLAY_POSITION, To::Reply, PlayPosition},
+    {mxp::EV_PLAY_EVENT, To::Notify, PlayEvent},
+    {mxp::EV_RENAME_RESULT, To::Answer, OneValue<WM_RENAME_RESULT>},
+    {mxp::EV_COPY_PROGRESS, To::Progress, OneValue<WM_COPY_PROGRESS, 100>},
+    {mxp::EV_DRIVE_FOUND, To::Reply, OneValue<WM_DRIVE_FOUND, 25>},
+    {mxp::EV_DRIVE_LIST_RESET, To::Reply, Empty<WM_DRIVE_LIST_RESET>},
+    {mxp::EV_CAL_VALUE, To::Reply, CalValue},
+    {mxp::EV_TRANSFER, To::Notify, Transfer},
+    {mxp::EV_TRANSFER_RATE, To::Notify, OneValue<WM_TRANSFER_RATE>},
+    {mxp::EV_PLAY_LIST_CLEAR, To::Notify, Empty<WM_PLAY_LIST_CLEAR>},
+    {mxp::EV_KEEPALIVE, To::Notify, KeepAlive},
 };
 
 } // namespace
@@ -149,8 +154,11 @@ MxEventTable::Result MxEventTable::Decode(std::uint16_t id, const std::uint8_t* 
         if (r.id != id)
             continue;
         out = MxEventOutcome{};
-        out.toReplyWindow = r.toReplyWindow;
-        return r.decode(payload, size, out);
+        const Result res = r.decode(payload, size, out);
+        out.toReplyWindow = r.to != To::Notify;
+        out.answersCommand = r.to == To::Answer || r.to == To::Progress;
+        out.finalAnswer = r.to == To::Answer || (r.to == To::Progress && out.wParam == 100);
+        return res;
     }
     return Result::NotInTable;
 }

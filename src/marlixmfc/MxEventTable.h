@@ -17,6 +17,10 @@ struct MxEventOutcome {
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     bool toReplyWindow = false;
+    // The event answers one outstanding command (by its ref) and means nothing
+    // without it; final: that command is answered now (no more answers follow).
+    bool answersCommand = false;
+    bool finalAnswer = false;
     // Writes the message's fields into the library object; may be empty.
     std::function<void(CMarlixMFC&)> apply;
     // EV_LIMITS: the limits the instrument reported (kept by the library too).

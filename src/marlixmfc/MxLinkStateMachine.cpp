@@ -5,12 +5,34 @@
 #include "marlixmfc/MxLinkConfig.h"
 
 namespace {
-constexpr std::size_t kReplySlots = 1024; // commands whose answers may still come
+
+// Commands whose answers go to the window that sent them.
+bool AnsweredToItsWindow(std::uint16_t id, std::uint16_t selector) {
+    switch (id) {
+    case MX_CMD_FOLDER_LIST:
+    case MX_CMD_FILE_LIST:
+    case MX_CMD_PLAY_FILE:
+    case MX_CMD_FILE_RENAME_TO:
+    case MX_CMD_COPY_FILE:
+    case MX_CMD_PLAY_START:
+    case MX_CMD_PLAY_START_STATE8:
+    case MX_CMD_PLAY_START_STATE10:
+    case MX_CMD_PLAY_STOP:
+    case MX_CMD_PLAY_SEEK:
+    case MX_CMD_STORAGE:
+    case MX_CMD_RESCAN_DISK:
+        return true;
+    case MX_CMD_MODULE_CAL:
+        return selector >= MX_RW_CAL_UPC_GET && selector <= MX_RW_CAL_DOC_GET;
+    default:
+        return false;
+    }
 }
 
+} // namespace
+
 MxLinkStateMachine::MxLinkStateMachine(unsigned timeoutMs, std::uint16_t instrumentPort, HWND notify)
-    : m_timeoutMs(timeoutMs), m_portNet(htons(instrumentPort)), m_notify(notify), m_connectReply(notify),
-      m_replies(kReplySlots) {}
+    : m_timeoutMs(timeoutMs), m_portNet(htons(instrumentPort)), m_notify(notify), m_connectReply(notify) {}
 
 void MxLinkStateMachine::Connect(std::uint32_t target, HWND reply, std::uint64_t nowMs) {
     m_peer = target;
@@ -19,21 +41,30 @@ void MxLinkStateMachine::Connect(std::uint32_t target, HWND reply, std::uint64_t
     m_lastRx = nowMs;
 }
 
-std::uint32_t MxLinkStateMachine::NextSeq(HWND reply) {
-    const std::uint32_t s = m_seq++;
-    if (m_seq == 0)
-        m_seq = 1; // 0 means "answers nothing"
-    m_replies[s % m_replies.size()] = ReplyEntry{s, reply};
-    return s;
+void MxLinkStateMachine::Sent(std::uint32_t seq, std::uint16_t id, std::uint16_t selector, HWND reply) {
+    if (seq == 0 || reply == nullptr || !AnsweredToItsWindow(id, selector))
+        return;
+    m_outstanding[seq] = reply;
+    if (m_outstanding.size() > kMaxOutstanding)
+        m_outstanding.erase(m_outstanding.begin());
+}
+
+MxLinkStateMachine::Route MxLinkStateMachine::Answered(std::uint32_t ref, bool final) {
+    Route r;
+    r.hwnd = m_notify;
+    const auto it = m_outstanding.find(ref);
+    if (ref == 0 || it == m_outstanding.end())
+        return r;
+    r.hwnd = it->second;
+    r.matched = true;
+    if (final)
+        m_outstanding.erase(it);
+    return r;
 }
 
 HWND MxLinkStateMachine::ReplyWindow(std::uint32_t ref) const {
-    if (ref != 0) {
-        const ReplyEntry& e = m_replies[ref % m_replies.size()];
-        if (e.seq == ref && e.hwnd != nullptr)
-            return e.hwnd;
-    }
-    return m_notify;
+    const auto it = m_outstanding.find(ref);
+    return ref != 0 && it != m_outstanding.end() ? it->second : m_notify;
 }
 
 MxLinkStateMachine::Inbound MxLinkStateMachine::Classify(std::uint32_t addr, std::uint16_t port) const {

@@ -3,8 +3,9 @@
 // and the reply window of each command sent. No sockets and no clock of its
 // own: the link thread feeds it times, addresses and answers.
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <map>
 
 #include "device/MxTypes.h"
 #include "winbase/WinTypes.h"
@@ -24,10 +25,22 @@ public:
     void Connect(std::uint32_t target, HWND reply, std::uint64_t nowMs);
     // Queued commands go out only while there is an instrument to send to.
     bool MaySend() const { return m_state == MX_CONNECT_CONNECTING || m_state == MX_CONNECT_CONNECTED; }
-    // The sequence number of a command about to go out, remembered with its reply window.
-    std::uint32_t NextSeq(HWND reply);
+    // Command seq (id) goes out with its reply window. Commands answered to
+    // their own window are kept until answered (the oldest go when more than
+    // kMaxOutstanding are), whatever else is outstanding.
+    void Sent(std::uint32_t seq, std::uint16_t id, std::uint16_t selector, HWND reply);
+    static constexpr std::size_t kMaxOutstanding = 65536;
+    std::size_t Outstanding() const { return m_outstanding.size(); }
+
+    // Where an answer that names command ref goes.
+    struct Route {
+        HWND hwnd = nullptr;
+        bool matched = false; // ref names an outstanding command
+    };
+    // final: the command is answered by this (it is forgotten).
+    Route Answered(std::uint32_t ref, bool final);
     // The window of the command an answer names by its ref; the notification
-    // window when it names none or one long forgotten.
+    // window when it names none, or one no longer outstanding.
     HWND ReplyWindow(std::uint32_t ref) const;
 
     enum class Inbound {
@@ -55,10 +68,6 @@ public:
     Due Tick(std::uint64_t nowMs);
 
 private:
-    struct ReplyEntry {
-        std::uint32_t seq = 0;
-        HWND hwnd = nullptr;
-    };
     unsigned m_timeoutMs;
     std::uint16_t m_portNet;
     HWND m_notify;
@@ -66,6 +75,5 @@ private:
     std::uint32_t m_peer = 0;
     HWND m_connectReply;
     std::uint64_t m_lastRx = 0, m_lastKeepAlive = 0;
-    std::uint32_t m_seq = 1;
-    std::vector<ReplyEntry> m_replies;
+    std::map<std::uint32_t, HWND> m_outstanding; // seq -> reply window
 };

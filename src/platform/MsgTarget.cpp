@@ -43,6 +43,20 @@ public:
 };
 
 std::atomic<int> g_pendingPosts{0};
+std::uint32_t g_currentReplyRef = 0; // GUI thread only
+
+// The reply identity a handler sees, restored afterwards (handlers may pump
+// messages inside, e.g. a modal box).
+class ReplyRefScope {
+public:
+    explicit ReplyRefScope(std::uint32_t ref) : m_saved(g_currentReplyRef) { g_currentReplyRef = ref; }
+    ~ReplyRefScope() { g_currentReplyRef = m_saved; }
+    ReplyRefScope(const ReplyRefScope&) = delete;
+    ReplyRefScope& operator=(const ReplyRefScope&) = delete;
+
+private:
+    std::uint32_t m_saved;
+};
 
 class Dispatcher : public QObject {
 public:
@@ -56,6 +70,7 @@ public:
         if (d.apply)
             d.apply();
         if (CMsgTarget* t = TargetFromHandle(d.hwnd)) {
+            ReplyRefScope scope(d.ref);
             t->WindowProc(d.msg, d.wParam, d.lParam);
             ScheduleCommandUIUpdate();
         }
@@ -167,6 +182,7 @@ BOOL CMsgTarget::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMsgTarget::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    ReplyRefScope scope(0); // a sent message answers no command
     return WindowProc(msg, wParam, lParam);
 }
 
@@ -302,6 +318,10 @@ void PostDelivery(MxDelivery&& d) {
     }
     ++g_pendingPosts;
     QCoreApplication::postEvent(TheDispatcher(), new PostedMessageEvent(std::move(d)));
+}
+
+std::uint32_t CurrentReplyRef() {
+    return g_currentReplyRef;
 }
 
 IMessagePostSink& PlatformPostSink() {

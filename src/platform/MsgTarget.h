@@ -125,6 +125,10 @@ BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // A posted message with work done before it (field writes) and after it (freeing lParam).
 void PostDelivery(MxDelivery&& d);
+// While a posted message is handled: the identity of the command it answers
+// (MxDelivery::ref); 0 for none, outside such a handler and in a message sent
+// from it.
+std::uint32_t CurrentReplyRef();
 // The sink the device library posts through.
 IMessagePostSink& PlatformPostSink();
 

@@ -78,6 +78,17 @@ bool CMarlixSim::Open() {
     m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_fd < 0)
         return false;
+    if (m_opt.rcvBufBytes > 0) {
+        // The system doubles what it is asked for (its own bookkeeping): ask for half.
+        const int want = m_opt.rcvBufBytes / 2;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &want, sizeof want);
+    }
+    {
+        int got = 0;
+        socklen_t len = sizeof got;
+        ::getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &got, &len);
+        std::fprintf(stderr, "marlix-sim %s: receive buffer %d bytes\n", m_opt.bind.c_str(), got);
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = m_bindAddr;
@@ -107,6 +118,8 @@ void CMarlixSim::Poll(int timeoutMs) {
             if (due >= 0)
                 timeoutMs = std::min(timeoutMs, due);
         }
+        if (!m_copies.empty())
+            timeoutMs = std::min(timeoutMs, static_cast<int>(m_opt.copyStepMs));
         ::poll(&p, 1, timeoutMs);
         for (;;) {
             sockaddr_in from{};
@@ -558,7 +571,7 @@ void CMarlixSim::Tick() {
     }
     if (m_bPlaying)
         SendMeasureBlock(now);
-    if (!m_copies.empty() && now - m_lastCopyTick >= 100) {
+    if (!m_copies.empty() && now - m_lastCopyTick >= m_opt.copyStepMs) {
         m_lastCopyTick = now;
         CopyJob& job = m_copies.front();
         if (m_opt.copyFailAfter >= 0 && m_nFilesCopied >= m_opt.copyFailAfter && job.percent >= 50) {

@@ -27,6 +27,9 @@ struct SimOptions {
     unsigned spectrumPoints = 8192;  // --points
     unsigned measureIntervalMs = 0;  // --measure-ms: blocks this often instead of by update speed
     int copyFailAfter = -1;          // --copy-fail-after N: the copy after N whole files fails half-way
+    unsigned copyStepMs = 100;       // --copy-ms: each quarter of a file's copy takes this long
+    int rcvBufBytes = 0;             // --rcvbuf: the socket's receive buffer as the system reports it;
+                                     // 0 keeps the system's default, as an instrument does
     bool failDelete = false;         // --fail-delete: every delete is refused
     bool failRename = false;         // --fail-rename: every rename is refused
 };

@@ -31,7 +31,8 @@ void Usage() {
                  "usage: marlix-sim [--bind ADDR] [--port N] [--name TEXT] [--serial TEXT] [--log FILE]\n"
                  "                  [--status CODE] [--silent-after MS] [--malformed-on-connect]\n"
                  "                  [--no-external] [--play-speed X] [--points N] [--measure-ms MS]\n"
-                 "                  [--copy-fail-after N] [--fail-delete] [--fail-rename] [--control-stdin]\n"
+                 "                  [--copy-fail-after N] [--copy-ms MS] [--rcvbuf BYTES] [--fail-delete]\n"
+                 "                  [--fail-rename] [--control-stdin]\n"
                  "signals: SIGUSR1 toggles silence, SIGUSR2 sends malformed and foreign datagrams,\n"
                  "         SIGINT/SIGTERM stop. Control lines on stdin (with --control-stdin):\n"
                  "         silent | resume | malformed | foreign | status CODE\n");
@@ -101,6 +102,20 @@ int main(int argc, char** argv) {
                 return 2;
             }
             opt.copyFailAfter = static_cast<int>(v);
+        } else if (a == "--rcvbuf") {
+            const long v = std::strtol(value(), nullptr, 10);
+            if (v < 4096 || v > (64L << 20)) {
+                std::fprintf(stderr, "marlix-sim: bad --rcvbuf\n");
+                return 2;
+            }
+            opt.rcvBufBytes = static_cast<int>(v);
+        } else if (a == "--copy-ms") {
+            const long v = std::strtol(value(), nullptr, 10);
+            if (v < 1 || v > 60000) {
+                std::fprintf(stderr, "marlix-sim: bad --copy-ms\n");
+                return 2;
+            }
+            opt.copyStepMs = static_cast<unsigned>(v);
         } else if (a == "--fail-delete")
             opt.failDelete = true;
         else if (a == "--fail-rename")

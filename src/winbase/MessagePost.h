@@ -2,6 +2,7 @@
 // GUI thread. Pure C++, no Qt. The platform layer installs the real sink.
 #pragma once
 #include "winbase/WinTypes.h"
+#include <cstdint>
 #include <functional>
 
 struct MxDelivery {
@@ -9,6 +10,9 @@ struct MxDelivery {
     UINT msg = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
+    // The identity of the command this message answers (what MxAddCmd gave for
+    // it), 0 for none; the handler reads it with CurrentReplyRef().
+    std::uint32_t ref = 0;
     // Runs on the GUI thread right before the message is handled (writes the
     // fields the handler will read). Runs even when the window is gone.
     std::function<void()> apply;

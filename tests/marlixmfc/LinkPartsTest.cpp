@@ -143,18 +143,36 @@ TEST_F(LinkStateMachineTest, ConnectStatesTheLinkDoesNotDefineChangeNothing) {
     EXPECT_EQ(sm.State(), MX_CONNECT_LOST);
 }
 
-TEST_F(LinkStateMachineTest, AnswersFindTheWindowOfTheirCommand) {
-    const std::uint32_t a = sm.NextSeq(kReply);
-    const std::uint32_t b = sm.NextSeq(nullptr);
-    EXPECT_NE(a, 0u);
-    EXPECT_EQ(b, a + 1);
-    EXPECT_EQ(sm.ReplyWindow(a), kReply);
-    EXPECT_EQ(sm.ReplyWindow(b), kNotify);      // sent without a window
-    EXPECT_EQ(sm.ReplyWindow(0), kNotify);      // answers nothing
-    EXPECT_EQ(sm.ReplyWindow(a + 50), kNotify); // never sent
-    for (int i = 0; i < 1024; ++i)
-        sm.NextSeq(FakeHwnd(0x900));
-    EXPECT_EQ(sm.ReplyWindow(a), kNotify); // long forgotten, not someone else's
+TEST_F(LinkStateMachineTest, AnswersFindTheWindowOfTheirCommandWhateverElseIsOutstanding) {
+    sm.Sent(7, MX_CMD_FILE_LIST, MX_RW_DEFAULT, kReply);
+    sm.Sent(8, MX_CMD_COPY_FILE, MX_RW_DEFAULT, kReply);
+    sm.Sent(9, MX_CMD_FILE_DELETE, MX_RW_DEFAULT, kReply); // answered to nobody but the status pane
+    sm.Sent(10, MX_CMD_FOLDER_LIST, MX_RW_DEFAULT, nullptr);
+    sm.Sent(11, MX_CMD_MODULE_CAL, MX_RW_CAL_ATT_GET, kReply);
+    sm.Sent(12, MX_CMD_MODULE_CAL, MX_RW_CAL_ATT_SET, kReply);
+    // Many more commands in between, all still waiting (a copy of 20,000 files).
+    for (std::uint32_t s = 100; s < 20100; ++s)
+        sm.Sent(s, MX_CMD_COPY_FILE, MX_RW_DEFAULT, FakeHwnd(0x900));
+    EXPECT_EQ(sm.ReplyWindow(7), kReply);
+    EXPECT_EQ(sm.ReplyWindow(9), kNotify);
+    EXPECT_EQ(sm.ReplyWindow(10), kNotify); // sent without a window
+    EXPECT_EQ(sm.ReplyWindow(11), kReply);
+    EXPECT_EQ(sm.ReplyWindow(12), kNotify);
+    EXPECT_EQ(sm.ReplyWindow(0), kNotify);  // answers nothing
+    EXPECT_EQ(sm.ReplyWindow(50), kNotify); // never sent
+
+    // Progress of a copy keeps its window until the file is done; then a repeat matches nothing.
+    EXPECT_EQ(sm.Answered(8, false).hwnd, kReply);
+    const MxLinkStateMachine::Route done = sm.Answered(8, true);
+    EXPECT_TRUE(done.matched);
+    EXPECT_EQ(done.hwnd, kReply);
+    EXPECT_FALSE(sm.Answered(8, true).matched);
+    EXPECT_FALSE(sm.Answered(8, false).matched);
+    // A listing is answered once.
+    EXPECT_TRUE(sm.Answered(7, true).matched);
+    EXPECT_FALSE(sm.Answered(7, true).matched);
+    EXPECT_EQ(sm.Answered(20099, true).hwnd, FakeHwnd(0x900));
+    EXPECT_FALSE(sm.Answered(0, true).matched);
 }
 
 TEST(EventTable, EachEventGoesToItsWindowAsItsMessage) {

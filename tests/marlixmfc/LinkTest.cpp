@@ -291,6 +291,118 @@ TEST_F(LinkTest, PlayPositionAndEndOfFile) {
         3000));
 }
 
+// "D:\Recordings\Bulk\bulk_00042_AM.bin" for 42: the simulator's bulk folder.
+std::u16string BulkPath(int i) {
+    std::string n = std::to_string(i);
+    n.insert(0, 5 - std::min<std::size_t>(5, n.size()), '0');
+    std::u16string s = u"D:\\Recordings\\Bulk\\bulk_";
+    for (char c : n)
+        s += char16_t(c);
+    return s + (i % 2 ? u"_FM.bin" : u"_AM.bin");
+}
+
+TEST_F(LinkTest, EachAnswerCarriesItsCommandsIdentityWhateverElseIsOutstanding) {
+    SimProcess sim("127.0.0.2");
+    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(Connect("127.0.0.2"));
+    const HWND kCopy = FakeHwnd(0x600);
+    // A copy of 600 files: 1,200 commands, all outstanding while the first file copies.
+    std::vector<std::uint32_t> fileRefs;
+    const std::int32_t drive = 4;
+    for (int i = 1; i <= 600; ++i) {
+        std::uint32_t a = 0, b = 0;
+        ASSERT_EQ(lib->MxAddCmd(MX_CMD_COPY_DRIVE, MX_RW_DEFAULT, 4, &drive, kCopy, &a), 1);
+        const std::u16string path = BulkPath(i);
+        ASSERT_EQ(
+            lib->MxAddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.data(), kCopy, &b),
+            1);
+        ASSERT_NE(a, 0u);
+        ASSERT_NE(b, a);
+        fileRefs.push_back(b);
+    }
+    FolderItemRecord rec = Folder(0x77, u"D:\\Recordings\\");
+    std::uint32_t listRef = 0;
+    ASSERT_EQ(lib->MxAddCmd(MX_CMD_FILE_LIST, MX_RW_DEFAULT, sizeof rec, &rec, kBrowser, &listRef), 1);
+    ASSERT_TRUE(sink.PumpUntil(
+        [&] { return sink.Count(WM_COPY_PROGRESS) >= 8 && sink.Count(WM_FILE_LIST_READY) >= 1; }, 20000));
+    Cmd(MX_CMD_COPY_CANCEL, nullptr, 0, kCopy);
+    std::vector<std::uint32_t> progressRefs;
+    for (const auto& m : sink.seen) {
+        if (m.msg == WM_COPY_PROGRESS && progressRefs.size() < 8) {
+            EXPECT_EQ(m.hwnd, kCopy) << "progress " << m.wParam << " went elsewhere";
+            progressRefs.push_back(m.ref);
+        }
+        if (m.msg == WM_FILE_LIST_READY) {
+            EXPECT_EQ(m.hwnd, kBrowser);
+            EXPECT_EQ(m.ref, listRef);
+        }
+    }
+    const std::uint32_t a = fileRefs[0], b = fileRefs[1];
+    EXPECT_EQ(progressRefs, (std::vector<std::uint32_t>{a, a, a, a, b, b, b, b}));
+}
+
+// Lines of the simulator's log naming command name.
+std::size_t LoggedCount(const SimProcess& sim, const std::string& name) {
+    std::size_t n = 0;
+    for (const std::string& l : sim.LogLines())
+        n += l.find(" " + name + " ") != std::string::npos;
+    return n;
+}
+
+// A Linux system's default socket receive buffer, as an instrument keeps it.
+const std::vector<std::string> kDefaultReceiveBuffer = {"--rcvbuf", "212992"};
+
+TEST_F(LinkTest, FiveThousandDeletesAllReachAnInstrumentWithTheDefaultReceiveBuffer) {
+    SimProcess sim("127.0.0.2", kDefaultReceiveBuffer);
+    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(Connect("127.0.0.2"));
+    for (int i = 1; i <= 5000; ++i)
+        CmdText(MX_CMD_FILE_DELETE, BulkPath(i), kBrowser);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while (LoggedCount(sim, "MX_CMD_FILE_DELETE") < 5000 && std::chrono::steady_clock::now() < deadline)
+        sink.PumpFor(200);
+    sink.PumpFor(300);
+    EXPECT_EQ(LoggedCount(sim, "MX_CMD_FILE_DELETE"), 5000u);
+    EXPECT_EQ(sink.Count(WM_STATUS_MESSAGE), 0u) << "a delete named a file that was gone";
+}
+
+TEST_F(LinkTest, ACopyOfAThousandFilesReportsEveryFileOnceToItsWindow) {
+    std::vector<std::string> args = kDefaultReceiveBuffer;
+    args.insert(args.end(), {"--copy-ms", "1"});
+    SimProcess sim("127.0.0.2", args);
+    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(Connect("127.0.0.2"));
+    const HWND kCopy = FakeHwnd(0x600);
+    std::vector<std::uint32_t> fileRefs;
+    const std::int32_t drive = 4;
+    for (int i = 1; i <= 1000; ++i) {
+        std::uint32_t ref = 0;
+        CmdI32(MX_CMD_COPY_DRIVE, drive, kCopy);
+        const std::u16string path = BulkPath(i);
+        ASSERT_EQ(lib->MxAddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.data(),
+                                kCopy, &ref),
+                  1);
+        fileRefs.push_back(ref);
+    }
+    const auto done = [&] {
+        std::size_t n = 0;
+        for (const auto& m : sink.seen)
+            n += m.msg == WM_COPY_PROGRESS && m.wParam == 100;
+        return n;
+    };
+    ASSERT_TRUE(sink.PumpUntil([&] { return done() >= 1000; }, 120000)) << done() << " files reported";
+    std::vector<std::uint32_t> doneRefs;
+    for (const auto& m : sink.seen) {
+        if (m.msg != WM_COPY_PROGRESS)
+            continue;
+        EXPECT_EQ(m.hwnd, kCopy);
+        if (m.wParam == 100)
+            doneRefs.push_back(m.ref);
+    }
+    EXPECT_EQ(doneRefs, fileRefs);
+    EXPECT_EQ(LoggedCount(sim, "MX_CMD_COPY_FILE"), 1000u);
+}
+
 TEST_F(LinkTest, RenameCopyAndDrives) {
     SimProcess sim("127.0.0.2");
     ASSERT_TRUE(sim.Start());

@@ -36,8 +36,12 @@ public:
 
     LRESULT OnTest(WPARAM w, LPARAM l) {
         got.push_back({w, l});
+        refs.push_back(CurrentReplyRef());
+        if (w == 99)
+            SendMessage(WM_TEST, 0, 0); // a sent message answers nothing
         return 0;
     }
+    std::vector<std::uint32_t> refs;
     LRESULT OnSum(WPARAM w, LPARAM l) { return static_cast<LRESULT>(w) + l; }
     void OnCmd() { ++commands; }
     void OnRange(UINT id) { lastRange = id; }
@@ -118,6 +122,22 @@ TEST(Messages, ApplyRunsBeforeHandlerAndReleaseAfter) {
     ASSERT_TRUE(WaitFor([&] { return order.size() == 2; }));
     EXPECT_EQ(order[0], "apply:0");
     EXPECT_EQ(order[1], "release:1");
+}
+
+TEST(Messages, AHandlerReadsTheIdentityOfTheCommandItsMessageAnswers) {
+    CTestWnd wnd;
+    for (std::uint32_t ref : {7u, 0u, 123456u}) {
+        MxDelivery d;
+        d.hwnd = wnd.GetSafeHwnd();
+        d.msg = WM_TEST;
+        d.wParam = ref == 7 ? 99 : 1;
+        d.ref = ref;
+        PlatformPostSink().Post(std::move(d));
+    }
+    wnd.PostMessage(WM_TEST, 2, 0);
+    ASSERT_TRUE(WaitFor([&] { return wnd.refs.size() == 5; }));
+    EXPECT_EQ(wnd.refs, (std::vector<std::uint32_t>{7, 0, 0, 123456, 0}));
+    EXPECT_EQ(CurrentReplyRef(), 0u); // outside a handler
 }
 
 TEST(Messages, SendReturnsHandlerResultAndUnknownIdReturnsZero) {

@@ -43,6 +43,7 @@ bool QueueSink::RunOne(std::unique_lock<std::mutex>& lock) {
     s.msg = d.msg;
     s.wParam = d.wParam;
     s.lParam = d.lParam;
+    s.ref = d.ref;
     if (d.msg == WM_DEVICE_FOUND && d.lParam != 0)
         s.device = *reinterpret_cast<const DeviceInfoRecord*>(d.lParam);
     seen.push_back(s);

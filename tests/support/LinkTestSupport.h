@@ -22,6 +22,7 @@ struct SeenMessage {
     UINT msg = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
+    std::uint32_t ref = 0; // the identity of the command answered
     DeviceInfoRecord device{};
 };
 
