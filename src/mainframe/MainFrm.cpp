@@ -473,9 +473,16 @@ LRESULT CMainFrame::OnTransferProgress(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnWaitShow(WPARAM, LPARAM) {
-    if (m_dlgWaitMessage && !m_dlgWaitMessage->isVisible())
+    // Only a live link may hold the program behind the box: a wait posted just
+    // before the link ended would otherwise stand for five minutes.
+    if (m_dlgWaitMessage && !m_dlgWaitMessage->isVisible() && theApp.IsConnected())
         m_dlgWaitMessage->DoModal();
     return 0;
+}
+
+void CMainFrame::CloseWaitBox() {
+    if (m_dlgWaitMessage && m_dlgWaitMessage->isVisible())
+        m_dlgWaitMessage->done(QDialog::Rejected);
 }
 
 LRESULT CMainFrame::OnWaitClose(WPARAM, LPARAM) {
@@ -499,8 +506,6 @@ void CMainFrame::OnClose() {
     m_bClosed = true;
     WTSUnRegisterSessionNotification(GetSafeHwnd());
     OnDisconnect();
-    if (m_dlgWaitMessage && m_dlgWaitMessage->isVisible())
-        m_dlgWaitMessage->done(QDialog::Rejected);
     delete m_pModuleCalDlg;
     m_pModuleCalDlg = nullptr;
     delete m_pSettingDlg;

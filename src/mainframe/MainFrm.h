@@ -157,6 +157,8 @@ public:
     LRESULT OnWaitShow(WPARAM wParam, LPARAM lParam);
     LRESULT OnWaitClose(WPARAM wParam, LPARAM lParam);
     LRESULT OnWaitDone(WPARAM wParam, LPARAM lParam);
+    // Ends the wait box, if it is open, as Cancel.
+    void CloseWaitBox();
     LRESULT OnSessionChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam);
 

@@ -131,6 +131,8 @@ void CMainFrame::OnDisconnect() {
         g_Marlix.SendCmdData(MX_CMD_DISCONNECT, MX_RW_DEFAULT, 0, nullptr);
     theApp.SetConnectState(MX_CONNECT_DISCONNECTED);
     g_Marlix.CloseConnectedUDPThread();
+    // No instrument is left to say the wait is over.
+    CloseWaitBox();
     SetStatusPane(1, MX_CONNECT_DISCONNECTED);
     OnAfterDisconnect(0, 0);
     PostMessage(WM_CONNECT_STATE, MX_CONNECT_DISCONNECTED, 0);
@@ -187,6 +189,7 @@ LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM) {
         if (theApp.ConnectState() == MX_CONNECT_DISCONNECTED)
             return 0; // no link to lose: a late report of one already ended
         theApp.SetConnectState(MX_CONNECT_LOST);
+        CloseWaitBox(); // before "Disconnected!", which must not stand over it
         PostMessage(WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
         ScheduleCommandUIUpdate();
         AfxMessageBox(QStringLiteral("Disconnected!"), MB_OK | MB_ICONINFORMATION);

@@ -5,12 +5,23 @@
 
 #include "FrameFixture.h"
 #include "SimInstrument.h"
+#include "TestSupport.h"
 #include "device/MxMessages.h"
 #include "mainframe/DialogWaitMessage.h"
 
 namespace {
 
 const QString kText = QStringLiteral("Changing modulation mode");
+
+struct ShowCounter : QObject {
+    int* n;
+    explicit ShowCounter(int* p) : n(p) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show)
+            ++*n;
+        return false;
+    }
+};
 
 TEST(WaitBox, DotsRunOneToElevenThenNoneAndContinueAcrossShowings) {
     CDialogWaitMessage dlg;
@@ -61,18 +72,11 @@ TEST(WaitBox, ItsOwnTimersMoveTheDotsAndCloseItAsOkAfter300Seconds) {
 }
 
 TEST_F(FrameTest, WaitShowOpensOneBoxAndWaitCloseEndsItAsCancel) {
+    state().m_nConnectState = MX_CONNECT_CONNECTED;
     CDialogWaitMessage* box = frame->m_dlgWaitMessage;
     ASSERT_NE(box, nullptr);
     int shown = 0;
-    struct Counter : QObject {
-        int* n;
-        explicit Counter(int* p) : n(p) {}
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Show)
-                ++*n;
-            return false;
-        }
-    } counter(&shown);
+    ShowCounter counter(&shown);
     box->installEventFilter(&counter);
     // A safety net: a test that fails must not hang in the modal loop.
     QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
@@ -92,6 +96,7 @@ TEST_F(FrameTest, WaitShowOpensOneBoxAndWaitCloseEndsItAsCancel) {
 }
 
 TEST_F(FrameTest, WaitDoneClosesTheBox) {
+    state().m_nConnectState = MX_CONNECT_CONNECTED;
     CDialogWaitMessage* box = frame->m_dlgWaitMessage;
     int finished = 0, result = -1;
     QObject::connect(box, &QDialog::finished, box, [&](int r) {
@@ -104,6 +109,51 @@ TEST_F(FrameTest, WaitDoneClosesTheBox) {
     ASSERT_TRUE(WaitFor([&] { return finished == 1; }, 10000));
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_FALSE(box->isVisible());
+}
+
+// An instrument that says "wait" and then goes away must not leave the
+// program behind a modal box for five minutes.
+TEST_F(FrameTest, ALostLinkClosesTheWaitBoxBeforeDisconnectedShows) {
+    state().m_nConnectState = MX_CONNECT_CONNECTED;
+    CDialogWaitMessage* box = frame->m_dlgWaitMessage;
+    QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
+    int waitBoxUnderDisconnected = -1;
+    boxes.whileOpen = [&](const RecordingMessageBoxes::Box& b) {
+        if (b.text == QStringLiteral("Disconnected!"))
+            waitBoxUnderDisconnected = box->isVisible() ? 1 : 0;
+    };
+    // The box runs its own loop: the link is lost from inside it.
+    WhenModal<CDialogWaitMessage>([this](CDialogWaitMessage*) {
+        ::PostMessage(frame->GetSafeHwnd(), WM_CONNECT_STATE, MX_CONNECT_LOST, 0);
+    });
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return boxes.Contains(QStringLiteral("Disconnected!")); }, 10000));
+    EXPECT_EQ(waitBoxUnderDisconnected, 0);
+    EXPECT_TRUE(WaitFor([&] { return !box->isVisible(); }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return state().m_nConnectState == MX_CONNECT_DISCONNECTED; }, 5000));
+    // A wait asked for just before the link went, handled after it, opens nothing.
+    int shown = 0;
+    ShowCounter counter(&shown);
+    box->installEventFilter(&counter);
+    QTimer::singleShot(5000, box, [box] { box->done(QDialog::Accepted); });
+    frame->SendMessage(WM_WAIT_SHOW, 0, 0);
+    EXPECT_EQ(shown, 0);
+    box->removeEventFilter(&counter);
+}
+
+TEST_F(FrameTest, ADisconnectClosesAnOpenWaitBox) {
+    state().m_nConnectState = MX_CONNECT_CONNECTED;
+    CDialogWaitMessage* box = frame->m_dlgWaitMessage;
+    QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
+    bool disconnected = false;
+    WhenModal<CDialogWaitMessage>([&](CDialogWaitMessage*) {
+        frame->OnDisconnect();
+        disconnected = true;
+    });
+    ::PostMessage(frame->GetSafeHwnd(), WM_WAIT_SHOW, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return disconnected; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return !box->isVisible(); }, 5000));
+    EXPECT_EQ(box->result(), QDialog::Rejected);
 }
 
 } // namespace
