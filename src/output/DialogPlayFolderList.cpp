@@ -237,6 +237,7 @@ void CDialogPlayFolderList::OnTreeSelChanged() {
     QString path;
     GetSelectedFolderPath(path);
     // The rows of the folder left behind go at once, so nothing joins them to the new path.
+    CloseRenameEdit();
     m_bFilling = true;
     m_listFile->clear();
     m_bFilling = false;
@@ -284,6 +285,7 @@ LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM, LPARAM) {
     m_nCheckedCount = 0;
     DisableFileButtons();
     ClearPlayList();
+    EndRename(); // its row may be gone; a lost result must not hold F2 for ever
     FillRows();
     SetTotalText(m_files.CheckedBytes()); // the new rows' own, not the last rows'
     return 0;
@@ -473,6 +475,7 @@ LRESULT CDialogPlayFolderList::OnPlayFileResult(WPARAM wParam, LPARAM) {
 }
 
 void CDialogPlayFolderList::ResetContents() {
+    EndRename();
     m_bFilling = true;
     m_listFile->clear();
     m_bFilling = false;
@@ -541,13 +544,23 @@ void CDialogPlayFolderList::BeginRename(int row) {
     m_pRenameEdit->setFocus();
 }
 
+void CDialogPlayFolderList::CloseRenameEdit() {
+    if (!m_pRenameEdit)
+        return;
+    // The filter goes first, so that hiding the box is no focus-out commit.
+    m_pRenameEdit->removeEventFilter(this);
+    m_pRenameEdit->hide();
+    m_pRenameEdit->deleteLater();
+    m_pRenameEdit = nullptr;
+}
+
+void CDialogPlayFolderList::EndRename() {
+    CloseRenameEdit();
+    m_files.EndRename();
+}
+
 void CDialogPlayFolderList::OnEndLabelEdit(bool cancelled, const QString& newName) {
-    if (m_pRenameEdit) {
-        m_pRenameEdit->removeEventFilter(this);
-        m_pRenameEdit->hide();
-        m_pRenameEdit->deleteLater();
-        m_pRenameEdit = nullptr;
-    }
+    CloseRenameEdit();
     if (cancelled || newName == m_strRenameOld || m_strRenameOld.isEmpty())
         return;
     const QString error = CFileListModel::RenameError(newName, m_strRenameFolder);

@@ -55,6 +55,8 @@ public:
     // F2 on a file row; the edit ends in OnEndLabelEdit.
     void BeginRename(int row);
     void OnEndLabelEdit(bool cancelled, const QString& newName);
+    // Closes a rename box without committing it and forgets an outstanding rename.
+    void EndRename();
     void OnSplitterMoved(int delta);
 
     // The current play item, read by the play bar, front panel and main frame.
@@ -104,6 +106,7 @@ private:
     void FillRows();
     void ShowRowState(QTreeWidgetItem* item, const FileRow& row);
     void ShowRowStates();
+    void CloseRenameEdit();
     void SetTotalText(std::uint64_t bytes);
     void ClearTree();
     void OnTreeSelChanged();

@@ -86,6 +86,8 @@ public:
     // A rename was sent for the file name in folder.
     void RenameSent(const QString& folder, const QString& oldName, const QString& newName);
     bool RenamePending() const { return m_rename.has_value(); }
+    // Nothing outstanding any more (a reset, or the rows were listed again).
+    void EndRename() { m_rename.reset(); }
     // The rename result: on success the row of the renamed file (if the rows
     // still show that folder and file) takes the new name; returns that row or -1.
     // Whatever the result, nothing is outstanding afterwards.

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -541,4 +543,66 @@ TEST_F(PlaybackWindows, OpenFilesAndCopyUseTheRowsFolderAfterUpdate) {
     dlg.OnCopy();
     ASSERT_EQ(Of(MX_CMD_COPY_FILE).size(), 1u);
     EXPECT_EQ(Text(Of(MX_CMD_COPY_FILE)[0].payload), QStringLiteral("D:\\Recordings\\b.bin"));
+}
+
+TEST_F(PlaybackWindows, AResetOrANewListingEndsAPendingRenameAndClosesItsBox) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    auto renameTo = [&](int row, const QString& name) {
+        browser->BeginRename(row);
+        ASSERT_NE(browser->RenameEdit(), nullptr);
+        browser->RenameEdit()->setText(name);
+        QTest::keyClick(browser->RenameEdit(), Qt::Key_Return);
+    };
+    // A rename whose result is lost, then a disconnection: F2 works again.
+    renameTo(0, QStringLiteral("x.bin"));
+    ASSERT_TRUE(browser->Files().RenamePending());
+    browser->ResetContents();
+    EXPECT_FALSE(browser->Files().RenamePending());
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    browser->BeginRename(1);
+    EXPECT_NE(browser->RenameEdit(), nullptr);
+
+    // A box left open over a reset closes and never commits.
+    QPointer<QLineEdit> edit = browser->RenameEdit();
+    ASSERT_TRUE(edit);
+    edit->setText(QStringLiteral("late.bin"));
+    cmds.clear();
+    browser->ResetContents();
+    EXPECT_EQ(browser->RenameEdit(), nullptr);
+    if (edit) {
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(edit, &out);
+    }
+    EXPECT_TRUE(Of(MX_CMD_FILE_RENAME_FROM).empty());
+
+    // A new listing (here the one a delete asks for) ends a pending rename, and
+    // closes an open box the same way.
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    boxes.answer = IDYES;
+    Check(2);
+    browser->OnDelete();
+    renameTo(0, QStringLiteral("y.bin"));
+    ASSERT_TRUE(browser->Files().RenamePending());
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    EXPECT_FALSE(browser->Files().RenamePending());
+    browser->BeginRename(0);
+    edit = browser->RenameEdit();
+    ASSERT_TRUE(edit);
+    edit->setText(QStringLiteral("z.bin"));
+    Check(1);
+    browser->OnDelete();
+    cmds.clear();
+    FileReply({File(QStringLiteral("a.bin"))});
+    EXPECT_EQ(browser->RenameEdit(), nullptr);
+    if (edit) {
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(edit, &out);
+    }
+    EXPECT_TRUE(Of(MX_CMD_FILE_RENAME_FROM).empty());
 }
