@@ -4,20 +4,29 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
 #include <cmath>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "ProgramSuite.h"
 #include "SimInstrument.h"
 #include "TestSupport.h"
 #include "app/MarlixExApp.h"
+#include "app/SettingKeyTable.h"
+#include "controls/CKbcButton.h"
 #include "device/MarlixMFC.h"
 #include "mainframe/IPComboBox.h"
 #include "mainframe/MainFrm.h"
+#include "output/DialogPlayFolderList.h"
+#include "output/DumpPlayBar.h"
 #include "platform/MsgBox.h"
 #include "platform/MsgTarget.h"
 #include "platform/Profile.h"
@@ -156,6 +165,42 @@ protected:
         return WaitFor([&] { return GraphSpy::dataCalls[0] >= until; }, 30000);
     }
 
+    // Loads the first file of a folder as a user does: the play bar's Open, the
+    // folders down to it, its row checked, Open Files.
+    bool LoadFirstFileOf(const QStringList& path) {
+        CDialogPlayFolderList* browser = frame->m_pPlayFolderList;
+        QTreeWidget* tree = browser->m_treeFolder;
+        auto child = [tree](QTreeWidgetItem* parent, const QString& text) -> QTreeWidgetItem* {
+            const int n = parent ? parent->childCount() : tree->topLevelItemCount();
+            for (int i = 0; i < n; ++i) {
+                QTreeWidgetItem* it = parent ? parent->child(i) : tree->topLevelItem(i);
+                if (it->text(0) == text)
+                    return it;
+            }
+            return nullptr;
+        };
+        frame->m_pPlayBar->m_btnOpen->Click();
+        QTreeWidgetItem* node = nullptr;
+        for (const QString& name : path) {
+            if (!WaitFor([&] { return child(node, name) != nullptr; }, 20000))
+                return false;
+            node = child(node, name);
+            tree->setCurrentItem(node);
+        }
+        QTreeWidget* list = browser->m_listFile;
+        const QString folder = path.last() + QLatin1Char('\\');
+        if (!WaitFor(
+                [&] { return list->topLevelItemCount() > 0 && browser->Files().Folder().endsWith(folder); },
+                20000))
+            return false;
+        const QRect r = list->visualItemRect(list->topLevelItem(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(120, r.center().y()));
+        PumpPostedMessages(50);
+        const QString name = list->topLevelItem(0)->text(0);
+        browser->m_btnOpenFiles->click();
+        return WaitFor([&] { return frame->m_pPlayBar->m_strFileName == name; }, 20000);
+    }
+
     static bool MarkerData(int marker, float& freq, float& level) {
         return theApp.GraphCall(theApp.m_pfnVarolGraph_GetMarkData, 0, 0, marker, 0, &freq) == -1 &&
                theApp.GraphCall(theApp.m_pfnVarolGraph_GetMarkData, 0, 0, marker, 1, &level) == -1;
@@ -254,6 +299,44 @@ TEST_F(MeasureE2E, BandPowerOfNoiseIsItsTotalPowerInTheShownPart) {
         ASSERT_NE(GraphSpy::bandText.find("dBm"), std::string::npos) << GraphSpy::bandText;
         EXPECT_NEAR(std::stod(GraphSpy::bandText), level + 10.0 * std::log10(a.fraction), 0.5);
     }
+}
+
+// Auto Range and the range set when the wait box closes: the top is the stored
+// level, 10 dB lower for an FM file, moved by the unit shown.
+TEST_F(MeasureE2E, LevelRangeFollowsTheFileLoadedInTheBrowser) {
+    ASSERT_TRUE(Connect());
+    auto* spectrum = qobject_cast<CSpectrumFrame*>(theApp.m_pSpectrumFrame);
+    ASSERT_TRUE(spectrum);
+    auto range = [] { return std::pair{float(DataInfo(0).m_dYMin), float(DataInfo(0).m_dYMax)}; };
+    // Loading a file stores the level it applies; the user's next level after it.
+    auto storeLevel = [] {
+        Profile::WriteProfileInt(QString::fromStdU16String(DS().m_strProfileSection),
+                                 SettingKeyName(KEY_ZEPHYRA_POWER), -350);
+    };
+
+    ASSERT_TRUE(LoadFirstFileOf({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("FM")}));
+    ASSERT_EQ(frame->m_pPlayFolderList->m_bCurrentFM, 1);
+    storeLevel();
+    frame->GetMdiArea()->setActiveSubWindow(spectrum);
+    frame->SendMessage(WM_COMMAND, ID_AUTO_RANGE, 0);
+    EXPECT_EQ(range(), std::pair(-145.0f, -45.0f));
+    // The wait box closing sets it the same way, in the unit shown.
+    g_Marlix.SetPowerUnitdBType(POWER_UNIT_DBMV);
+    PumpPostedMessages(50);
+    frame->SendMessage(WM_WAIT_DONE, 0, 0);
+    PumpPostedMessages(100);
+    EXPECT_EQ(range(), std::pair(-98.0f, 2.0f));
+    g_Marlix.SetPowerUnitdBType(POWER_UNIT_DBM);
+    PumpPostedMessages(50);
+
+    ASSERT_TRUE(LoadFirstFileOf({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("AM")}));
+    ASSERT_EQ(frame->m_pPlayFolderList->m_bCurrentFM, 0);
+    storeLevel();
+    frame->GetMdiArea()->setActiveSubWindow(spectrum);
+    frame->SendMessage(WM_COMMAND, ID_AUTO_RANGE, 0);
+    EXPECT_EQ(range(), std::pair(-135.0f, -35.0f));
+    frame->SendMessage(WM_POWER_RANGE_UPDATE, 0, 0);
+    EXPECT_EQ(range(), std::pair(-135.0f, -35.0f));
 }
 
 TEST_F(MeasureE2E, IQTimeAxisIsTheBlockDurationFromTheClock) {

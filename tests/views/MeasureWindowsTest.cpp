@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -44,6 +45,8 @@ struct Spy {
     static inline std::map<int, float> rendered; // seconds of the last render per graph
     static inline std::map<int, std::string> texts;
     static inline std::map<int, int> presses; // button-downs handed to each graph
+    static inline std::string bandText;
+    static inline PFN_VarolGraph_SetBandPowerText realBand = nullptr;
     static inline PFN_VarolGraph_Undo realUndo = nullptr;
     static inline PFN_VarolGraph_SetData realSetData = nullptr;
     static inline PFN_VarolGraph_Render realRender = nullptr;
@@ -69,6 +72,10 @@ struct Spy {
             ++presses[g];
         return realInput(g, x, y, wheel, down, left, move);
     }
+    static int VG_CALL Band(int g, const char* t) {
+        bandText = t;
+        return realBand(g, t);
+    }
     static int VG_CALL Text(int g, int n, const char* t) {
         if (g == 0)
             texts[n] = t;
@@ -81,6 +88,8 @@ struct Spy {
         rendered.clear();
         texts.clear();
         presses.clear();
+        bandText.clear();
+        realBand = std::exchange(theApp.m_pfnVarolGraph_SetBandPowerText, &Band);
         realUndo = std::exchange(theApp.m_pfnVarolGraph_Undo, &Undo);
         realSetData = std::exchange(theApp.m_pfnVarolGraph_SetData, &SetData);
         realRender = std::exchange(theApp.m_pfnVarolGraph_Render, &Render);
@@ -95,6 +104,7 @@ struct Spy {
         theApp.m_pfnVarolGraph_SetCustomText = realText;
         theApp.m_pfnVarolGraph_GetFocusedTextIndex = realFocus;
         theApp.m_pfnVarolGraph_InputUpdate = realInput;
+        theApp.m_pfnVarolGraph_SetBandPowerText = realBand;
     }
 };
 
@@ -542,6 +552,85 @@ TEST_F(MeasureWindows, DoubleClickGivesTheGraphOnePress) {
     for (auto [g, w] : {std::pair<int, QWidget*>{3, &iq->m_dlgI}, {4, &iq->m_dlgQ}}) {
         DoubleClick(w, QPoint(100, 50));
         EXPECT_EQ(Spy::presses[g], 1) << g;
+    }
+}
+
+// Markers 1, 2 and 4 set on a trace of known levels, marker 3 not: the read-outs
+// count the markers set up to the first that is not.
+TEST_F(MeasureWindows, MarkerReadOutsOfABlockDifferFromMarker1UpToTheFirstUnsetMarker) {
+    theApp.OnWindowIQ();
+    ASSERT_TRUE(
+        WaitFor([] { return theApp.m_bGraphCreated[3] == 1 && theApp.m_bGraphCreated[4] == 1; }, 5000));
+    dlg->OnMarker4();
+    ASSERT_EQ(state().m_nSpectrumMode, 2);
+    DeviceDataStore& dd = g_Marlix.DeviceDataStore;
+    std::fill(std::begin(dd.m_adSpectrum), std::end(dd.m_adSpectrum), -150.0);
+    const int h = g_Marlix.GetExcludeCnt() / 2;
+    const int points[4] = {1000, 3000, 4000, 5000}; // shown points
+    const double levels[4] = {-30.0, -50.0, -42.5, -61.25};
+    for (int k = 0; k < 4; ++k)
+        dd.m_adSpectrum[h + points[k]] = levels[k];
+    frame->SendMessage(WM_MEASURE_DATA, 0, 0);
+    for (int k : {0, 1, 3})
+        ASSERT_EQ(theApp.GraphCall(theApp.m_pfnVarolGraph_SetMarkPosition, 0, 0, k, points[k]), -1) << k;
+    float freq[4] = {};
+    for (int k : {0, 1, 3})
+        theApp.GraphCall(theApp.m_pfnVarolGraph_GetMarkData, 0, 0, k, 0, &freq[k]);
+    auto text = [](const char* fmt, auto... v) {
+        char b[200];
+        std::snprintf(b, sizeof b, fmt, v...);
+        return std::string(b);
+    };
+    frame->SendMessage(WM_MEASURE_DATA, 0, 0);
+    EXPECT_EQ(Spy::texts[11], text("M1: %.3fMHz, %.1fdBm", double(freq[0]) / 1e6, -30.0));
+    EXPECT_EQ(Spy::texts[12], text("M1-M2: %.3fMHz, %.1fdB", double((freq[0] - freq[1]) / 1000000.0f), 20.0));
+    EXPECT_EQ(Spy::texts[13], "M1-M3: Click Mouse");
+    EXPECT_EQ(Spy::texts[14], "M1-M4: Click Mouse"); // set, but after an unset one
+
+    // Marker 3 set as well: all four read out.
+    ASSERT_EQ(theApp.GraphCall(theApp.m_pfnVarolGraph_SetMarkPosition, 0, 0, 2, points[2]), -1);
+    theApp.GraphCall(theApp.m_pfnVarolGraph_GetMarkData, 0, 0, 2, 0, &freq[2]);
+    frame->SendMessage(WM_MEASURE_DATA, 0, 0);
+    EXPECT_EQ(Spy::texts[13], text("M1-M3: %.3fMHz, %.1fdB", double((freq[0] - freq[2]) / 1000000.0f), 12.5));
+    EXPECT_EQ(Spy::texts[14], text("M1-M4: %.3fMHz, %.1fdB", double((freq[0] - freq[3]) / 1000000.0f), 31.2));
+    EXPECT_LT(freq[0], freq[1]);
+}
+
+// One strong bin in a quiet block: an area of shown points reads it only when
+// the area holds that bin's point, whatever number of bins the graph leaves out.
+TEST_F(MeasureWindows, BandPowerAreaOfShownPointsReadsTheBinsOfTheWholeBlock) {
+    theApp.OnWindowIQ();
+    ASSERT_TRUE(
+        WaitFor([] { return theApp.m_bGraphCreated[3] == 1 && theApp.m_bGraphCreated[4] == 1; }, 5000));
+    spectrum->OnModeBandPower();
+    ASSERT_EQ(state().m_nSpectrumMode, 3);
+    const int h = g_Marlix.GetExcludeCnt() / 2;
+    ASSERT_GT(h, 100);
+    DeviceDataStore& dd = g_Marlix.DeviceDataStore;
+    std::fill(std::begin(dd.m_adSpectrum), std::end(dd.m_adSpectrum), -150.0);
+    constexpr int kPeak = 200; // shown point of the strong bin
+    dd.m_adSpectrum[h + kPeak] = -20.0;
+    const double peak = g_Marlix.CalcuBandPower(h + kPeak, h + kPeak);
+    ASSERT_GT(peak, -40.0);
+    const struct {
+        int first, last;
+        bool holdsPeak;
+    } areas[] = {{kPeak - 5, kPeak + 5, true},
+                 {kPeak, kPeak, true},
+                 {kPeak - 10, kPeak - 1, false},
+                 {kPeak + 1, kPeak + 10, false},
+                 {0, kPeak - 1, false}};
+    for (const auto& a : areas) {
+        SCOPED_TRACE(testing::Message() << a.first << ".." << a.last);
+        ASSERT_EQ(theApp.GraphCall(theApp.m_pfnVarolGraph_SetBandPowerArea, 0, a.first, a.last), -1);
+        Spy::bandText.clear();
+        frame->SendMessage(WM_MEASURE_DATA, 0, 0);
+        ASSERT_NE(Spy::bandText.find("dBm"), std::string::npos) << Spy::bandText;
+        const double p = std::stod(Spy::bandText);
+        if (a.holdsPeak)
+            EXPECT_NEAR(p, peak, 0.01);
+        else
+            EXPECT_LT(p, peak - 80.0);
     }
 }
 
