@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,11 +12,22 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 
+#include "app/MarlixExApp.h"
 #include "device/MxMessages.h"
 
 BEGIN_MESSAGE_MAP(CDialogModuleCal, CMsgTarget)
 ON_MESSAGE(WM_CAL_VALUE, &CDialogModuleCal::OnCalValue)
+ON_COMMAND_RANGE(1503, IDC_HF_SET, &CDialogModuleCal::OnButton)
+ON_UPDATE_COMMAND_UI(1503, &CDialogModuleCal::OnUpdateButton)
+ON_UPDATE_COMMAND_UI(1504, &CDialogModuleCal::OnUpdateButton)
+ON_UPDATE_COMMAND_UI(1505, &CDialogModuleCal::OnUpdateButton)
+ON_UPDATE_COMMAND_UI(1506, &CDialogModuleCal::OnUpdateButton)
+ON_UPDATE_COMMAND_UI(1512, &CDialogModuleCal::OnUpdateButton)
+ON_UPDATE_COMMAND_UI(1513, &CDialogModuleCal::OnUpdateButton)
+ON_UPDATE_COMMAND_UI(IDC_LF_SET, &CDialogModuleCal::OnUpdateButton)
+ON_UPDATE_COMMAND_UI(IDC_HF_SET, &CDialogModuleCal::OnUpdateButton)
 END_MESSAGE_MAP()
 
 const int CDialogModuleCal::kEditId[ModuleCalModel::kValueCount] = {1496, 1497, 1498};
@@ -42,34 +54,48 @@ CDialogModuleCal::CDialogModuleCal(QWidget* parent)
         m_lists[id] = c;
         return c;
     };
+    // Get, Set, the edit and its arrows in a row of their own, so that the lists'
+    // columns below size neither button; the arrows share the edit's height.
     auto valueRow = [this, named](QGroupBox* box, QGridLayout* g, int index, int row) {
         m_apGet[index] = new QPushButton(QStringLiteral("Get"), box);
         named(m_apGet[index], kGetId[index]);
         m_apSet[index] = new QPushButton(QStringLiteral("Set"), box);
         named(m_apSet[index], kSetId[index]);
+        const int buttonWidth =
+            std::max(m_apGet[index]->sizeHint().width(), m_apSet[index]->sizeHint().width());
+        m_apGet[index]->setFixedWidth(buttonWidth);
+        m_apSet[index]->setFixedWidth(buttonWidth);
         m_apEdit[index] = new QLineEdit(box);
         named(m_apEdit[index], kEditId[index]);
         m_apEdit[index]->installEventFilter(this);
+        const int editHeight = m_apEdit[index]->sizeHint().height();
+        m_apEdit[index]->setFixedHeight(editHeight);
         auto* spin = named(new QWidget(box), kSpinId[index]);
         auto* sl = new QVBoxLayout(spin);
         sl->setContentsMargins(0, 0, 0, 0);
         sl->setSpacing(0);
         auto* up = new QToolButton(spin);
         up->setArrowType(Qt::UpArrow);
-        up->setFixedSize(18, 14);
+        up->setFixedSize(editHeight, editHeight / 2);
         auto* down = new QToolButton(spin);
         down->setArrowType(Qt::DownArrow);
-        down->setFixedSize(18, 14);
+        down->setFixedSize(editHeight, editHeight - editHeight / 2);
         sl->addWidget(up);
         sl->addWidget(down);
         connect(up, &QToolButton::clicked, this, [this, index] { OnStep(index, +1); });
         connect(down, &QToolButton::clicked, this, [this, index] { OnStep(index, -1); });
-        connect(m_apGet[index], &QPushButton::clicked, this, [this, index] { OnBnClickedGet(index); });
-        connect(m_apSet[index], &QPushButton::clicked, this, [this, index] { OnBnClickedSet(index); });
-        g->addWidget(m_apGet[index], row, 0);
-        g->addWidget(m_apSet[index], row, 1);
-        g->addWidget(m_apEdit[index], row, 2);
-        g->addWidget(spin, row, 3);
+        connect(m_apEdit[index], &QLineEdit::textChanged, this, [this, index](const QString& text) {
+            m_model.EditChanged(index, text);
+            UpdateCommandUI();
+        });
+        BindCommand(m_apGet[index], UINT(kGetId[index]));
+        BindCommand(m_apSet[index], UINT(kSetId[index]));
+        auto* line = new QHBoxLayout;
+        line->addWidget(m_apGet[index]);
+        line->addWidget(m_apSet[index]);
+        line->addWidget(m_apEdit[index], 1);
+        line->addWidget(spin);
+        g->addLayout(line, row, 0, 1, 4);
     };
 
     auto* top = new QVBoxLayout(this);
@@ -122,8 +148,8 @@ CDialogModuleCal::CDialogModuleCal(QWidget* parent)
 
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);
-    connect(lfSet, &QPushButton::clicked, this, [this] { OnBnClickedLFSet(); });
-    connect(hfSet, &QPushButton::clicked, this, [this] { OnBnClickedHFSet(); });
+    BindCommand(lfSet, IDC_LF_SET);
+    BindCommand(hfSet, IDC_HF_SET);
     auto lf = [this](int) { m_model.SelectLF(List(1501)->currentIndex(), List(1521)->currentIndex()); };
     auto hf = [this](int) { m_model.SelectHF(List(1520)->currentIndex(), List(1522)->currentIndex()); };
     connect(List(1501), &QComboBox::currentIndexChanged, this, lf);
@@ -139,12 +165,37 @@ QComboBox* CDialogModuleCal::List(int id) const {
 }
 
 void CDialogModuleCal::ShowValues() {
-    for (int i = 0; i < ModuleCalModel::kValueCount; ++i) {
+    for (int i = 0; i < ModuleCalModel::kValueCount; ++i)
         if (m_apEdit[i]->text() != m_model.m_astrEdit[i])
             m_apEdit[i]->setText(m_model.m_astrEdit[i]);
-        // A value nobody read or typed is never written.
-        m_apSet[i]->setEnabled(m_model.IsKnown(i));
-    }
+    UpdateCommandUI();
+}
+
+namespace {
+// The index whose Get or Set button has this id, or -1.
+int IndexOf(const int (&ids)[ModuleCalModel::kValueCount], UINT id) {
+    for (int i = 0; i < ModuleCalModel::kValueCount; ++i)
+        if (UINT(ids[i]) == id)
+            return i;
+    return -1;
+}
+} // namespace
+
+void CDialogModuleCal::OnButton(UINT id) {
+    if (const int i = IndexOf(kGetId, id); i >= 0)
+        OnBnClickedGet(i);
+    else if (const int j = IndexOf(kSetId, id); j >= 0)
+        OnBnClickedSet(j);
+    else if (id == IDC_LF_SET)
+        OnBnClickedLFSet();
+    else if (id == IDC_HF_SET)
+        OnBnClickedHFSet();
+}
+
+void CDialogModuleCal::OnUpdateButton(CCmdUI* pCmdUI) {
+    // Without a link nothing could be sent; a value nobody read or typed is never written.
+    const int set = IndexOf(kSetId, pCmdUI->m_nID);
+    pCmdUI->Enable(theApp.IsConnected() && (set < 0 || m_model.IsKnown(set)));
 }
 
 void CDialogModuleCal::Refresh() {
@@ -165,6 +216,8 @@ void CDialogModuleCal::OnBnClickedGet(int index) {
 }
 
 void CDialogModuleCal::OnBnClickedSet(int index) {
+    // What the edit shows, whether or not it has lost the focus.
+    m_model.EditChanged(index, m_apEdit[index]->text());
     m_model.Set(index);
 }
 
@@ -174,6 +227,7 @@ void CDialogModuleCal::OnEnKillfocusValue(int index) {
 }
 
 void CDialogModuleCal::OnStep(int index, int delta) {
+    m_model.EditChanged(index, m_apEdit[index]->text());
     m_model.Step(index, delta);
     ShowValues();
 }
@@ -194,12 +248,16 @@ LRESULT CDialogModuleCal::OnCalValue(WPARAM wParam, LPARAM lParam) {
 
 void CDialogModuleCal::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    Refresh();
+    // Restored from the task bar: not an opening.
+    if (!e->spontaneous())
+        Refresh();
 }
 
 void CDialogModuleCal::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
-    Refresh();
+    // Minimised: not a close.
+    if (!e->spontaneous() && !isMinimized())
+        Refresh();
 }
 
 bool CDialogModuleCal::eventFilter(QObject* watched, QEvent* event) {

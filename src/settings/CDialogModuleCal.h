@@ -33,6 +33,9 @@ public:
     void OnBnClickedLFSet();
     void OnBnClickedHFSet();
     LRESULT OnCalValue(WPARAM wParam, LPARAM lParam);
+    // The Get, Set, LF Set and HF Set buttons, enabled while there is a link.
+    void OnButton(UINT id);
+    void OnUpdateButton(CCmdUI* pCmdUI);
 
     QComboBox* List(int id) const;
     QLineEdit* Edit(int index) const { return m_apEdit[index]; }

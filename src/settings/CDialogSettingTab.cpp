@@ -5,7 +5,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/MarlixExApp.h"
+#include "platform/MsgBox.h"
 #include "settings/CTabCtrl_Setting.h"
+
+BEGIN_MESSAGE_MAP(CDialogSettingTab, CMsgTarget)
+ON_COMMAND(IDOK, &CDialogSettingTab::OnBnClickedOk)
+ON_COMMAND(CDialogSettingTab::IDC_APPLY, &CDialogSettingTab::OnBnClickedApply)
+ON_UPDATE_COMMAND_UI(IDOK, &CDialogSettingTab::OnUpdateOk)
+ON_UPDATE_COMMAND_UI(CDialogSettingTab::IDC_APPLY, &CDialogSettingTab::OnUpdateApply)
+END_MESSAGE_MAP()
 
 CDialogSettingTab::CDialogSettingTab(QWidget* parent) : QDialog(parent), CMsgTarget(this) {
     setObjectName(QString::number(IDD));
@@ -30,10 +39,11 @@ CDialogSettingTab::CDialogSettingTab(QWidget* parent) : QDialog(parent), CMsgTar
     buttons->addWidget(m_btnCancel);
     buttons->addWidget(m_btnApply);
     layout->addLayout(buttons);
-    connect(m_btnOk, &QPushButton::clicked, this, [this] { OnBnClickedOk(); });
+    BindCommand(m_btnOk, IDOK);
+    BindCommand(m_btnApply, IDC_APPLY);
     connect(m_btnCancel, &QPushButton::clicked, this, [this] { OnBnClickedCancel(); });
-    connect(m_btnApply, &QPushButton::clicked, this, [this] { OnBnClickedApply(); });
     m_tabSetting->InitPages();
+    connect(m_tabSetting, &QTabWidget::currentChanged, this, [this] { UpdateCommandUI(); });
     resize(420, 330);
 }
 
@@ -51,6 +61,14 @@ void CDialogSettingTab::OnBnClickedApply() {
     m_tabSetting->ApplyCurrentPage();
 }
 
+void CDialogSettingTab::OnUpdateOk(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(theApp.IsConnected());
+}
+
+void CDialogSettingTab::OnUpdateApply(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_tabSetting->CanApplyPage(m_tabSetting->m_nCurPage));
+}
+
 void CDialogSettingTab::ShowPage(int index) {
     m_tabSetting->LoadAllPages();
     show();
@@ -64,7 +82,8 @@ void CDialogSettingTab::reject() {
 }
 
 void CDialogSettingTab::accept() {
-    OnBnClickedOk();
+    // As the Ok button: not without a link.
+    SendMessage(WM_COMMAND, IDOK);
 }
 
 void CDialogSettingTab::closeEvent(QCloseEvent* e) {

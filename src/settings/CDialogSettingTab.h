@@ -10,6 +10,7 @@ class QPushButton;
 
 class CDialogSettingTab : public QDialog, public CMsgTarget {
     Q_OBJECT
+    DECLARE_MESSAGE_MAP()
 public:
     enum { IDD = 341, IDC_APPLY = 1254 };
 
@@ -18,6 +19,9 @@ public:
     void OnBnClickedOk();
     void OnBnClickedCancel();
     void OnBnClickedApply();
+    // Ok needs the link; Apply too, but on the Graph tab.
+    void OnUpdateOk(CCmdUI* pCmdUI);
+    void OnUpdateApply(CCmdUI* pCmdUI);
     // The four page loads, then the dialog shown on page `index`.
     void ShowPage(int index);
 

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "controls/CMyButtonColor.h"
 
@@ -65,10 +66,18 @@ CDialogSetting_Graph::CDialogSetting_Graph(QWidget* parent)
             grid->addWidget(swatch, r + 1, c, Qt::AlignHCenter);
             ++shown;
         }
+        // Columns as wide as the widest label, so that they stand evenly.
+        int columnWidth = 0;
+        for (QLabel* l : box->findChildren<QLabel*>())
+            if (!l->isHidden())
+                columnWidth = std::max(columnWidth, l->sizeHint().width());
+        for (int c = 0; c < 5; ++c)
+            grid->setColumnMinimumWidth(c, columnWidth);
         auto* def = new QPushButton(QStringLiteral("Default"), box);
         def->setObjectName(QString::number(set == 0 ? IDC_DEFAULT_SPECTRUM : IDC_DEFAULT_IQ));
         def->setAutoDefault(false);
-        grid->addWidget(def, 4, 4);
+        // Under the last column, spanning them all so that it widens none.
+        grid->addWidget(def, 4, 0, 1, 5, Qt::AlignRight);
         (set == 0 ? m_btnDefaultSpectrum : m_btnDefaultIQ) = def;
         connect(def, &QPushButton::clicked, this, [this, set] { OnBnClickedDefault(set); });
         row->addWidget(box, 0, Qt::AlignTop);
@@ -82,18 +91,19 @@ CMyButtonColor* CDialogSetting_Graph::Swatch(int set, int index) const {
     return m_apSwatch[SlotOf(set)][index];
 }
 
-void CDialogSetting_Graph::ShowSet(int set, bool edited) {
+void CDialogSetting_Graph::ShowSet(int set) {
     for (int i = 0; i < GraphPageModel::kColorCount; ++i) {
         CMyButtonColor* s = Swatch(set, i);
-        s->m_crColor = GraphPageModel::ToShown(i, m_model.GetColor(set, i, edited));
+        s->m_crColor = GraphPageModel::ToShown(i, m_model.GetColor(set, i, true));
         s->repaint();
     }
 }
 
 void CDialogSetting_Graph::LoadFromDeviceState() {
     m_model.Load();
-    ShowSet(0, false);
-    ShowSet(3, false);
+    // The edited colours: the graphs show them, a preview included.
+    ShowSet(0);
+    ShowSet(3);
 }
 
 void CDialogSetting_Graph::OnBnClickedSwatch(int set, int index) {
@@ -107,5 +117,5 @@ void CDialogSetting_Graph::OnBnClickedSwatch(int set, int index) {
 
 void CDialogSetting_Graph::OnBnClickedDefault(int set) {
     m_model.Default(set);
-    ShowSet(set, true);
+    ShowSet(set);
 }

@@ -32,6 +32,7 @@ public:
     QPushButton* m_btnDefaultIQ = nullptr;
 
 private:
-    void ShowSet(int set, bool edited);
+    // The swatches of a set in its edited colours.
+    void ShowSet(int set);
     CMyButtonColor* m_apSwatch[2][GraphPageModel::kColorCount] = {};
 };

@@ -8,11 +8,18 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include "app/MarlixExApp.h"
 #include "device/MxMessages.h"
 
 BEGIN_MESSAGE_MAP(CDialogSetting_System, CMsgTarget)
 ON_MESSAGE(WM_DRIVE_FOUND, &CDialogSetting_System::OnDriveFound)
 ON_MESSAGE(WM_DRIVE_LIST_RESET, &CDialogSetting_System::OnDriveListReset)
+ON_COMMAND(CDialogSetting_System::IDC_INTERNAL, &CDialogSetting_System::OnBnClickedInternal)
+ON_COMMAND(CDialogSetting_System::IDC_EXTERNAL, &CDialogSetting_System::OnBnClickedExternal)
+ON_COMMAND(CDialogSetting_System::IDC_RESCAN_DISK, &CDialogSetting_System::OnBnClickedRescanDisk)
+ON_UPDATE_COMMAND_UI(CDialogSetting_System::IDC_INTERNAL, &CDialogSetting_System::OnUpdateLinkButton)
+ON_UPDATE_COMMAND_UI(CDialogSetting_System::IDC_EXTERNAL, &CDialogSetting_System::OnUpdateLinkButton)
+ON_UPDATE_COMMAND_UI(CDialogSetting_System::IDC_RESCAN_DISK, &CDialogSetting_System::OnUpdateLinkButton)
 END_MESSAGE_MAP()
 
 CDialogSetting_System::CDialogSetting_System(QWidget* parent) : CSettingsPage(parent), m_model(m_link) {
@@ -68,9 +75,9 @@ CDialogSetting_System::CDialogSetting_System(QWidget* parent) : CSettingsPage(pa
     connect(m_cbTriggerOut, &QComboBox::currentIndexChanged, this,
             [this](int i) { m_model.ChooseTriggerOut(i); });
     connect(m_cbDrive, &QComboBox::activated, this, [this](int i) { m_model.ChooseDriveEntry(i); });
-    connect(m_rbInternal, &QRadioButton::clicked, this, [this] { OnClickStorage(0); });
-    connect(m_rbExternal, &QRadioButton::clicked, this, [this] { OnClickStorage(1); });
-    connect(m_btnRescan, &QPushButton::clicked, this, [this] { OnBnClickedRescanDisk(); });
+    BindCommand(m_rbInternal, IDC_INTERNAL);
+    BindCommand(m_rbExternal, IDC_EXTERNAL);
+    BindCommand(m_btnRescan, IDC_RESCAN_DISK);
     WatchKeys();
 }
 
@@ -99,9 +106,8 @@ void CDialogSetting_System::LoadFromDeviceState() {
     ShowStorage();
 }
 
-void CDialogSetting_System::UpdateFromDeviceState() {
-    m_model.UpdateFromDeviceState();
-    ShowStorage();
+void CDialogSetting_System::OnUpdateLinkButton(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(theApp.IsConnected());
 }
 
 void CDialogSetting_System::Apply() {

@@ -26,11 +26,14 @@ public:
     explicit CDialogSetting_System(QWidget* parent = nullptr);
 
     void LoadFromDeviceState();
-    void UpdateFromDeviceState();
     void Apply();
     void Revert();
     void OnClickStorage(int storage);
     void OnBnClickedRescanDisk();
+    void OnBnClickedInternal() { OnClickStorage(0); }
+    void OnBnClickedExternal() { OnClickStorage(1); }
+    // Storage and rescan are sent at once: only while there is a link.
+    void OnUpdateLinkButton(CCmdUI* pCmdUI);
     void OnTimer(UINT_PTR nIDEvent) override;
     LRESULT OnDriveFound(WPARAM wParam, LPARAM lParam);
     LRESULT OnDriveListReset(WPARAM wParam, LPARAM lParam);

@@ -30,6 +30,9 @@ CDialogSetting_Viewer::CDialogSetting_Viewer(QWidget* parent) : CSettingsPage(pa
     m_editAverageCount = new QLineEdit(this);
     m_editAverageCount->setObjectName(QString::number(IDC_AVERAGE_COUNT));
     m_editAverageCount->setFixedWidth(48);
+    // The arrows share the edit's height, as an up-down control beside its edit.
+    const int editHeight = m_editAverageCount->sizeHint().height();
+    m_editAverageCount->setFixedHeight(editHeight);
     m_spinAverage = new QWidget(this);
     m_spinAverage->setObjectName(QString::number(IDC_AVERAGE_SPIN));
     auto* spinLayout = new QVBoxLayout(m_spinAverage);
@@ -37,10 +40,10 @@ CDialogSetting_Viewer::CDialogSetting_Viewer(QWidget* parent) : CSettingsPage(pa
     spinLayout->setSpacing(0);
     m_btnCountUp = new QToolButton(m_spinAverage);
     m_btnCountUp->setArrowType(Qt::UpArrow);
-    m_btnCountUp->setFixedSize(16, 11);
+    m_btnCountUp->setFixedSize(editHeight, editHeight / 2);
     m_btnCountDown = new QToolButton(m_spinAverage);
     m_btnCountDown->setArrowType(Qt::DownArrow);
-    m_btnCountDown->setFixedSize(16, 11);
+    m_btnCountDown->setFixedSize(editHeight, editHeight - editHeight / 2);
     spinLayout->addWidget(m_btnCountUp);
     spinLayout->addWidget(m_btnCountDown);
 

@@ -27,6 +27,9 @@ bool CSettingsPage::SwallowKey(QWidget*, int key) {
 }
 
 void CSettingsPage::WatchKeys() {
+    // The page itself too: opening the dialog gives it the focus, and an Enter it
+    // let through would reach the dialog's default button.
+    installEventFilter(this);
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
 }

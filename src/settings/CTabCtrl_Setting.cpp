@@ -2,6 +2,7 @@
 
 #include <QSignalBlocker>
 
+#include "app/MarlixExApp.h"
 #include "settings/CDialogSetting_Graph.h"
 #include "settings/CDialogSetting_Play.h"
 #include "settings/CDialogSetting_System.h"
@@ -45,6 +46,8 @@ void CTabCtrl_Setting::LoadAllPages() {
 }
 
 void CTabCtrl_Setting::ApplyPage(int index) {
+    if (!CanApplyPage(index))
+        return;
     switch (index) {
     case 0:
         m_pPlay->Apply();
@@ -81,6 +84,6 @@ void CTabCtrl_Setting::RevertAll() {
         m_pGraph->RevertColors(set);
 }
 
-void CTabCtrl_Setting::UpdateSystemPage() {
-    m_pSystem->UpdateFromDeviceState();
+bool CTabCtrl_Setting::CanApplyPage(int index) const {
+    return !PageNeedsLink(index) || theApp.IsConnected();
 }

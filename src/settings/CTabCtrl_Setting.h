@@ -22,9 +22,11 @@ public:
     void ApplyAll();
     void ApplyCurrentPage();
     void RevertAll();
-    // After a system-mode change: storage and drive from the device state, sent again.
-    void UpdateSystemPage();
     void LoadAllPages();
+    // The instrument's pages commit only over a link, or the page would show
+    // and keep values that never reached it; the colours are the program's own.
+    static bool PageNeedsLink(int index) { return index != 3; }
+    bool CanApplyPage(int index) const;
 
     int m_nCurPage = 0;
     int m_nPageCount = kPageCount;

@@ -41,8 +41,11 @@ std::uint32_t GraphPageModel::ToStored(int index, std::uint32_t colorRef, std::u
 
 void GraphPageModel::Load() {
     const DeviceState& s = m_dev.State();
-    for (int set = 0; set < kSetCount; ++set)
-        m_aApplied[set] = m_aEdited[set] = s.m_aGraphColors[set];
+    for (int set = 0; set < kSetCount; ++set) {
+        m_aEdited[set] = s.m_aGraphColors[set];
+        if (!m_abPreview[set])
+            m_aApplied[set] = s.m_aGraphColors[set];
+    }
 }
 
 std::uint32_t GraphPageModel::GetColor(int set, int index, bool edited) const {
@@ -87,6 +90,7 @@ void GraphPageModel::PreviewColors(int set) {
     if (set < 0 || set >= kSetCount)
         return;
     m_dev.State().m_aGraphColors[set] = m_aEdited[set];
+    m_abPreview[set] = true;
     ApplyToGraphs(set);
 }
 
@@ -95,6 +99,7 @@ void GraphPageModel::ApplyColors(int set) {
         return;
     m_aApplied[set] = m_aEdited[set];
     m_dev.State().m_aGraphColors[set] = m_aEdited[set];
+    m_abPreview[set] = false;
     if (!IsEditedSet(set))
         return;
     ApplyToGraphs(set);
@@ -108,5 +113,6 @@ void GraphPageModel::RevertColors(int set) {
         return;
     m_dev.State().m_aGraphColors[set] = m_aApplied[set];
     m_aEdited[set] = m_aApplied[set];
+    m_abPreview[set] = false;
     ApplyToGraphs(set);
 }

@@ -32,6 +32,8 @@ public:
     // The graphs a set colours: 0 -> {0}, 3 -> {3, 4}.
     static bool IsEditedSet(int set) { return set == 0 || set == 3; }
 
+    // Edited sets from the device state; applied ones too, but for a set shown
+    // as a preview, whose applied colours stay until Apply, Ok or Cancel.
     void Load();
     std::uint32_t GetColor(int set, int index, bool edited) const;
     void SetColor(int set, int index, std::uint32_t value);
@@ -49,5 +51,7 @@ public:
 
 private:
     void ApplyToGraphs(int set);
+    // The device state holds this set's edited colours, not its applied ones.
+    bool m_abPreview[kSetCount] = {};
     ISettingsDevice& m_dev;
 };

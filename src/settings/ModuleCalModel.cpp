@@ -190,6 +190,15 @@ void ModuleCalModel::EditDone(int index, const QString& text) {
     }
 }
 
+void ModuleCalModel::EditChanged(int index, const QString& text) {
+    if (index < 0 || index >= kValueCount)
+        return;
+    const auto v = ParseTenths(text);
+    m_anCalValue[index] = v.value_or(0);
+    m_abKnown[index] = v.has_value();
+    m_astrEdit[index] = text;
+}
+
 void ModuleCalModel::Step(int index, int delta) {
     if (!IsKnown(index))
         return;

@@ -45,6 +45,9 @@ public:
     void OnCalValue(std::uint64_t index, std::int64_t value);
     // The edit lost the focus with this text.
     void EditDone(int index, const QString& text);
+    // The edit's text as it stands (typing, or before a Set or a step): the
+    // value it holds, or unknown when it holds no number; the text kept.
+    void EditChanged(int index, const QString& text);
     void Step(int index, int delta);
     void SelectLF(int freq, int power);
     void SelectHF(int freq, int power);

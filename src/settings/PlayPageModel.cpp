@@ -18,7 +18,7 @@ void PlayPageModel::FormatTexts() {
 
 void PlayPageModel::Load() {
     FormatTexts();
-    m_nSpectralInvApplied = m_nSpectralInvChosen = m_dev.State().m_nSpectralInv;
+    m_nSpectralInvApplied = m_nSpectralInvChosen = m_oPendingInv.value_or(m_dev.State().m_nSpectralInv);
 }
 
 void PlayPageModel::RefreshPlayValues() {
@@ -30,6 +30,7 @@ void PlayPageModel::Apply() {
     if (m_nSpectralInvChosen == m_nSpectralInvApplied)
         return;
     m_nSpectralInvApplied = m_nSpectralInvChosen;
+    m_oPendingInv = m_nSpectralInvApplied;
     m_dev.StartTimer(kInvertTimer, kDelayMs);
 }
 
@@ -37,7 +38,8 @@ bool PlayPageModel::OnTimer(unsigned id) {
     if (id != kInvertTimer)
         return false;
     m_dev.KillTimer(kInvertTimer);
-    const int inv = m_nSpectralInvChosen;
+    const int inv = m_oPendingInv.value_or(m_nSpectralInvApplied);
+    m_oPendingInv.reset();
     m_dev.State().m_nSpectralInv = inv;
     m_dev.QueueValue(MX_CMD_SPECTRAL_INV, inv);
     m_dev.SetSpectralInv(inv);

@@ -3,6 +3,7 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class ISettingsDevice;
 
@@ -21,7 +22,8 @@ public:
     // resolution bandwidth applied once more.
     void RefreshPlayValues();
     void Choose(int inv) { m_nSpectralInvChosen = inv; }
-    // Starts the send timer when the choice differs from what was applied.
+    // Starts the send timer when the choice differs from what was applied; the
+    // timer sends the value applied, whatever is chosen or reloaded meanwhile.
     void Apply();
     void Revert() { m_nSpectralInvChosen = m_nSpectralInvApplied; }
     // True when the timer was this page's.
@@ -34,5 +36,7 @@ public:
 
 private:
     void FormatTexts();
+    // Applied and waiting for the timer: not yet in the device state.
+    std::optional<int> m_oPendingInv;
     ISettingsDevice& m_dev;
 };

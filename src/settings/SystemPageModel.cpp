@@ -28,7 +28,7 @@ void SystemPageModel::StartTimer(unsigned id) {
 void SystemPageModel::Load() {
     DeviceState& s = m_dev.State();
     m_nRefApplied = m_nRefChosen = s.m_nRef10MHz;
-    m_nTriggerApplied = m_nTriggerChosen = s.m_nTrigger;
+    m_nTriggerApplied = m_nTriggerChosen = m_oPendingTrigger.value_or(s.m_nTrigger);
     m_nStorageApplied = m_nStorageChosen = s.m_nStorage;
     m_nDriveApplied = m_nDriveChosen = s.m_nStorageDrive;
     ShowLoadedStorage();
@@ -36,15 +36,7 @@ void SystemPageModel::Load() {
     m_dev.SetStatusPane(3, unsigned(m_nRefApplied));
     // Any index outside the letters shows a blank.
     m_dev.SetStatusPane(5, unsigned(m_nDriveApplied));
-    m_nTriggerOutApplied = m_nTriggerOutChosen = s.m_nTriggerOut;
-}
-
-void SystemPageModel::UpdateFromDeviceState() {
-    const DeviceState& s = m_dev.State();
-    m_nStorageApplied = m_nStorageChosen = s.m_nStorage;
-    m_nDriveApplied = m_nDriveChosen = s.m_nStorageDrive;
-    ShowLoadedStorage();
-    ApplyStorage();
+    m_nTriggerOutApplied = m_nTriggerOutChosen = m_oPendingTriggerOut.value_or(s.m_nTriggerOut);
 }
 
 void SystemPageModel::ShowLoadedStorage() {
@@ -114,6 +106,7 @@ void SystemPageModel::Apply() {
     if (m_nTriggerChosen != m_nTriggerApplied) {
         m_nTriggerApplied = m_nTriggerChosen;
         m_dev.SetStatusPane(2, unsigned(m_nTriggerChosen));
+        m_oPendingTrigger = m_nTriggerApplied;
         StartTimer(kTriggerTimer);
     }
     if (m_nStorageApplied != m_nStorageChosen || m_nDriveApplied != m_nDriveChosen) {
@@ -126,6 +119,7 @@ void SystemPageModel::Apply() {
     }
     if (m_nTriggerOutChosen != m_nTriggerOutApplied) {
         m_nTriggerOutApplied = m_nTriggerOutChosen;
+        m_oPendingTriggerOut = m_nTriggerOutApplied;
         StartTimer(kTriggerOutTimer);
     }
 }
@@ -147,11 +141,14 @@ void SystemPageModel::Revert() {
 bool SystemPageModel::OnTimer(unsigned id) {
     DeviceState& s = m_dev.State();
     switch (id) {
-    case kTriggerTimer:
+    case kTriggerTimer: {
         m_dev.KillTimer(id);
-        s.m_nTrigger = m_nTriggerChosen;
-        m_dev.QueueValue(MX_CMD_TRIGGER, m_nTriggerChosen);
+        const int trigger = m_oPendingTrigger.value_or(m_nTriggerApplied);
+        m_oPendingTrigger.reset();
+        s.m_nTrigger = trigger;
+        m_dev.QueueValue(MX_CMD_TRIGGER, trigger);
         return true;
+    }
     case kRescanTimer:
         m_dev.KillTimer(id);
         if (s.m_nPlayMode != 2)
@@ -159,11 +156,14 @@ bool SystemPageModel::OnTimer(unsigned id) {
         else
             m_dev.Message(QStringLiteral("Recording not supported"));
         return true;
-    case kTriggerOutTimer:
+    case kTriggerOutTimer: {
         m_dev.KillTimer(id);
-        s.m_nTriggerOut = m_nTriggerOutChosen;
-        m_dev.QueueValue(MX_CMD_TRIGGER_OUT, m_nTriggerOutChosen);
+        const int out = m_oPendingTriggerOut.value_or(m_nTriggerOutApplied);
+        m_oPendingTriggerOut.reset();
+        s.m_nTriggerOut = out;
+        m_dev.QueueValue(MX_CMD_TRIGGER_OUT, out);
         return true;
+    }
     default:
         return false;
     }
@@ -179,8 +179,16 @@ void SystemPageModel::OnDriveFound(unsigned index) {
         m_lstDrives.append(text);
     } else if (index == unsigned(kNoExternalDrive)) {
         m_nStorageChosen = 0;
-        ApplyStorage();
-        ApplyDrive();
+        // Falls back once from external storage. On internal storage this is the
+        // instrument's answer to internal storage (or to a rescan): sending it
+        // again would be answered again, for ever.
+        if (m_dev.State().m_nStorage == 1) {
+            ApplyStorage();
+            ApplyDrive();
+        } else {
+            m_bDriveListEnabled = false;
+            m_nDriveChosen = kDefaultDrive;
+        }
     }
 }
 

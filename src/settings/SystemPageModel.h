@@ -4,6 +4,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class ISettingsDevice;
 
@@ -27,8 +28,6 @@ public:
     static QString DriveText(int index);
 
     void Load();
-    // A system-mode change: storage and drive from the device state, sent again.
-    void UpdateFromDeviceState();
 
     void ChooseRef(int i) { m_nRefChosen = i; }
     void ChooseTrigger(int i) { m_nTriggerChosen = i; }
@@ -68,5 +67,7 @@ private:
     // storage, with the drive's entry selected when the instrument listed it.
     void ShowLoadedStorage();
     void StartTimer(unsigned id);
+    // Applied and waiting for their timers; a reload shows these and the timers send them.
+    std::optional<int> m_oPendingTrigger, m_oPendingTriggerOut;
     ISettingsDevice& m_dev;
 };

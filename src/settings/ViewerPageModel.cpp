@@ -59,14 +59,15 @@ std::uint32_t ViewerPageModel::ClampCount(std::int64_t value) {
 void ViewerPageModel::Load() {
     DeviceState& s = m_dev.State();
     m_nResBWApplied = m_nResBWChosen = s.m_nResBW;
-    m_nAverageTypeApplied = m_nAverageTypeChosen = s.m_nAverageType;
-    m_nAverageCountApplied = m_nAverageCountChosen = s.m_nAverageCount;
+    const auto average = m_oPendingAverage.value_or(std::pair(s.m_nAverageType, s.m_nAverageCount));
+    m_nAverageTypeApplied = m_nAverageTypeChosen = average.first;
+    m_nAverageCountApplied = m_nAverageCountChosen = average.second;
     m_nUnitApplied = m_nUnitChosen = m_dev.PowerUnit();
     m_nMarkerApplied = m_nMarkerChosen = m_dev.MarkerCounts();
-    m_nSpeedApplied = m_nSpeedChosen = s.m_nUpdateSpeed;
+    m_nSpeedApplied = m_nSpeedChosen = m_oPendingSpeed.value_or(s.m_nUpdateSpeed);
     m_nFreqStepApplied = m_nFreqStepChosen = s.m_nFrequencyStep;
     m_strAverageCount =
-        m_nAverageTypeApplied == 1 ? QString::number(std::uint32_t(s.m_nAverageCount)) : QStringLiteral("0");
+        m_nAverageTypeApplied == 1 ? QString::number(std::uint32_t(average.second)) : QStringLiteral("0");
 }
 
 void ViewerPageModel::ChooseAverageType(int i) {
@@ -107,6 +108,7 @@ void ViewerPageModel::Apply() {
     }
     if (m_nSpeedChosen != m_nSpeedApplied) {
         m_nSpeedApplied = m_nSpeedChosen;
+        m_oPendingSpeed = m_nSpeedApplied;
         m_dev.StartTimer(kSpeedTimer, kDelayMs);
     }
     if (m_nFreqStepChosen != m_nFreqStepApplied) {
@@ -118,6 +120,7 @@ void ViewerPageModel::Apply() {
 
 void ViewerPageModel::ApplyAverageCount() {
     TakeCountText();
+    m_oPendingAverage = std::pair(m_nAverageTypeChosen, m_nAverageCountChosen);
     m_dev.StartTimer(kAverageTimer, kDelayMs);
 }
 
@@ -138,15 +141,20 @@ void ViewerPageModel::Revert() {
 bool ViewerPageModel::OnTimer(unsigned id) {
     if (id == kAverageTimer) {
         m_dev.KillTimer(kAverageTimer);
-        m_dev.SetAverageType(m_nAverageTypeChosen, m_nAverageCountChosen);
+        const auto [type, count] =
+            m_oPendingAverage.value_or(std::pair(m_nAverageTypeChosen, m_nAverageCountChosen));
+        m_oPendingAverage.reset();
+        m_dev.SetAverageType(type, count);
         return true;
     }
     if (id == kSpeedTimer) {
         m_dev.KillTimer(kSpeedTimer);
-        const int speed = m_nSpeedChosen;
+        const int speed = m_oPendingSpeed.value_or(m_nSpeedApplied);
+        m_oPendingSpeed.reset();
         m_dev.State().m_nUpdateSpeed = speed;
         m_dev.QueueValue(MX_CMD_UPDATE_SPEED, speed);
-        m_nSpeedApplied = m_nSpeedChosen = speed;
+        // A choice made since stays chosen for the next Apply.
+        m_nSpeedApplied = speed;
         return true;
     }
     return false;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 class ISettingsDevice;
 
@@ -61,5 +63,9 @@ public:
 private:
     // Parses and clamps the text into the chosen count for Exponential, "0" otherwise.
     void TakeCountText();
+    // Taken by Apply or Enter and waiting for the timer; a reload shows these,
+    // and the timer sends them whatever is chosen meanwhile.
+    std::optional<int> m_oPendingSpeed;
+    std::optional<std::pair<int, int>> m_oPendingAverage; // type, count
     ISettingsDevice& m_dev;
 };

@@ -37,7 +37,9 @@ public:
         }
         log << line;
     }
-    void ResBW(int type) override { log << QStringLiteral("ResBW %1").arg(type); }
+    void ResBW(int type) override {
+        log << QStringLiteral("ResBW %1 state %2").arg(type).arg(state.m_nResBW);
+    }
     void SetAverageType(int type, int count) override {
         log << QStringLiteral("SetAverageType %1 %2").arg(type).arg(count);
     }

@@ -3,8 +3,10 @@
 // controls and the instrument's messages send, with the real timers.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <cstring>
 
 #include "../mainframe/FrameFixture.h"
@@ -69,6 +72,25 @@ protected:
     static void Grab(QWidget* w, const QString& name) {
         const QString path = QDir(TestOutputFolder()).filePath(name + QStringLiteral(".png"));
         EXPECT_TRUE(w->grab().save(path)) << path.toStdString();
+    }
+
+    // The link lost or back, as the frame's update pass after a delivered message sees it.
+    void SetLink(int connectState) {
+        state().m_nConnectState = connectState;
+        ScheduleCommandUIUpdate();
+        QCoreApplication::processEvents();
+    }
+    static QToolButton* Arrow(QWidget* spin, Qt::ArrowType type) {
+        for (QToolButton* b : spin->findChildren<QToolButton*>())
+            if (b->arrowType() == type)
+                return b;
+        return nullptr;
+    }
+    static void Wheel(QWidget* w, int dy) {
+        const QPointF at(4, 4);
+        QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
     }
 
     QStringList sent;
@@ -333,4 +355,280 @@ TEST_F(SettingsDialogTest, CalibrationDialogReadsAndWrites) {
     EXPECT_TRUE(cal->Edit(0)->text().isEmpty());
     frame->OpenModuleCalDialog();
     EXPECT_EQ(frame->m_pModuleCalDlg, cal);
+}
+
+TEST_F(SettingsDialogTest, EnterRightAfterOpeningIsSwallowedOnEveryPage) {
+    state().m_nResBW = 1;
+    const UINT commands[] = {ID_SETTING_PLAY, ID_SETTING_VIEWER, ID_SETTING_SYSTEM, ID_SETTING_GRAPH};
+    for (int page = 0; page < 4; ++page) {
+        Open(commands[page]);
+        if (page == 1)
+            tab->m_pViewer->m_cbResBW->setCurrentIndex(3);
+        // Opening gives the page itself the focus.
+        QTest::keyClick(tab->widget(page), Qt::Key_Return);
+        EXPECT_TRUE(dlg->isVisible()) << page;
+        QTest::keyClick(tab->widget(page), Qt::Key_Enter);
+        EXPECT_TRUE(dlg->isVisible()) << page;
+    }
+    QTest::qWait(400);
+    EXPECT_TRUE(Take().isEmpty());
+    EXPECT_NE(state().m_nResBW, 3);
+}
+
+TEST_F(SettingsDialogTest, ASettingMenuCommandRightAfterOkSendsTheChoice) {
+    state().m_nUpdateSpeed = 1;
+    state().m_nSpectralInv = 0;
+    Open(ID_SETTING_PLAY);
+    tab->m_pPlay->m_cbOutputInvert->setCurrentIndex(1);
+    tab->m_pViewer->m_cbUpdateSpeed->setCurrentIndex(4);
+    QTest::mouseClick(dlg->m_btnOk, Qt::LeftButton);
+    Open(ID_SETTING_VIEWER); // every page reloads before the timers fire
+    EXPECT_EQ(tab->m_pPlay->m_cbOutputInvert->currentIndex(), 1);
+    EXPECT_EQ(tab->m_pViewer->m_cbUpdateSpeed->currentIndex(), 4);
+    ASSERT_TRUE(WaitFor([&] { return sent.size() >= 2; }, 3000))
+        << sent.join(QStringLiteral(", ")).toStdString();
+    QTest::qWait(100);
+    EXPECT_EQ(Take(), (QStringList{"MX_CMD_SPECTRAL_INV 1 1", "MX_CMD_UPDATE_SPEED 1 4"}));
+    EXPECT_EQ(state().m_nSpectralInv, 1);
+    EXPECT_EQ(state().m_nUpdateSpeed, 4);
+}
+
+// Every Apply restarts the 300 ms wait: nothing goes out sooner than 300 ms
+// after the last one. Only lower bounds are checked, which load cannot break.
+TEST_F(SettingsDialogTest, EachApplyRestartsTheWaitBeforeTheSend) {
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> sentAt;
+    auto tap = theApp.m_fnCommandTap;
+    theApp.m_fnCommandTap = [&, tap](MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned size, const void* p, HWND h) {
+        tap(cmd, rw, size, p, h);
+        if (cmd != MX_CMD_STATUS)
+            sentAt.push_back(clock.elapsed());
+    };
+    state().m_nUpdateSpeed = 0;
+    Open(ID_SETTING_VIEWER);
+    CDialogSetting_Viewer* v = tab->m_pViewer;
+    std::vector<qint64> appliedAt;
+    for (int speed : {1, 2, 3}) {
+        if (speed > 1)
+            QTest::qWait(150);
+        v->m_cbUpdateSpeed->setCurrentIndex(speed);
+        QTest::mouseClick(dlg->m_btnApply, Qt::LeftButton);
+        appliedAt.push_back(clock.elapsed());
+        EXPECT_EQ(v->TimerElapse(ViewerPageModel::kSpeedTimer), 300u);
+    }
+    ASSERT_TRUE(WaitFor([&] { return sent.contains(QStringLiteral("MX_CMD_UPDATE_SPEED 1 3")); }, 5000))
+        << sent.join(QStringLiteral(", ")).toStdString();
+    QTest::qWait(100);
+    ASSERT_EQ(sentAt.size(), std::size_t(sent.size()));
+    for (qint64 at : sentAt) {
+        qint64 lastApply = -1;
+        for (qint64 a : appliedAt)
+            if (a <= at)
+                lastApply = a;
+        ASSERT_GE(lastApply, 0);
+        EXPECT_GE(at - lastApply, 290) << "sent " << at << " ms, applied " << lastApply << " ms";
+    }
+    EXPECT_EQ(sent.last(), QStringLiteral("MX_CMD_UPDATE_SPEED 1 3"));
+    // Unless the machine stalled past a timer between two Applies, one command went out.
+    bool stalled = false;
+    for (std::size_t i = 1; i < appliedAt.size(); ++i)
+        stalled = stalled || appliedAt[i] - appliedAt[i - 1] >= 300;
+    if (!stalled) {
+        EXPECT_EQ(sent.size(), 1) << sent.join(QStringLiteral(", ")).toStdString();
+    }
+}
+
+TEST_F(SettingsDialogTest, AColourPreviewStaysAPreviewWhenThePagesReload) {
+    state().m_aGraphColors[0] = GraphColorSet{};
+    Open(ID_SETTING_GRAPH);
+    CDialogSetting_Graph* g = tab->m_pGraph;
+    g->m_fnPicker = [](std::uint32_t) { return std::optional<std::uint32_t>(0x0000FFu); };
+    QTest::mouseClick(g->Swatch(0, 0), Qt::LeftButton);
+    Open(ID_SETTING_SYSTEM);
+    EXPECT_EQ(g->Swatch(0, 0)->m_crColor, 0x0000FFu); // the graph shows it, so does the swatch
+    QTest::mouseClick(dlg->m_btnCancel, Qt::LeftButton);
+    EXPECT_EQ(state().m_aGraphColors[0].m_clrBG, 0xFF000000u);
+
+    Open(ID_SETTING_GRAPH);
+    QTest::mouseClick(g->Swatch(0, 0), Qt::LeftButton);
+    frame->RefreshSettingPages();
+    QTest::mouseClick(dlg->m_btnOk, Qt::LeftButton);
+    EXPECT_EQ(std::uint32_t(Profile::GetProfileInt(kGraphColorSection, SettingKeyName(KEY_SPEC_BG_COLOR), 0)),
+              0xFFFF0000u);
+}
+
+TEST_F(SettingsDialogTest, WithoutALinkNothingLooksApplied) {
+    state().m_nRef10MHz = 0;
+    Open(ID_SETTING_SYSTEM);
+    CDialogSetting_System* s = tab->m_pSystem;
+    s->m_cbRef->setCurrentIndex(1);
+    frame->OpenModuleCalDialog();
+    CDialogModuleCal* cal = frame->m_pModuleCalDlg;
+    ::PostMessage(cal->GetSafeHwnd(), WM_CAL_VALUE, 1, 25);
+    PumpPostedMessages();
+    Take();
+
+    SetLink(0); // the link is lost with both dialogs open
+    EXPECT_FALSE(dlg->m_btnApply->isEnabled());
+    EXPECT_FALSE(dlg->m_btnOk->isEnabled());
+    EXPECT_FALSE(s->m_rbExternal->isEnabled());
+    EXPECT_FALSE(s->m_btnRescan->isEnabled());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(cal->SetButton(i)->isEnabled()) << i;
+        EXPECT_FALSE(cal->GetButton(i)->isEnabled()) << i;
+    }
+    QTest::mouseClick(dlg->m_btnApply, Qt::LeftButton);
+    static_cast<QDialog*>(dlg)->accept(); // Enter on the dialog's own buttons
+    QTest::mouseClick(cal->SetButton(1), Qt::LeftButton);
+    EXPECT_EQ(frame->StatusPaneLabel(3)->text(), QStringLiteral("Ref Int"));
+    EXPECT_EQ(state().m_nRef10MHz, 0);
+    EXPECT_EQ(cal->Edit(1)->text(), QStringLiteral("2.5"));
+    // The colours are the program's own: Apply stays on the Graph tab.
+    tab->setCurrentIndex(3);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dlg->m_btnApply->isEnabled());
+    tab->setCurrentIndex(2);
+
+    SetLink(2);
+    EXPECT_TRUE(dlg->m_btnApply->isEnabled());
+    EXPECT_TRUE(cal->SetButton(1)->isEnabled());
+    QTest::mouseClick(dlg->m_btnApply, Qt::LeftButton);
+    QTest::mouseClick(cal->SetButton(1), Qt::LeftButton);
+    EXPECT_EQ(frame->StatusPaneLabel(3)->text(), QStringLiteral("Ref Ext"));
+    EXPECT_EQ(Take(), (QStringList{"MX_CMD_REF_10MHZ 1 1", "MX_CMD_MODULE_CAL 169 25"}));
+}
+
+TEST_F(SettingsDialogTest, SystemPageShowsTheLoadedStorage) {
+    CDialogSetting_System* s = tab->m_pSystem;
+    ASSERT_TRUE(s->m_rbInternal->isChecked()); // a new page
+    state().m_nStorage = 1;
+    state().m_nStorageDrive = 4;
+    Open(ID_SETTING_SYSTEM);
+    EXPECT_TRUE(s->m_rbExternal->isChecked());
+    EXPECT_TRUE(s->m_cbDrive->isEnabled());
+    QTest::mouseClick(dlg->m_btnCancel, Qt::LeftButton);
+    state().m_nStorage = 0;
+    state().m_nStorageDrive = 3;
+    Open(ID_SETTING_SYSTEM);
+    EXPECT_TRUE(s->m_rbInternal->isChecked());
+    EXPECT_FALSE(s->m_cbDrive->isEnabled());
+    QTest::mouseClick(dlg->m_btnCancel, Qt::LeftButton);
+    EXPECT_TRUE(Take().isEmpty());
+}
+
+// An instrument that answers internal storage with a drive-list reset and
+// drive 25 (as it answers a rescan in internal mode) gets each choice once.
+TEST_F(SettingsDialogTest, AnAnswerToInternalStorageStartsNoCommandLoop) {
+    int storageSent = 0;
+    auto tap = theApp.m_fnCommandTap;
+    theApp.m_fnCommandTap = [&, tap](MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned size, const void* p, HWND h) {
+        tap(cmd, rw, size, p, h);
+        if (cmd != MX_CMD_STORAGE || size != 4 || ++storageSent > 200) // bounded even when it loops
+            return;
+        std::int32_t v = 0;
+        std::memcpy(&v, p, 4);
+        ::PostMessage(h, WM_DRIVE_LIST_RESET, 0, 0);
+        ::PostMessage(h, WM_DRIVE_FOUND, v == 0 ? 25 : 4, 0);
+    };
+    Open(ID_SETTING_SYSTEM);
+    CDialogSetting_System* s = tab->m_pSystem;
+    QTest::mouseClick(s->m_rbExternal, Qt::LeftButton);
+    PumpPostedMessages(200);
+    EXPECT_EQ(s->m_cbDrive->count(), 2);
+    QTest::mouseClick(s->m_rbInternal, Qt::LeftButton);
+    PumpPostedMessages(500);
+    QTest::mouseClick(dlg->m_btnOk, Qt::LeftButton);
+    PumpPostedMessages(200);
+    EXPECT_EQ(storageSent, 2);
+    EXPECT_EQ(Take(), (QStringList{"MX_CMD_STORAGE 1 1", "MX_CMD_STORAGE 1 0"}));
+    EXPECT_TRUE(s->m_rbInternal->isChecked());
+}
+
+TEST_F(SettingsDialogTest, CalibrationTakesTheTypedNumberArrowsAndWheel) {
+    frame->OpenModuleCalDialog();
+    CDialogModuleCal* cal = frame->m_pModuleCalDlg;
+    ASSERT_NE(cal, nullptr);
+    Take();
+    // Typed and clicked without leaving the edit first.
+    cal->Edit(0)->setFocus();
+    QTest::keyClicks(cal->Edit(0), QStringLiteral("12.37"));
+    EXPECT_TRUE(cal->SetButton(0)->isEnabled());
+    QTest::mouseClick(cal->SetButton(0), Qt::LeftButton);
+    EXPECT_EQ(Take(), QStringList{QStringLiteral("MX_CMD_MODULE_CAL 168 123")});
+
+    // The arrows and the wheel step from the number shown: up and wheel up add a tenth.
+    ::PostMessage(cal->GetSafeHwnd(), WM_CAL_VALUE, 2, 10);
+    PumpPostedMessages();
+    QLineEdit* doc = cal->Edit(2);
+    ASSERT_EQ(doc->text(), QStringLiteral("1.0"));
+    QWidget* spin = cal->findChild<QWidget*>(QStringLiteral("1035"));
+    ASSERT_NE(spin, nullptr);
+    doc->setFocus();
+    doc->selectAll();
+    QTest::keyClicks(doc, QStringLiteral("5"));
+    QTest::mouseClick(Arrow(spin, Qt::UpArrow), Qt::LeftButton);
+    EXPECT_EQ(doc->text(), QStringLiteral("5.1"));
+    QTest::mouseClick(Arrow(spin, Qt::DownArrow), Qt::LeftButton);
+    QTest::mouseClick(Arrow(spin, Qt::DownArrow), Qt::LeftButton);
+    EXPECT_EQ(doc->text(), QStringLiteral("4.9"));
+    // A synthesized wheel event does not climb from the edit: it goes where a
+    // real one over the edit ends up.
+    doc->setFocus();
+    Wheel(cal, 120);
+    EXPECT_EQ(doc->text(), QStringLiteral("5.0"));
+    Wheel(cal, -120);
+    Wheel(cal, -120);
+    EXPECT_EQ(doc->text(), QStringLiteral("4.8"));
+    QTest::mouseClick(cal->SetButton(2), Qt::LeftButton);
+    EXPECT_EQ(Take(), QStringList{QStringLiteral("MX_CMD_MODULE_CAL 170 48")});
+
+    // Minimised and restored: the values stay and nothing is sent again.
+    cal->showMinimized();
+    QCoreApplication::processEvents();
+    cal->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc->text(), QStringLiteral("4.8"));
+    EXPECT_EQ(cal->Edit(0)->text(), QStringLiteral("12.37"));
+    EXPECT_TRUE(Take().isEmpty());
+}
+
+TEST_F(SettingsDialogTest, ArrowsMatchTheirEditsSetButtonsAndColourColumnsAlign) {
+    frame->OpenModuleCalDialog();
+    CDialogModuleCal* cal = frame->m_pModuleCalDlg;
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 3; ++i) {
+        QWidget* spin = cal->findChild<QWidget*>(QString::number(CDialogModuleCal::kSpinId[i]));
+        ASSERT_NE(spin, nullptr);
+        const int arrows = Arrow(spin, Qt::UpArrow)->height() + Arrow(spin, Qt::DownArrow)->height();
+        EXPECT_NEAR(arrows, cal->Edit(i)->height(), 1) << i;
+        EXPECT_EQ(cal->SetButton(i)->width(), cal->SetButton(0)->width()) << i;
+        EXPECT_EQ(cal->GetButton(i)->width(), cal->GetButton(0)->width()) << i;
+    }
+    Grab(cal, QStringLiteral("module-cal-looks"));
+
+    Open(ID_SETTING_VIEWER);
+    CDialogSetting_Viewer* v = tab->m_pViewer;
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(v->m_btnCountUp->height() + v->m_btnCountDown->height(), v->m_editAverageCount->height(), 1);
+    Grab(v, QStringLiteral("settings-viewer-looks"));
+
+    // The swatches stand in evenly spaced columns, the second row under the first.
+    Open(ID_SETTING_GRAPH);
+    CDialogSetting_Graph* g = tab->m_pGraph;
+    QCoreApplication::processEvents();
+    auto centre = [&](int set, int index) {
+        QWidget* w = g->Swatch(set, index);
+        return w->mapTo(g, w->rect().center()).x();
+    };
+    for (int set : {0, 3}) {
+        const int pitch = centre(set, 1) - centre(set, 0);
+        for (int c = 1; c < 5; ++c)
+            EXPECT_NEAR(centre(set, c) - centre(set, c - 1), pitch, 1) << set << " column " << c;
+    }
+    // Spectrum: colours 5, 6, 8, 9, 10 make the second row.
+    const int second[] = {5, 6, 8, 9, 10};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_NEAR(centre(0, second[c]), centre(0, c), 1) << c;
+    Grab(g, QStringLiteral("settings-graph-looks"));
 }

@@ -56,7 +56,7 @@ TEST(PlayPage, RefreshAppliesTheResolutionBandwidthAgainAndKeepsTheChoice) {
     dev.state.m_nResBW = 2;
     dev.state.m_nZephyraFreqHz = 101100000;
     play.RefreshPlayValues();
-    EXPECT_EQ(dev.Take(), L({"ResBW 2"}));
+    EXPECT_EQ(dev.Take(), L({"ResBW 2 state 2"}));
     EXPECT_EQ(play.m_strFrequency, QStringLiteral("101100000"));
     EXPECT_EQ(play.m_nSpectralInvChosen, 1);
 }
@@ -103,7 +103,7 @@ TEST(ViewerPage, ApplySendsOnlyWhatChangedInItsOrder) {
     v.ChooseFreqStep(5);
     v.Apply();
     EXPECT_EQ(dev.Take(),
-              L({"SetPowerUnit 2", "ResBW 3", "MX_CMD_RES_BW 1 3", "SetAverageType 1 100",
+              L({"SetPowerUnit 2", "ResBW 3 state 1", "MX_CMD_RES_BW 1 3", "SetAverageType 1 100",
                  "SetMarkerCounts 2", "GraphMarkers 2", "timer 5 300ms", "SetFrequencyStep 5 state 5"}));
     EXPECT_EQ(v.m_strAverageCount, QStringLiteral("100"));
     EXPECT_EQ(dev.state.m_nResBW, 3);
@@ -236,9 +236,36 @@ TEST(SystemPage, NoExternalDriveFallsBackToInternal) {
     EXPECT_EQ(dev.Take(), L({"MX_CMD_STORAGE 1 0", "MX_CMD_STORAGE_DRIVE 1 3", "pane 5 3"}));
     EXPECT_EQ(s.m_nStorageChosen, 0);
     EXPECT_FALSE(s.m_bDriveListEnabled);
-    // Already on drive 3: only the storage goes out.
+    // Already internal (an answer to internal storage or to a rescan in it):
+    // nothing goes out again, or the instrument's answer would be sent once more.
     s.OnDriveFound(25);
-    EXPECT_EQ(dev.Take(), L({"MX_CMD_STORAGE 1 0"}));
+    EXPECT_TRUE(dev.Take().isEmpty());
+    EXPECT_FALSE(s.m_bDriveListEnabled);
+}
+
+// An instrument that answers internal storage with a drive-list reset and
+// drive 25, as a rescan in internal mode is answered.
+TEST(SystemPage, AnAnswerToInternalStorageNeverSendsItAgain) {
+    RecordingDevice dev;
+    SystemPageModel s(dev);
+    s.Load();
+    dev.Take();
+    s.ClickStorage(1);
+    s.OnDriveListReset();
+    s.OnDriveFound(4);
+    s.ClickStorage(0);
+    int storageSent = 0;
+    for (int round = 0; round < 50; ++round) {
+        const QStringList out = dev.Take();
+        const int n = int(out.filter(QStringLiteral("MX_CMD_STORAGE 1 0")).size());
+        if (n == 0)
+            break;
+        storageSent += n;
+        s.OnDriveListReset();
+        s.OnDriveFound(25);
+    }
+    EXPECT_EQ(storageSent, 1);
+    EXPECT_TRUE(dev.Take().isEmpty());
 }
 
 TEST(SystemPage, LoadedExternalStorageShowsAndOkSendsNothing) {
@@ -285,16 +312,106 @@ TEST(SystemPage, RescanIsRefusedWhileRecording) {
                              "MX_CMD_RESCAN_DISK 1 size 0"}));
 }
 
-TEST(SystemPage, SystemModeChangeReloadsStorageAndSendsIt) {
+// ---------------------------------------------------------------- Page timers
+
+// Each Apply (or Enter) re-arms its page's one-shot; only the last value goes
+// out, and only when the timer fires.
+TEST(PageTimers, EveryCommitRearmsTheTimerAndTheLastValueGoesOut) {
     RecordingDevice dev;
+    PlayPageModel play(dev);
+    play.Load();
+    for (int inv : {1, 0, 1}) {
+        play.Choose(inv);
+        play.Apply();
+    }
+    EXPECT_EQ(dev.Take(), L({"timer 1 300ms", "timer 1 300ms", "timer 1 300ms"}));
+    ASSERT_TRUE(dev.Fire(play, PlayPageModel::kInvertTimer));
+    EXPECT_EQ(dev.Take(), L({"MX_CMD_SPECTRAL_INV 1 1", "SetSpectralInv 1"}));
+
+    ViewerPageModel v(dev);
+    dev.state.m_nAverageType = 1;
+    v.Load();
+    for (int speed : {2, 3}) {
+        v.ChooseUpdateSpeed(speed);
+        v.Apply();
+    }
+    for (const char* count : {"5", "6"}) {
+        v.m_strAverageCount = QString::fromLatin1(count);
+        v.ApplyAverageCount();
+    }
+    EXPECT_EQ(dev.Take(), L({"timer 5 300ms", "timer 5 300ms", "timer 2 300ms", "timer 2 300ms"}));
+    ASSERT_TRUE(dev.Fire(v, ViewerPageModel::kSpeedTimer));
+    ASSERT_TRUE(dev.Fire(v, ViewerPageModel::kAverageTimer));
+    EXPECT_EQ(dev.Take(), L({"MX_CMD_UPDATE_SPEED 1 3", "SetAverageType 1 6"}));
+
     SystemPageModel s(dev);
     s.Load();
     dev.Take();
-    dev.state.m_nStorage = 0;
-    dev.state.m_nStorageDrive = 3;
-    s.UpdateFromDeviceState();
-    EXPECT_EQ(dev.Take(), L({"MX_CMD_STORAGE 1 0"}));
-    EXPECT_EQ(s.m_nDriveApplied, 3);
+    for (int on : {1, 0, 1}) {
+        s.ChooseTrigger(on);
+        s.ChooseTriggerOut(on);
+        s.Apply();
+    }
+    EXPECT_EQ(dev.Take().filter(QStringLiteral("timer")).size(), 6);
+    ASSERT_TRUE(dev.Fire(s, SystemPageModel::kTriggerTimer));
+    ASSERT_TRUE(dev.Fire(s, SystemPageModel::kTriggerOutTimer));
+    EXPECT_EQ(dev.Take(), L({"MX_CMD_TRIGGER 1 1", "MX_CMD_TRIGGER_OUT 1 1"}));
+}
+
+// Apply or Ok, then a Setting menu command (every page reloads) before the
+// timer fires: the value applied is the value sent, and the page shows it.
+TEST(PageTimers, AReloadBeforeTheTimerFiresKeepsTheAppliedValue) {
+    RecordingDevice dev;
+    dev.state.m_nUpdateSpeed = 1;
+    dev.state.m_nAverageType = 1;
+    dev.state.m_nAverageCount = 20;
+    PlayPageModel play(dev);
+    ViewerPageModel v(dev);
+    SystemPageModel s(dev);
+    play.Load();
+    v.Load();
+    s.Load();
+    play.Choose(1);
+    play.Apply();
+    v.ChooseUpdateSpeed(4);
+    v.Apply();
+    v.m_strAverageCount = QStringLiteral("30");
+    v.ApplyAverageCount();
+    s.ChooseTrigger(1);
+    s.ChooseTriggerOut(1);
+    s.Apply();
+    dev.Take();
+
+    play.Load();
+    v.Load();
+    s.Load();
+    EXPECT_EQ(play.m_nSpectralInvChosen, 1);
+    EXPECT_EQ(v.m_nSpeedChosen, 4);
+    EXPECT_EQ(v.m_strAverageCount, QStringLiteral("30"));
+    EXPECT_EQ(s.m_nTriggerChosen, 1);
+    EXPECT_EQ(s.m_nTriggerOutChosen, 1);
+    EXPECT_EQ(dev.Take().value(0), QStringLiteral("pane 2 1")); // "Trigger On" stays
+
+    // A choice made after Apply is only a choice: the send keeps what was applied.
+    play.Choose(0);
+    v.ChooseUpdateSpeed(2);
+    ASSERT_TRUE(dev.Fire(play, PlayPageModel::kInvertTimer));
+    ASSERT_TRUE(dev.Fire(v, ViewerPageModel::kSpeedTimer));
+    ASSERT_TRUE(dev.Fire(v, ViewerPageModel::kAverageTimer));
+    ASSERT_TRUE(dev.Fire(s, SystemPageModel::kTriggerTimer));
+    ASSERT_TRUE(dev.Fire(s, SystemPageModel::kTriggerOutTimer));
+    EXPECT_EQ(dev.Take(), L({"MX_CMD_SPECTRAL_INV 1 1", "SetSpectralInv 1", "MX_CMD_UPDATE_SPEED 1 4",
+                             "SetAverageType 1 30", "MX_CMD_TRIGGER 1 1", "MX_CMD_TRIGGER_OUT 1 1"}));
+    EXPECT_EQ(dev.state.m_nSpectralInv, 1);
+    EXPECT_EQ(dev.state.m_nUpdateSpeed, 4);
+    EXPECT_EQ(v.m_nSpeedChosen, 2);
+    // The later choices go out on the next Apply.
+    play.Apply();
+    v.Apply();
+    EXPECT_EQ(dev.Take(), L({"timer 1 300ms", "timer 5 300ms"}));
+    ASSERT_TRUE(dev.Fire(play, PlayPageModel::kInvertTimer));
+    ASSERT_TRUE(dev.Fire(v, ViewerPageModel::kSpeedTimer));
+    EXPECT_EQ(dev.Take(), L({"MX_CMD_SPECTRAL_INV 1 0", "SetSpectralInv 0", "MX_CMD_UPDATE_SPEED 1 2"}));
 }
 
 // ---------------------------------------------------------------- Graph
@@ -349,6 +466,33 @@ TEST(GraphPage, PickPreviewsAndCancelRestores) {
     EXPECT_EQ(dev.Take(), L({"ApplyGraphColors 0 bg ff000000"}));
     EXPECT_EQ(g.GetColor(1, 0, true), GraphPageModel::kNoColor);
     EXPECT_EQ(g.GetColor(0, 11, false), GraphPageModel::kNoColor);
+}
+
+// A reload while the dialog is open (a Setting menu command, a mode change)
+// reads the device state, which holds the preview: it stays a preview.
+TEST(GraphPage, APreviewStaysAPreviewAcrossAReload) {
+    RecordingDevice dev;
+    GraphPageModel g(dev);
+    g.Load();
+    g.PickColor(0, 0, [](std::uint32_t) { return std::optional<std::uint32_t>(0x0000FFu); });
+    g.PreviewColors(0);
+    g.Default(3);
+    g.Load();
+    EXPECT_EQ(g.GetColor(0, 0, false), 0xFF000000u);
+    EXPECT_EQ(g.GetColor(0, 0, true), 0xFFFF0000u);
+    dev.Take();
+    g.RevertColors(0);
+    g.RevertColors(3);
+    EXPECT_EQ(dev.state.m_aGraphColors[0].m_clrBG, 0xFF000000u);
+    EXPECT_EQ(dev.state.m_aGraphColors[3].m_clrData, GraphColorSet{}.m_clrData);
+
+    // Committed, then reloaded: the commit is the applied colour.
+    g.PickColor(0, 0, [](std::uint32_t) { return std::optional<std::uint32_t>(0x0000FFu); });
+    g.PreviewColors(0);
+    g.ApplyColors(0);
+    g.Load();
+    g.RevertColors(0);
+    EXPECT_EQ(dev.state.m_aGraphColors[0].m_clrBG, 0xFFFF0000u);
 }
 
 TEST(GraphPage, ApplyWritesEveryKeyOfTheSetAndDefaultIsOnlyAPreview) {
@@ -464,6 +608,31 @@ TEST(ModuleCal, SetNeverWritesAValueNobodyReadOrTyped) {
     EXPECT_EQ(cal.m_anCalValue[0], 2147483647);
     cal.Refresh();
     EXPECT_FALSE(cal.IsKnown(0));
+}
+
+// What the edit shows is what Set sends and what the arrows step from, from
+// the first keystroke on: no need to leave the edit first.
+TEST(ModuleCal, ATypedNumberIsTheValueAtOnce) {
+    RecordingDevice dev;
+    ModuleCalModel cal(dev);
+    cal.Refresh();
+    dev.Take();
+    cal.EditChanged(0, QStringLiteral("12.37"));
+    EXPECT_TRUE(cal.IsKnown(0));
+    EXPECT_EQ(cal.m_astrEdit[0], QStringLiteral("12.37")); // left as typed while typing
+    EXPECT_TRUE(cal.Set(0));
+    cal.OnCalValue(1, 10);
+    cal.EditChanged(1, QStringLiteral("5"));
+    cal.Step(1, +1);
+    EXPECT_EQ(cal.m_astrEdit[1], QStringLiteral("5.1"));
+    EXPECT_TRUE(cal.Set(1));
+    // A text that is no number (yet) cannot be sent or stepped.
+    cal.EditChanged(1, QStringLiteral("-"));
+    EXPECT_FALSE(cal.IsKnown(1));
+    cal.Step(1, +1);
+    EXPECT_EQ(cal.m_astrEdit[1], QStringLiteral("-"));
+    EXPECT_FALSE(cal.Set(1));
+    EXPECT_EQ(dev.Take(), L({"MX_CMD_MODULE_CAL 168 123", "MX_CMD_MODULE_CAL 169 51"}));
 }
 
 TEST(ModuleCal, AttenuatorTexts) {
