@@ -572,6 +572,15 @@ bool CZephyraCtrlDlg::MoveFocusInRow(QWidget* focused, bool bRight) {
 // A key press or wheel notch on the knob moves the level by one whole dB; only a
 // drag goes through the knob's position.
 bool CZephyraCtrlDlg::KnobInput(QEvent* e) {
+    // Filters see input that Qt keeps from a disabled widget: a disabled panel
+    // (before the first connection, after a disconnect) changes nothing.
+    if (!m_knob->isEnabled()) {
+        if (e->type() == QEvent::KeyPress || e->type() == QEvent::Wheel) {
+            e->accept();
+            return true;
+        }
+        return false;
+    }
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (!IsKnobStepKey(k))

@@ -400,6 +400,33 @@ TEST_F(FrontPanel, EnabledOnlyWhileConnected) {
     EXPECT_TRUE(cmds.empty());
 }
 
+// Qt hands a wheel turn over a disabled window to its event filters too: the
+// knob's must not take it.
+TEST_F(FrontPanel, ADisabledPanelTakesNoWheelOrKey) {
+    Focus(1532);
+    frame->OnAfterDisconnect(0, 0);
+    ASSERT_FALSE(panel->isEnabled());
+    CRoundSliderCtrl* knob = panel->Knob();
+    for (int i = 0; i < 3; ++i)
+        Wheel(knob, 120);
+    Key(knob, Qt::Key_Up);
+    Wheel(panel->Cell(1532), 120);
+    Key(panel->Cell(1532), Qt::Key_Up);
+    Settle();
+    EXPECT_EQ(panel->m_llFrequency, 87900000);
+    EXPECT_EQ(panel->m_nLevel, -500);
+    EXPECT_EQ(knob->GetPos(), 600);
+    EXPECT_TRUE(cmds.empty());
+    EXPECT_EQ(Stored(KEY_ZEPHYRA_POWER), 12345); // nothing written
+    // Before the first connection there is no instrument section either.
+    state().m_strProfileSection.clear();
+    Wheel(knob, -120);
+    Settle();
+    EXPECT_EQ(panel->m_nLevel, -500);
+    EXPECT_EQ(Profile::GetProfileInt(QString(), SettingKeyName(KEY_ZEPHYRA_POWER), 12345), 12345);
+    EXPECT_TRUE(cmds.empty());
+}
+
 TEST_F(FrontPanel, PanesAreBlackOutsideTheirBitmapsAndGalleryGrabs) {
     const QString out = TestOutputFolder();
     pane->resize(pane->width(), 800);
