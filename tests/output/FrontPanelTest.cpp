@@ -9,10 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <thread>
 
+#include "SimInstrument.h"
 #include "TestSupport.h"
 #include "app/MarlixExApp.h"
 #include "app/SettingKeyTable.h"
@@ -152,6 +156,49 @@ TEST_F(FrontPanel, ThreeWheelStepsSendOneFrequency300msAfterTheLast) {
     EXPECT_EQ(state().m_nZephyraFreqHz, 88200000u);
     EXPECT_EQ(Stored(KEY_ZEPHYRA_FREQ), 88200000);
     EXPECT_TRUE(panel->Cell(1532)->hasFocus());
+}
+
+// Every edit restarts its quantity's 300 ms one-shot. The second edit comes when
+// the first one's 300 ms are long gone but no event has run, so a timer that was
+// not restarted is overdue and goes at the first event pass; a restarted one
+// holds the send until 300 ms after the second edit.
+TEST_F(FrontPanel, EveryEditRestartsItsTimer) {
+    struct Case {
+        const char* name;
+        UINT_PTR timer;
+        MX_CMD_ID_e cmd;
+        std::function<void()> edit;
+    } cases[] = {
+        {"frequency digit", kFreqTimer, MX_CMD_ZEPHYRA_FREQ,
+         [this] { panel->SendMessage(WM_SLIDER_STEP, 1532, 1); }},
+        {"preset", kFreqTimer, MX_CMD_ZEPHYRA_FREQ, [this] { panel->SendMessage(WM_COMMAND, 1553, 0); }},
+        {"level button", kLevelTimer, MX_CMD_ZEPHYRA_POWER,
+         [this] { panel->SendMessage(WM_COMMAND, 1548, 0); }},
+        {"knob", kLevelTimer, MX_CMD_ZEPHYRA_POWER,
+         [this] { panel->SendMessage(WM_KNOB_CHANGED, kKnobId, KnobPosForLevel(panel->m_nLevel) + 10); }},
+        {"clock digit", kClockTimer, MX_CMD_SAMPLE_CLOCK,
+         [this] { panel->SendMessage(WM_SLIDER_STEP, 1574, 1); }},
+    };
+    for (const Case& c : cases) {
+        cmds.clear();
+        c.edit();
+        std::this_thread::sleep_for(std::chrono::milliseconds(400)); // no events run
+        c.edit();
+        const qint64 lastEdit = clock.elapsed();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(Of(c.cmd).empty()) << c.name;
+        EXPECT_TRUE(panel->IsTimerRunning(c.timer)) << c.name;
+        ASSERT_TRUE(WaitFor([&] { return !Of(c.cmd).empty(); }, 5000)) << c.name;
+        Settle();
+        const std::vector<Cmd> sent = Of(c.cmd);
+        ASSERT_EQ(sent.size(), 1u) << c.name;
+        EXPECT_GE(sent[0].atMs - lastEdit, 290) << c.name;
+        // No other quantity went (the frame's status poll may fall anywhere).
+        EXPECT_EQ(Of(MX_CMD_ZEPHYRA_FREQ).size() + Of(MX_CMD_ZEPHYRA_POWER).size() +
+                      Of(MX_CMD_SAMPLE_CLOCK).size(),
+                  1u)
+            << c.name;
+    }
 }
 
 TEST_F(FrontPanel, StepsPastTheLimitsChangeNothingTypedDigitsAreClampedOnSend) {
