@@ -246,6 +246,15 @@ void CDialogPlayFolderList::OnTreeSelChanged() {
     EnableFileButtons(false);
     SetTotalText(0);
     FolderItemRecord r;
+    QString badName;
+    if (m_tree.BadName(tag, badName)) {
+        AfxMessageBox(
+            QStringLiteral("The instrument lists the folder \"%1\", which cannot be part of a path. "
+                           "Its files cannot be listed.")
+                .arg(badName),
+            MB_OK | MB_ICONWARNING);
+        return;
+    }
     if (!CFolderTree::MakeRequest(tag, path, r)) {
         AfxMessageBox(QStringLiteral("The folder path is too long for the instrument:\n%1").arg(path),
                       MB_OK | MB_ICONWARNING);
@@ -315,11 +324,31 @@ void CDialogPlayFolderList::FillRows() {
 void CDialogPlayFolderList::ShowRowState(QTreeWidgetItem* item, const FileRow& row) {
     const bool wasFilling = m_bFilling;
     m_bFilling = true;
-    // A row being deleted is greyed out and cannot be checked or selected.
-    item->setFlags(row.Actionable() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable
-                                    : Qt::NoItemFlags);
+    // A row being deleted is greyed out and cannot be checked or selected; one
+    // whose name cannot be used can be selected (to be told why) but not checked.
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (row.deleting)
+        flags = Qt::NoItemFlags;
+    else if (row.Actionable())
+        flags |= Qt::ItemIsUserCheckable;
+    item->setFlags(flags);
     item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+    const QString why = CFileListModel::UnusableText(row);
+    for (int c = 0; c < CFileListModel::kColumns; ++c) {
+        item->setToolTip(c, why);
+        if (!why.isEmpty())
+            item->setForeground(c, palette().brush(QPalette::Disabled, QPalette::Text));
+    }
     m_bFilling = wasFilling;
+}
+
+void CDialogPlayFolderList::TellUnusable(const FileRow& row) {
+    const QString why = CFileListModel::UnusableText(row);
+    if (why.isEmpty())
+        return;
+    // After the click has been handled: no modal loop inside the list's mouse event.
+    QMetaObject::invokeMethod(
+        this, [why] { AfxMessageBox(why, MB_OK | MB_ICONWARNING); }, Qt::QueuedConnection);
 }
 
 void CDialogPlayFolderList::ShowRowStates() {
@@ -523,9 +552,14 @@ void CDialogPlayFolderList::OnDelete() {
 }
 
 void CDialogPlayFolderList::BeginRename(int row) {
-    if (row < 0 || row >= m_files.RowCount() || m_files.RenamePending() ||
-        !m_files.Rows()[std::size_t(row)].Actionable())
+    if (row < 0 || row >= m_files.RowCount() || m_files.RenamePending())
         return;
+    if (!m_files.Rows()[std::size_t(row)].Actionable()) {
+        const QString why = CFileListModel::UnusableText(m_files.Rows()[std::size_t(row)]);
+        if (!why.isEmpty())
+            AfxMessageBox(why, MB_OK | MB_ICONWARNING);
+        return;
+    }
     QTreeWidgetItem* item = m_listFile->topLevelItem(row);
     if (!item)
         return;
@@ -616,6 +650,9 @@ bool CDialogPlayFolderList::eventFilter(QObject* watched, QEvent* e) {
         auto* me = static_cast<QMouseEvent*>(e);
         QTreeWidgetItem* item = m_listFile->itemAt(me->position().toPoint());
         if (item && me->button() == Qt::LeftButton) {
+            const int row = m_listFile->indexOfTopLevelItem(item);
+            if (row >= 0 && row < m_files.RowCount())
+                TellUnusable(m_files.Rows()[std::size_t(row)]);
             if (me->position().x() > kCheckBoxWidth && (item->flags() & Qt::ItemIsUserCheckable)) {
                 // The check box toggles itself; a click elsewhere on the row toggles it here.
                 item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);

@@ -107,6 +107,7 @@ private:
     void ShowRowState(QTreeWidgetItem* item, const FileRow& row);
     void ShowRowStates();
     void CloseRenameEdit();
+    void TellUnusable(const FileRow& row);
     void SetTotalText(std::uint64_t bytes);
     void ClearTree();
     void OnTreeSelChanged();

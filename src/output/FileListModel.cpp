@@ -114,6 +114,9 @@ FileRow CFileListModel::RowFromRecord(const FileInfoRecord& r) {
     row.sampleClock = r.m_dSampleClock;
     row.timeSec = r.m_nTimeSec;
     row.power = r.m_nPower;
+    // The name goes into play, copy and delete paths: one that could name
+    // another file (a separator, "..") is shown but never used.
+    row.nameError = CFolderTree::NameError(row.name);
     std::u16string desc;
     GetTestVectorDescription(row.name.toStdU16String(), desc);
     row.description = QString::fromStdU16String(desc);
@@ -196,16 +199,20 @@ QStringList CFileListModel::TakeForDelete() {
     return paths;
 }
 
+QString CFileListModel::UnusableText(const FileRow& row) {
+    if (row.nameError.isEmpty())
+        return QString();
+    return QStringLiteral("The instrument lists \"%1\", which cannot be a file name in this folder. %2\n"
+                          "It cannot be played, copied, deleted or renamed.")
+        .arg(row.name, row.nameError);
+}
+
 QString CFileListModel::RenameError(const QString& newName, const QString& folder) {
     if (newName.trimmed().isEmpty())
         return QStringLiteral("The file name must not be empty.");
-    if (newName.contains(QLatin1Char('\\')) || newName.contains(QLatin1Char('/')) ||
-        newName.contains(QLatin1Char(':')))
-        return QStringLiteral("The file name must not contain \\, / or :.");
-    if (newName == QLatin1String(".") || newName == QLatin1String(".."))
-        return QStringLiteral("The file name must not be . or ..");
-    if (newName.contains(QChar(0)))
-        return QStringLiteral("The file name must not contain a NUL character.");
+    const QString error = CFolderTree::NameError(newName);
+    if (!error.isEmpty())
+        return error;
     if (std::size_t(newName.size()) >= kNameChars ||
         std::size_t(folder.size() + newName.size()) >= kPathChars)
         return QStringLiteral("The file name is too long.");

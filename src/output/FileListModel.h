@@ -23,8 +23,9 @@ struct FileRow {
     QString description;
     bool checked = false;
     bool deleting = false; // a delete was sent; the row waits for the new listing
+    QString nameError;     // why the listed name cannot be a file name in its folder
     // Whether the row may be checked, played, copied, deleted or renamed.
-    bool Actionable() const { return !deleting; }
+    bool Actionable() const { return !deleting && nameError.isEmpty(); }
 };
 
 class CFileListModel {
@@ -81,6 +82,9 @@ public:
     // and stop being actionable until the next listing.
     QStringList TakeForDelete();
 
+    // What the user is told about a row whose listed name cannot be used, or
+    // empty for a row whose name can.
+    static QString UnusableText(const FileRow& row);
     // Why a new file name cannot be used, or empty when it can.
     static QString RenameError(const QString& newName, const QString& folder);
     // A rename was sent for the file name in folder.

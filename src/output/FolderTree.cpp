@@ -82,6 +82,35 @@ QString CFolderTree::Path(std::uint32_t tag) const {
     return path;
 }
 
+QString CFolderTree::NameError(const QString& name) {
+    if (name.isEmpty())
+        return QStringLiteral("The file name must not be empty.");
+    if (name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) ||
+        name.contains(QLatin1Char(':')))
+        return QStringLiteral("The file name must not contain \\, / or :.");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("The file name must not be . or ..");
+    if (name.contains(QChar(0)))
+        return QStringLiteral("The file name must not contain a NUL character.");
+    return QString();
+}
+
+bool CFolderTree::BadName(std::uint32_t tag, QString& badName) const {
+    for (std::uint32_t t = tag; t != kRoot && m_nodes.count(t); t = Parent(t)) {
+        const QString text = Text(t);
+        QString name = text;
+        if (name.endsWith(QLatin1Char('\\')))
+            name.chop(1);
+        const bool drive = Parent(t) == kRoot && name.size() == 2 && name[0].isLetter() &&
+                           name[0].unicode() < 128 && name[1] == QLatin1Char(':');
+        if (!drive && !NameError(name).isEmpty()) {
+            badName = text;
+            return true;
+        }
+    }
+    return false;
+}
+
 std::vector<CFolderTree::Insert> CFolderTree::ApplyReply(const std::vector<FolderItemRecord>& reply,
                                                          bool& cleared) {
     cleared = false;

@@ -347,3 +347,68 @@ TEST(CopyProgress, DrivesAndProgressOverTheSnapshot) {
     EXPECT_FALSE(p.OnProgress(100)); // late reports change nothing
     EXPECT_EQ(p.Copied(), 3);
 }
+
+TEST(FileListModel, AListedNameThatCannotBeAFileNameIsShownButNeverUsed) {
+    struct Case {
+        const char16_t* name;
+        bool usable;
+    };
+    const Case cases[] = {{u"x_FM.bin", true},
+                          {u"..x.bin", true},
+                          {u"a/b/../../x_FM.bin", false},
+                          {u"..\\..\\System\\x.bin", false},
+                          {u"..", false},
+                          {u".", false},
+                          {u"C:x.bin", false},
+                          {u"", false}};
+    const QString f = QStringLiteral("D:\\Vectors\\");
+    std::vector<FileInfoRecord> reply;
+    for (const Case& c : cases)
+        reply.push_back(File(c.name, 1, 1048576, 1.0, 1, 0));
+    CFileListModel m;
+    m.RequestSent(f);
+    ASSERT_TRUE(m.TakeReply(reply, f));
+    for (int i = 0; i < m.RowCount(); ++i) {
+        const FileRow& row = m.Rows()[std::size_t(i)];
+        EXPECT_EQ(row.name, QString::fromUtf16(cases[i].name)); // shown as it is
+        EXPECT_EQ(row.Actionable(), cases[i].usable) << row.name.toStdString();
+        EXPECT_EQ(CFileListModel::UnusableText(row).isEmpty(), cases[i].usable) << row.name.toStdString();
+        m.SetChecked(i, true);
+        EXPECT_EQ(m.IsChecked(i), cases[i].usable) << row.name.toStdString();
+    }
+    EXPECT_NE(CFileListModel::UnusableText(m.Rows()[2]).indexOf(QStringLiteral("a/b/../../x_FM.bin")), -1);
+    m.SetAllChecked(true);
+    EXPECT_EQ(m.CheckedCount(), 2);
+    EXPECT_EQ(m.CheckedBytes(), 2 * 1048576u);
+    EXPECT_EQ(m.CheckedPaths(false),
+              (QStringList{f + QStringLiteral("x_FM.bin"), f + QStringLiteral("..x.bin")}));
+    const std::vector<PlayListItem> list = m.BuildPlayList();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1].m_strPath, f + QStringLiteral("..x.bin"));
+}
+
+TEST(FolderTree, AListedFolderNameThatCannotBePartOfAPathIsFound) {
+    CFolderTree tree;
+    bool cleared = false;
+    const auto top = tree.ApplyReply({Folder(CFolderTree::kRoot, u"D:\\"), Folder(CFolderTree::kRoot, u"Net"),
+                                      Folder(CFolderTree::kRoot, u"..")},
+                                     cleared);
+    ASSERT_EQ(top.size(), 3u);
+    const auto kids = tree.ApplyReply({Folder(top[0].tag, u"Vectors"), Folder(top[0].tag, u"FM\\"),
+                                       Folder(top[0].tag, u"a/b"), Folder(top[0].tag, u".."),
+                                       Folder(top[0].tag, u"x\\..\\y"), Folder(top[0].tag, u"C:")},
+                                      cleared);
+    ASSERT_EQ(kids.size(), 6u);
+    const auto deep = tree.ApplyReply({Folder(kids[3].tag, u"AM")}, cleared);
+    QString bad;
+    EXPECT_FALSE(tree.BadName(top[0].tag, bad));
+    EXPECT_FALSE(tree.BadName(top[1].tag, bad));
+    EXPECT_FALSE(tree.BadName(kids[0].tag, bad));
+    EXPECT_FALSE(tree.BadName(kids[1].tag, bad)); // its own closing backslash
+    for (std::uint32_t t : {top[2].tag, kids[2].tag, kids[3].tag, kids[4].tag, kids[5].tag, deep[0].tag}) {
+        EXPECT_TRUE(tree.BadName(t, bad)) << tree.Path(t).toStdString();
+        EXPECT_FALSE(bad.isEmpty());
+    }
+    EXPECT_TRUE(tree.BadName(deep[0].tag, bad));
+    EXPECT_EQ(bad, QStringLiteral("..")); // the ancestor's
+}

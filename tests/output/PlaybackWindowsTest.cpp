@@ -606,3 +606,69 @@ TEST_F(PlaybackWindows, AResetOrANewListingEndsAPendingRenameAndClosesItsBox) {
     }
     EXPECT_TRUE(Of(MX_CMD_FILE_RENAME_FROM).empty());
 }
+
+TEST_F(PlaybackWindows, AListedNameThatCannotBeAFileNameIsShownAndToldButNeverSent) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    const QString bad = QStringLiteral("a/b/../../x_FM.bin");
+    FileReply({File(bad, 1048576), File(QStringLiteral("good.bin"), 2 * 1048576)});
+    QTreeWidget* list = browser->m_listFile;
+    EXPECT_EQ(list->topLevelItem(0)->text(0), bad);
+    EXPECT_NE(list->topLevelItem(0)->toolTip(0).indexOf(bad), -1);
+    browser->m_btnSelectAll->click();
+    EXPECT_EQ(browser->m_nCheckedCount, 1);
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:2 MB"));
+    EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    browser->m_btnUnselectAll->click();
+
+    // A click on the row or its box checks nothing and says why.
+    const QRect r = list->visualItemRect(list->topLevelItem(0));
+    for (int x : {r.left() + 10, 120}) {
+        boxes.boxes.clear();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(x, r.center().y()));
+        PumpPostedMessages();
+        EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked) << x;
+        EXPECT_EQ(browser->m_nCheckedCount, 0) << x;
+        ASSERT_EQ(boxes.boxes.size(), 1u) << x;
+        EXPECT_NE(boxes.boxes[0].text.indexOf(bad), -1);
+        EXPECT_NE(boxes.boxes[0].text.indexOf(QStringLiteral("cannot be played, copied, deleted or renamed")),
+                  -1);
+    }
+    list->topLevelItem(0)->setCheckState(0, Qt::Checked); // as a key would
+    PumpPostedMessages();
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+    EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    boxes.boxes.clear();
+    browser->BeginRename(0);
+    EXPECT_EQ(browser->RenameEdit(), nullptr);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+
+    // Play, copy and delete take the good row only.
+    browser->m_btnSelectAll->click();
+    boxes.answer = IDYES;
+    cmds.clear();
+    {
+        CDialogCopyDrive dlg(browser);
+        dlg.m_comboDrive->setCurrentIndex(dlg.m_comboDrive->findText(QStringLiteral("C:\\")));
+        dlg.OnCopy();
+    }
+    browser->OnOpenFiles();
+    browser->OnDelete();
+    for (MX_CMD_ID_e id : {MX_CMD_COPY_FILE, MX_CMD_PLAY_FILE, MX_CMD_FILE_DELETE}) {
+        ASSERT_EQ(Of(id).size(), 1u) << int(id);
+        EXPECT_EQ(Text(Of(id)[0].payload), QStringLiteral("D:\\Recordings\\good.bin")) << int(id);
+    }
+}
+
+TEST_F(PlaybackWindows, AListedFolderNameThatCannotBePartOfAPathIsNotAskedFor) {
+    ListRootAndSelectD();
+    FolderReply({Folder(Tag(Top(1)), QStringLiteral(".."))});
+    QTreeWidgetItem* up = Top(1)->child(2);
+    ASSERT_EQ(up->text(0), QStringLiteral(".."));
+    cmds.clear();
+    browser->m_treeFolder->setCurrentItem(up);
+    EXPECT_TRUE(cmds.empty());
+    EXPECT_TRUE(
+        boxes.Contains(QStringLiteral("The instrument lists the folder \"..\", which cannot be part of a "
+                                      "path. Its files cannot be listed.")));
+}
