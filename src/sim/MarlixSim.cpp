@@ -307,6 +307,10 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
                 for (int dr : drives)
                     Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({static_cast<std::uint32_t>(dr)}));
             }
+        } else if (m_opt.answerInternalStorage) {
+            // As a rescan in internal storage is answered.
+            Reply(mxp::EV_DRIVE_LIST_RESET, h.seq, {});
+            Reply(mxp::EV_DRIVE_FOUND, h.seq, mxp::EncodeU32s({25}));
         }
         break;
     case MX_CMD_STORAGE_DRIVE:

@@ -17,21 +17,22 @@ struct SimOptions {
     std::string bind = "127.0.0.1";
     std::uint16_t port = mxp::kDefaultPort;
     std::string name = "Marlix Zephyra (simulated)";
-    std::string serial;              // default: from the address
-    std::string logPath;             // --log
-    std::int32_t statusCode = 0;     // --status: code reported to MX_CMD_STATUS
-    unsigned silentAfterMs = 0;      // --silent-after: fall silent this long after a connection
-    bool malformedOnConnect = false; // --malformed-on-connect
-    bool externalDrives = true;      // --no-external
-    double playSpeed = 1.0;          // --play-speed: play seconds per real second
-    unsigned spectrumPoints = 8192;  // --points
-    unsigned measureIntervalMs = 0;  // --measure-ms: blocks this often instead of by update speed
-    int copyFailAfter = -1;          // --copy-fail-after N: the copy after N whole files fails half-way
-    unsigned copyStepMs = 100;       // --copy-ms: each quarter of a file's copy takes this long
-    int rcvBufBytes = 0;             // --rcvbuf: the socket's receive buffer as the system reports it;
-                                     // 0 keeps the system's default, as an instrument does
-    bool failDelete = false;         // --fail-delete: every delete is refused
-    bool failRename = false;         // --fail-rename: every rename is refused
+    std::string serial;                 // default: from the address
+    std::string logPath;                // --log
+    std::int32_t statusCode = 0;        // --status: code reported to MX_CMD_STATUS
+    unsigned silentAfterMs = 0;         // --silent-after: fall silent this long after a connection
+    bool malformedOnConnect = false;    // --malformed-on-connect
+    bool externalDrives = true;         // --no-external
+    double playSpeed = 1.0;             // --play-speed: play seconds per real second
+    unsigned spectrumPoints = 8192;     // --points
+    unsigned measureIntervalMs = 0;     // --measure-ms: blocks this often instead of by update speed
+    int copyFailAfter = -1;             // --copy-fail-after N: the copy after N whole files fails half-way
+    unsigned copyStepMs = 100;          // --copy-ms: each quarter of a file's copy takes this long
+    int rcvBufBytes = 0;                // --rcvbuf: the socket's receive buffer as the system reports it;
+                                        // 0 keeps the system's default, as an instrument does
+    bool failDelete = false;            // --fail-delete: every delete is refused
+    bool failRename = false;            // --fail-rename: every rename is refused
+    bool answerInternalStorage = false; // --answer-internal-storage: storage 0 answered as a rescan
 };
 
 class CMarlixSim {

@@ -32,7 +32,7 @@ void Usage() {
                  "                  [--status CODE] [--silent-after MS] [--malformed-on-connect]\n"
                  "                  [--no-external] [--play-speed X] [--points N] [--measure-ms MS]\n"
                  "                  [--copy-fail-after N] [--copy-ms MS] [--rcvbuf BYTES] [--fail-delete]\n"
-                 "                  [--fail-rename] [--control-stdin]\n"
+                 "                  [--fail-rename] [--answer-internal-storage] [--control-stdin]\n"
                  "signals: SIGUSR1 toggles silence, SIGUSR2 sends malformed and foreign datagrams,\n"
                  "         SIGINT/SIGTERM stop. Control lines on stdin (with --control-stdin):\n"
                  "         silent | resume | malformed | foreign | status CODE\n");
@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
             opt.failDelete = true;
         else if (a == "--fail-rename")
             opt.failRename = true;
+        else if (a == "--answer-internal-storage")
+            opt.answerInternalStorage = true;
         else if (a == "--control-stdin")
             controlStdin = true;
         else if (a == "--help" || a == "-h") {

@@ -189,6 +189,26 @@ TEST_F(SettingsE2E, NoExternalDriveBringsInternalStorageBack) {
     EXPECT_EQ(DS().m_nStorageDrive, 3);
 }
 
+// Drive 25 on internal storage is an answer, not a fallback to send again.
+TEST_F(SettingsE2E, AnInstrumentAnsweringInternalStorageGetsEachChoiceOnce) {
+    Connect({QStringLiteral("--answer-internal-storage")});
+    const int before = Count(sim->Log(), "MX_CMD_STORAGE");
+    Open(ID_SETTING_SYSTEM);
+    CDialogSetting_System* s = tab->m_pSystem;
+    QTest::mouseClick(s->m_rbExternal, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return s->m_cbDrive->count() == 3; }, 10000));
+    QTest::mouseClick(s->m_rbInternal, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return Count(sim->Log(), "MX_CMD_STORAGE") >= before + 2; }, 10000));
+    QTest::qWait(1000);
+    QTest::mouseClick(dlg->m_btnOk, Qt::LeftButton);
+    QTest::qWait(1000);
+    PumpPostedMessages(100);
+    EXPECT_EQ(Count(sim->Log(), "MX_CMD_STORAGE"), before + 2);
+    EXPECT_EQ(Payload(sim->Log(), "MX_CMD_STORAGE"), "00000000");
+    EXPECT_TRUE(s->m_rbInternal->isChecked());
+    EXPECT_EQ(DS().m_nStorage, 0);
+}
+
 TEST_F(SettingsE2E, PowerUnitChangesTheLiveSpectrum) {
     Connect();
     Play(QStringLiteral("D:\\Recordings\\rec_0001_AM.bin"));
