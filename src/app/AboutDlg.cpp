@@ -17,7 +17,7 @@ CAboutDlg::CAboutDlg(const std::uint8_t version[4], QWidget* parent) : QDialog(p
     setObjectName(QStringLiteral("AboutDlg"));
     auto* icon = new QLabel(this);
     icon->setPixmap(AppIcon().pixmap(32, 32));
-    m_pVersion = new QLabel(QStringLiteral(u"Zephyra\u2122 Version ") + FormatVersion(version), this);
+    m_pVersion = new QLabel(VersionText(version), this);
     m_pVersion->setObjectName(QString::number(IDC_ABOUT_VERSION));
     const QString url = CMarlixExApp::AboutLinkUrl();
     m_pLink = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(url.toHtmlEscaped()), this);
@@ -44,6 +44,12 @@ CAboutDlg::CAboutDlg(const std::uint8_t version[4], QWidget* parent) : QDialog(p
 
 QString CAboutDlg::FormatVersion(const std::uint8_t version[4]) {
     return QStringLiteral("%1.%2.%3.%4").arg(version[3]).arg(version[2]).arg(version[1]).arg(version[0]);
+}
+
+QString CAboutDlg::VersionText(const std::uint8_t version[4]) {
+    if (!version)
+        return QStringLiteral(u"Zephyra\u2122 Version: no instrument connected");
+    return QStringLiteral(u"Zephyra\u2122 Version ") + FormatVersion(version);
 }
 
 int CAboutDlg::OnClickLink(const QString& url) {

@@ -253,8 +253,9 @@ void CMarlixExApp::ExitInstance() {
 // --- commands ---
 
 void CMarlixExApp::OnAppAbout() {
+    // The connected instrument's version; with none there is no version to show.
     const _MxVer_u ver = m_pMarlix->GetSWVer();
-    CAboutDlg dlg(ver.m_abVer, m_pMainWnd);
+    CAboutDlg dlg(m_pMarlix->HasSWVer() ? ver.m_abVer : nullptr, m_pMainWnd);
     dlg.exec();
 }
 

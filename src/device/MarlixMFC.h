@@ -182,7 +182,11 @@ public:
     // instrument's report when there is one).
     BOOL Mx2InitMinMaxValueForSystemMode(int nSystemMode, void* pReserved);
     std::uint32_t Mx2IQRateConfirm(int nProductCatalog, std::uint32_t nRateHz);
+    // The software version of the connected instrument (its connection answer),
+    // from that answer until the link is closed; zeros, and HasSWVer false, with
+    // no instrument.
     _MxVer_u GetSWVer() const;
+    bool HasSWVer() const;
     BOOL AllocPlayPowerGPSLogBuffer(int nPlayTimeSec);
     void MxExtensionFullBandSpectrumFree();
 

@@ -30,6 +30,7 @@ struct QueuedCmd {
     HWND hReply = nullptr;
     std::uint32_t seq = 0;    // the command's identity on the wire
     std::uint32_t target = 0; // MX_CMD_CONNECT: the instrument to connect to (network order)
+    std::uint32_t link = 0;   // MX_CMD_CONNECT: Impl::linkSerial of the connection it starts
 };
 
 struct CMarlixMFC::Impl {
@@ -46,8 +47,20 @@ struct CMarlixMFC::Impl {
 
     // GUI-thread-only state.
     int excludeCnt = 0;
+    // What the instrument of the current connection reported. A new connection
+    // or a closed link forgets it, and a late delivery of an earlier connection
+    // (another serial) does not bring it back.
+    std::uint32_t linkSerial = 0;
     bool haveLimits = false;
     mxp::Limits limits;
+    bool haveSWVer = false;
+    _MxVer_u swVer{};
+    void ForgetInstrument() {
+        ++linkSerial;
+        haveLimits = false;
+        haveSWVer = false;
+        swVer = _MxVer_u{};
+    }
     std::uint32_t lastConnectTarget = 0; // the instrument of the current or last link
     MxLinkTransport tx;                  // SendCmdData's socket
     std::uint32_t txSeq = 0x40000000u;

@@ -8,6 +8,7 @@
 
 #include "marlixmfc/MarlixImpl.h"
 #include "marlixmfc/MxEventTable.h"
+#include "marlixmfc/MxLatestPost.h"
 #include "marlixmfc/MxLinkStateMachine.h"
 
 CMarlixMFC g_Marlix;
@@ -76,6 +77,8 @@ int CMarlixMFC::MxAddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, cons
         const mxp::LinkConfig cfg = mxp::ReadLinkConfig();
         if (mxp::MaySendTo(cfg, c.target, false))
             m.lastConnectTarget = c.target;
+        m.ForgetInstrument();
+        c.link = m.linkSerial;
     }
     {
         std::lock_guard<std::mutex> lock(m.queueMutex);
@@ -253,6 +256,7 @@ void CMarlixMFC::CloseConnectedUDPThread() {
     m.link.Wake();
     m.linkThread.join();
     m.link.Close();
+    m.ForgetInstrument();
     std::lock_guard<std::mutex> lock(m.queueMutex);
     m.queue.clear();
 }
@@ -272,7 +276,11 @@ struct MeasureBlock {
 class LinkSession {
 public:
     LinkSession(CMarlixMFC::Impl& impl, const mxp::LinkConfig& cfg, HWND notify)
-        : m(impl), g(impl.owner), cfg(cfg), notify(notify), state(cfg.linkTimeoutMs, cfg.port, notify) {}
+        : m(impl), g(impl.owner), cfg(cfg), notify(notify), state(cfg.linkTimeoutMs, cfg.port, notify) {
+        CMarlixMFC::Impl* self = &m;
+        for (auto& r : reports)
+            r = MxLatestPost::Create([self](MxDelivery&& d) { self->Post(std::move(d)); });
+    }
 
     // Pacing: at most kWindow commands go out before the instrument has shown,
     // by answering a keep-alive sent after them, that it took them in (it handles
@@ -302,6 +310,7 @@ public:
                 }
                 state.Connect(c.target, c.hReply, NowMs());
                 reasm.Clear();
+                link = c.link;
                 barrierSeq = 0;
                 sentSinceAck = 0;
             }
@@ -450,13 +459,26 @@ private:
             const mxp::Limits l = out.limits;
             axesPoints = l.spectrumPoints;
             CMarlixMFC::Impl* self = &m;
-            apply = [owner, self, l] {
-                self->limits = l;
-                self->haveLimits = true;
+            apply = [owner, self, l, link = link] {
+                if (self->linkSerial == link) {
+                    self->limits = l;
+                    self->haveLimits = true;
+                }
                 owner->Mx2InitMinMaxValueForSystemMode(l.systemMode, nullptr);
             };
         } else if (out.apply) {
             apply = [owner, f = std::move(out.apply)] { f(*owner); };
+        }
+        if (out.latestReport >= 0) {
+            MxDelivery d;
+            d.hwnd = to;
+            d.ref = h.ref;
+            d.msg = out.msg;
+            d.wParam = out.wParam;
+            d.lParam = out.lParam;
+            d.apply = std::move(apply);
+            reports[out.latestReport]->Post(std::move(d));
+            return Taken::Accepted;
         }
         Post(to, out.msg, out.wParam, out.lParam, std::move(apply), h.ref);
         return Taken::Accepted;
@@ -486,8 +508,15 @@ private:
         if (pointsOk)
             axesPoints = points;
         CMarlixMFC* const owner = g;
+        CMarlixMFC::Impl* self = &m;
+        _MxVer_u ver{};
+        std::memcpy(ver.m_abVer, rec.m_abSWVer, sizeof ver.m_abVer);
         Post(state.ConnectReply(), WM_CONNECT_STATE, MX_CONNECT_CONNECTED, 0,
-             [owner, section, catalog, points, pointsOk] {
+             [owner, self, link = link, ver, section, catalog, points, pointsOk] {
+                 if (self->linkSerial == link) {
+                     self->swVer = ver;
+                     self->haveSWVer = true;
+                 }
                  owner->DeviceState.m_strProfileSection = section;
                  owner->DeviceState.m_nProductCatalog = catalog;
                  if (pointsOk)
@@ -547,6 +576,8 @@ private:
     MxLinkStateMachine state;
     mxp::Reassembler reasm;
     std::uint32_t axesPoints = 0; // points per block the program's graphs were last set up for
+    std::shared_ptr<MxLatestPost> reports[MxEventTable::kReportKinds];
+    std::uint32_t link = 0;       // Impl::linkSerial of the connection under way
     std::size_t sentSinceAck = 0; // commands sent since the instrument last showed it had all
     std::uint32_t barrierSeq = 0; // the keep-alive whose answer is awaited, 0 for none
     std::uint64_t barrierAt = 0;
@@ -586,10 +617,10 @@ BOOL CMarlixMFC::Mx2InitMinMaxValueForSystemMode(int nSystemMode, void* pReserve
         l = m.limits;
     } else {
         // Until the instrument reports its own: the family's, with the block size
-        // and mode parameter as they are.
+        // of its connection answer. The mode parameter is the family's too: the
+        // field may still hold another instrument's.
         l = mxp::DefaultLimits(nSystemMode);
         l.spectrumPoints = static_cast<std::uint32_t>(DeviceState.m_nSpectrumPoints);
-        l.modeParamA = DeviceState.m_nModeParamA;
     }
     DeviceState.m_nFreqMinHz = l.freqMinHz;
     DeviceState.m_nFreqMaxHz = l.freqMaxHz;
@@ -616,12 +647,11 @@ std::uint32_t CMarlixMFC::Mx2IQRateConfirm(int nProductCatalog, std::uint32_t nR
 }
 
 _MxVer_u CMarlixMFC::GetSWVer() const {
-    _MxVer_u v{};
-    v.m_abVer[3] = 1; // shown "1.0.1.4"
-    v.m_abVer[2] = 0;
-    v.m_abVer[1] = 1;
-    v.m_abVer[0] = 4;
-    return v;
+    return m_pImpl->haveSWVer ? m_pImpl->swVer : _MxVer_u{};
+}
+
+bool CMarlixMFC::HasSWVer() const {
+    return m_pImpl->haveSWVer;
 }
 
 BOOL CMarlixMFC::AllocPlayPowerGPSLogBuffer(int nPlayTimeSec) {

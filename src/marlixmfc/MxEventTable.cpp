@@ -158,6 +158,10 @@ MxEventTable::Result MxEventTable::Decode(std::uint16_t id, const std::uint8_t* 
         out.toReplyWindow = r.to != To::Notify;
         out.answersCommand = r.to == To::Answer || r.to == To::Progress;
         out.finalAnswer = r.to == To::Answer || (r.to == To::Progress && out.wParam == 100);
+        out.latestReport = id == mxp::EV_STATUS          ? kStatusReport
+                           : id == mxp::EV_TRANSFER      ? kTransferReport
+                           : id == mxp::EV_TRANSFER_RATE ? kRateReport
+                                                         : -1;
         return res;
     }
     return Result::NotInTable;

@@ -21,6 +21,9 @@ struct MxEventOutcome {
     // without it; final: that command is answered now (no more answers follow).
     bool answersCommand = false;
     bool finalAnswer = false;
+    // A report of which only the newest matters (a flood of them is coalesced):
+    // kStatusReport, kTransferReport, kRateReport; -1 for every other event.
+    int latestReport = -1;
     // Writes the message's fields into the library object; may be empty.
     std::function<void(CMarlixMFC&)> apply;
     // EV_LIMITS: the limits the instrument reported (kept by the library too).
@@ -30,6 +33,7 @@ struct MxEventOutcome {
 
 class MxEventTable {
 public:
+    static constexpr int kStatusReport = 0, kTransferReport = 1, kRateReport = 2, kReportKinds = 3;
     enum class Result {
         Delivery,   // out holds the message
         NoMessage,  // well formed, nothing to tell (the keep-alive answer)

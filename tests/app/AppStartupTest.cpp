@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
+#include "TestSupport.h"
 #include "app/AboutDlg.h"
 #include "app/MarlixExApp.h"
 #include "mainframe/MainFrm.h"
@@ -155,6 +156,23 @@ TEST(AboutBox, VersionBytesShowMostSignificantFirstAndTheLinkOpens) {
     SetShellOpenHandler(nullptr);
     EXPECT_EQ(opened, CMarlixExApp::AboutLinkUrl());
     EXPECT_TRUE(dlg.LinkControl()->text().contains(CMarlixExApp::AboutLinkUrl()));
+}
+
+// About names the instrument's software; with none connected it says so
+// rather than showing a version of nothing.
+TEST(AboutBox, WithNoInstrumentItSaysSo) {
+    ASSERT_FALSE(g_Marlix.HasSWVer());
+    EXPECT_EQ(CAboutDlg::VersionText(nullptr),
+              QStringLiteral(u"Zephyra\u2122 Version: no instrument connected"));
+    const std::uint8_t ver[4] = {0x07, 0x03, 0x02, 0x01};
+    EXPECT_EQ(CAboutDlg::VersionText(ver), QStringLiteral(u"Zephyra\u2122 Version 1.2.3.7"));
+    QString shown;
+    WhenModal<CAboutDlg>([&](CAboutDlg* dlg) {
+        shown = dlg->VersionControl()->text();
+        dlg->accept();
+    });
+    theApp.OnAppAbout();
+    EXPECT_EQ(shown, CAboutDlg::VersionText(nullptr));
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 
 #include "ProgramSuite.h"
 #include "SimInstrument.h"
+#include "TestSupport.h"
+#include "app/AboutDlg.h"
 #include "app/MarlixExApp.h"
 #include "device/MarlixMFC.h"
 #include "mainframe/DialogMarlixIP.h"
@@ -293,11 +295,18 @@ TEST_F(ConnectE2E, CommandOrderOfAConnectionThenStatusEvery3s) {
         const char* hex;
     };
     const Payload payloads[] = {
-        {"MX_CMD_SYSTEM_MODE", 0, "07000000"},   {"MX_CMD_SYSTEM_MODE", 1, "07000000"},
-        {"MX_CMD_REF_10MHZ", 0, "00000000"},     {"MX_CMD_TRIGGER", 0, "00000000"},
-        {"MX_CMD_RES_BW", 0, "01000000"},        {"MX_CMD_UPDATE_SPEED", 0, "01000000"},
-        {"MX_CMD_SPECTRAL_INV", 0, "00000000"},  {"MX_CMD_STORAGE", 0, "00000000"},
-        {"MX_CMD_STORAGE_DRIVE", 0, "03000000"}, {"MX_CMD_MODE_PARAM_B", 0, "00403011"},
+        {"MX_CMD_SYSTEM_MODE", 0, "07000000"},
+        {"MX_CMD_SYSTEM_MODE", 1, "07000000"},
+        {"MX_CMD_REF_10MHZ", 0, "00000000"},
+        {"MX_CMD_TRIGGER", 0, "00000000"},
+        {"MX_CMD_RES_BW", 0, "01000000"},
+        {"MX_CMD_UPDATE_SPEED", 0, "01000000"},
+        {"MX_CMD_SPECTRAL_INV", 0, "00000000"},
+        {"MX_CMD_STORAGE", 0, "00000000"},
+        {"MX_CMD_STORAGE_DRIVE", 0, "03000000"},
+        {"MX_CMD_MODE_PARAM_B", 0, "00403011"},
+        // Sent before the instrument's limits arrive: the family's value.
+        {"MX_CMD_MODE_PARAM_A", 0, "01000000"},
     };
     for (const Payload& p : payloads) {
         const SimLogLine* l = FindLine(log, QString::fromLatin1(p.name), p.nth);
@@ -444,6 +453,26 @@ TEST_F(ConnectE2E, SwitchingInstrumentsDisconnectsTheOldOneOnly) {
     EXPECT_EQ(b.value(0), QStringLiteral("MX_CMD_CONNECT"));
     EXPECT_FALSE(b.contains(QStringLiteral("MX_CMD_DISCONNECT")));
     EXPECT_EQ(boxes.Count(QStringLiteral("Connected!")), 2);
+}
+
+TEST_F(ConnectE2E, AboutShowsTheConnectedInstrumentsSoftwareVersion) {
+    auto about = [] {
+        QString shown;
+        WhenModal<CAboutDlg>([&](CAboutDlg* dlg) {
+            shown = dlg->VersionControl()->text();
+            dlg->accept();
+        });
+        ::SendMessage(theApp.m_pMainWnd->GetSafeHwnd(), WM_COMMAND, ID_APP_ABOUT, 0);
+        return shown;
+    };
+    StartSim(simA, kSimA, QStringLiteral("Bench A"));
+    TypeAndConnect(kSimA);
+    ASSERT_TRUE(WaitConnected(*simA));
+    // The simulated instrument's software bytes 07 03 02 01.
+    EXPECT_EQ(about(), QStringLiteral(u"Zephyra\u2122 Version 1.2.3.7"));
+    ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
+    ASSERT_TRUE(WaitFor([this] { return State() == 0; }, 10000));
+    EXPECT_EQ(about(), QStringLiteral(u"Zephyra\u2122 Version: no instrument connected"));
 }
 
 TEST_F(ConnectE2E, DisconnectStopsThePollAndDisablesThePanels) {

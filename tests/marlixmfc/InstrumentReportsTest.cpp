@@ -1,0 +1,197 @@
+// What an instrument reports about itself and its state, against a scripted
+// instrument on loopback: floods of status and transfer reports stay bounded on
+// their way to the GUI thread and end on the newest; the software version and
+// the limits are the connected instrument's, never an earlier one's.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "LinkTestSupport.h"
+#include "ScriptedInstrument.h"
+#include "marlixmfc/MxLatestPost.h"
+#include "marlixmfc/MxProtocol.h"
+
+namespace {
+
+const HWND kMain = FakeHwnd(0x100);
+constexpr const char* kAddr = "127.0.0.44";
+
+TEST(LatestPost, AFloodKeepsAFewInFlightAndEndsOnTheNewest) {
+    std::vector<MxDelivery> queued; // posted, not yet handled
+    auto post = MxLatestPost::Create([&](MxDelivery&& d) { queued.push_back(std::move(d)); });
+    int released = 0;
+    for (WPARAM i = 1; i <= 1000; ++i) {
+        MxDelivery d;
+        d.msg = WM_STATUS_MESSAGE;
+        d.wParam = i;
+        d.release = [&released] { ++released; };
+        post->Post(std::move(d));
+    }
+    EXPECT_EQ(queued.size(), std::size_t(MxLatestPost::kDefaultInFlight));
+    EXPECT_TRUE(post->HasAside());
+    // The superseded ones were never posted but still freed what they own.
+    EXPECT_EQ(released, 1000 - MxLatestPost::kDefaultInFlight - 1);
+
+    // Handling them in order: the newest follows the first handled, once.
+    std::vector<WPARAM> handled;
+    for (std::size_t i = 0; i < queued.size(); ++i) {
+        MxDelivery d = std::move(queued[i]);
+        handled.push_back(d.wParam);
+        d.release();
+    }
+    EXPECT_EQ(handled, (std::vector<WPARAM>{1, 2, 3, 4, 1000}));
+    EXPECT_EQ(released, 1000);
+    EXPECT_EQ(post->InFlight(), 0);
+    EXPECT_FALSE(post->HasAside());
+
+    // Quiet traffic goes through one by one.
+    queued.clear();
+    for (WPARAM i = 1; i <= 3; ++i) {
+        MxDelivery d;
+        d.wParam = i;
+        post->Post(std::move(d));
+        MxDelivery got = std::move(queued.back());
+        got.release();
+        EXPECT_EQ(got.wParam, i);
+    }
+    EXPECT_EQ(queued.size(), 3u);
+}
+
+class InstrumentReports : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseLoopback(kAddr);
+        ASSERT_TRUE(inst.bound);
+        lib.m_hNotifyWnd = kMain;
+        lib.SetPostSink(&sink);
+    }
+    void TearDown() override {
+        lib.CloseConnectedUDPThread();
+        sink.PumpFor(0);
+        UseLoopback("127.0.0.2,127.0.0.3");
+    }
+    bool Connect(const DeviceInfoRecord& rec) {
+        lib.DeviceState.m_nDeviceIP = Addr(kAddr);
+        if (!lib.BeginConnectedUDPThread())
+            return false;
+        const std::uint16_t param = 0;
+        const std::size_t before = sink.Count(WM_CONNECT_STATE);
+        if (lib.MxAddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, 2, &param, kMain) != 1 || !inst.AnswerConnect(rec))
+            return false;
+        return sink.PumpUntil([&] { return sink.Count(WM_CONNECT_STATE) > before; }, 10000);
+    }
+    // Until the link has taken in `count` more datagrams (or they stop coming).
+    void WaitTakenIn(std::uint64_t from, std::uint64_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        std::uint64_t last = 0;
+        int still = 0;
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::uint64_t now = lib.GetLinkCounters().rxDatagrams - from;
+            if (now >= count)
+                return;
+            still = now == last ? still + 1 : 0;
+            if (still > 50) // 500 ms without one: the rest was lost on the way
+                return;
+            last = now;
+            inst.Serve(10);
+        }
+    }
+    static DeviceInfoRecord Record(std::uint8_t swMajor) {
+        DeviceInfoRecord r{};
+        r.m_nSpectrumPoints = 8192;
+        r.m_abSWVer[0] = 7;
+        r.m_abSWVer[1] = 3;
+        r.m_abSWVer[2] = 2;
+        r.m_abSWVer[3] = swMajor;
+        return r;
+    }
+
+    ScriptedInstrument inst{kAddr};
+    QueueSink sink;
+    CMarlixMFC lib;
+};
+
+TEST_F(InstrumentReports, StatusAndTransferFloodsPostABoundedFewAndTheNewestWins) {
+    ASSERT_TRUE(Connect(Record(1)));
+    const std::size_t posted0 = sink.posted;
+    const std::uint64_t rx0 = lib.GetLinkCounters().rxDatagrams;
+    constexpr std::uint32_t kFlood = 5000;
+    for (std::uint32_t i = 1; i <= kFlood; ++i) {
+        inst.SendU32s(mxp::EV_STATUS, {0x1B00 + (i % 16)});
+        inst.SendU32s(mxp::EV_TRANSFER, {kFlood, i});
+        inst.SendU32s(mxp::EV_TRANSFER_RATE, {i * 1000});
+    }
+    // The newest of each, last.
+    inst.SendU32s(mxp::EV_STATUS, {0x1404});
+    inst.SendU32s(mxp::EV_TRANSFER, {kFlood, kFlood});
+    inst.SendU32s(mxp::EV_TRANSFER_RATE, {25000000});
+    WaitTakenIn(rx0, 3 * kFlood + 3);
+    // Nothing handled yet: no more than a few of each wait for the GUI thread.
+    EXPECT_LE(sink.posted - posted0, std::size_t(3 * MxLatestPost::kDefaultInFlight))
+        << "of " << lib.GetLinkCounters().rxDatagrams - rx0 << " reports taken in";
+
+    sink.PumpFor(200);
+    EXPECT_EQ(sink.Last(WM_STATUS_MESSAGE)->wParam, 0x1404u);
+    EXPECT_EQ(sink.Last(WM_STATUS_MESSAGE)->hwnd, kMain);
+    EXPECT_EQ(sink.Last(WM_TRANSFER_RATE)->wParam, 25000000u);
+    EXPECT_EQ(lib.DeviceDataStore.m_nTransferDone, kFlood);
+    EXPECT_EQ(lib.DeviceDataStore.m_nTransferTotal, kFlood);
+    EXPECT_LE(sink.Count(WM_STATUS_MESSAGE), std::size_t(MxLatestPost::kDefaultInFlight + 1));
+
+    // Afterwards a report comes through at once, on its own.
+    inst.SendU32s(mxp::EV_STATUS, {0x1B0E});
+    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_STATUS_MESSAGE)->wParam == 0x1B0Eu; }, 5000));
+}
+
+TEST_F(InstrumentReports, TheSoftwareVersionIsTheConnectedInstrumentsUntilTheLinkCloses) {
+    EXPECT_FALSE(lib.HasSWVer());
+    ASSERT_TRUE(Connect(Record(1)));
+    _MxVer_u v = lib.GetSWVer();
+    EXPECT_EQ(std::vector<int>(v.m_abVer, v.m_abVer + 4), (std::vector<int>{7, 3, 2, 1}));
+    EXPECT_TRUE(lib.HasSWVer());
+    lib.CloseConnectedUDPThread();
+    EXPECT_FALSE(lib.HasSWVer());
+    EXPECT_EQ(lib.GetSWVer().m_dwVer, 0u);
+
+    ASSERT_TRUE(Connect(Record(9)));
+    v = lib.GetSWVer();
+    EXPECT_EQ(v.m_abVer[3], 9);
+}
+
+TEST_F(InstrumentReports, ModeParameterAIsTheFamilysUntilThisInstrumentReportsItsOwn) {
+    // Before any instrument: the family's, not the field's 0.
+    lib.Mx2InitMinMaxValueForSystemMode(7, nullptr);
+    EXPECT_EQ(lib.DeviceState.m_nModeParamA, mxp::DefaultLimits(7).modeParamA);
+
+    ASSERT_TRUE(Connect(Record(1)));
+    mxp::Limits own = mxp::DefaultLimits(7);
+    own.modeParamA = 77;
+    own.iqRateMaxHz = 30000000;
+    inst.Send(mxp::EV_LIMITS, 0, mxp::EncodeLimits(own));
+    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_GRAPH_AXES_UPDATE) >= 1; }, 5000));
+    lib.Mx2InitMinMaxValueForSystemMode(7, nullptr);
+    EXPECT_EQ(lib.DeviceState.m_nModeParamA, 77);
+    EXPECT_EQ(lib.Mx2IQRateConfirm(lib.DeviceState.m_nProductCatalog, 60000000u), 30000000u);
+
+    // The next connection, before its instrument has reported anything.
+    lib.CloseConnectedUDPThread();
+    ASSERT_TRUE(Connect(Record(1)));
+    lib.Mx2InitMinMaxValueForSystemMode(7, nullptr);
+    EXPECT_EQ(lib.DeviceState.m_nModeParamA, mxp::DefaultLimits(7).modeParamA);
+    EXPECT_EQ(lib.Mx2IQRateConfirm(lib.DeviceState.m_nProductCatalog, 60000000u), 60000000u);
+
+    // Limits of a link handled only after it was closed are not taken for the next one's.
+    const std::size_t posted = sink.posted;
+    inst.Send(mxp::EV_LIMITS, 0, mxp::EncodeLimits(own));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sink.posted == posted && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GT(sink.posted, posted);
+    lib.CloseConnectedUDPThread();
+    sink.PumpFor(0);
+    lib.Mx2InitMinMaxValueForSystemMode(7, nullptr);
+    EXPECT_EQ(lib.DeviceState.m_nModeParamA, mxp::DefaultLimits(7).modeParamA);
+}
+
+} // namespace

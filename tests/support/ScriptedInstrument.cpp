@@ -1,0 +1,90 @@
+#include "ScriptedInstrument.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+
+#include "LinkTestSupport.h"
+#include "marlixmfc/MxProtocol.h"
+
+ScriptedInstrument::ScriptedInstrument(const char* address) {
+    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = Addr(address);
+    a.sin_port = htons(TestPort());
+    bound = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    // Floods are sent faster than the library may read them.
+    int size = 8 << 20;
+    if (m_fd >= 0)
+        ::setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+}
+
+ScriptedInstrument::~ScriptedInstrument() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool ScriptedInstrument::ReceiveOne(int waitMs) {
+    pollfd p{m_fd, POLLIN, 0};
+    if (::poll(&p, 1, waitMs) <= 0)
+        return false;
+    std::vector<std::uint8_t> buf(65536);
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    const ssize_t n = ::recvfrom(m_fd, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+    mxp::Datagram d;
+    if (n <= 0 || mxp::DecodeDatagram(buf.data(), static_cast<std::size_t>(n), d) != mxp::DecodeError::None)
+        return true;
+    if (d.h.id == MX_CMD_DISCONNECT)
+        return true; // from the send-at-once socket: not the client's port
+    m_client = from;
+    if (d.h.id == mxp::LINK_KEEPALIVE) {
+        Send(mxp::EV_KEEPALIVE, d.h.seq, {});
+        return true;
+    }
+    commands.push_back({d.h.id, d.h.seq, std::vector<std::uint8_t>(d.payload, d.payload + d.size)});
+    return true;
+}
+
+bool ScriptedInstrument::AnswerConnect(const DeviceInfoRecord& record, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::size_t before = commands.size();
+        ReceiveOne(50);
+        for (std::size_t i = before; i < commands.size(); ++i) {
+            if (commands[i].id != MX_CMD_CONNECT)
+                continue;
+            mxp::Writer w;
+            w.I32(2);
+            mxp::PutDeviceInfo(w, record);
+            Send(mxp::EV_CONNECT_STATE, commands[i].seq, w.Data());
+            return true;
+        }
+    }
+    return false;
+}
+
+void ScriptedInstrument::Serve(int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < deadline)
+        ReceiveOne(10);
+}
+
+void ScriptedInstrument::Send(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload) {
+    for (const auto& dg : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, m_seq++, ref,
+                                             payload.data(), payload.size()))
+        ::sendto(m_fd, dg.data(), dg.size(), 0, reinterpret_cast<const sockaddr*>(&m_client),
+                 sizeof m_client);
+}
+
+void ScriptedInstrument::SendU32s(std::uint16_t id, const std::vector<std::uint32_t>& values,
+                                  std::uint32_t ref) {
+    mxp::Writer w;
+    for (std::uint32_t v : values)
+        w.U32(v);
+    Send(id, ref, w.Data());
+}

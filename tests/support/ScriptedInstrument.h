@@ -1,0 +1,39 @@
+// An instrument the test scripts datagram by datagram, on a loopback address and
+// the test port: it answers the connect with the record it is given, answers
+// keep-alives while the test waits on it, and sends exactly what the test asks.
+#pragma once
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "device/MarlixMFC.h"
+
+class ScriptedInstrument {
+public:
+    explicit ScriptedInstrument(const char* address);
+    ~ScriptedInstrument();
+    ScriptedInstrument(const ScriptedInstrument&) = delete;
+    ScriptedInstrument& operator=(const ScriptedInstrument&) = delete;
+
+    // Waits for MX_CMD_CONNECT and answers EV_CONNECT_STATE 2 with the record.
+    bool AnswerConnect(const DeviceInfoRecord& record, int timeoutMs = 10000);
+    // Reads what comes for ms: keep-alives are answered, commands kept.
+    void Serve(int ms);
+    void Send(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload);
+    void SendU32s(std::uint16_t id, const std::vector<std::uint32_t>& values, std::uint32_t ref = 0);
+
+    struct Command {
+        std::uint16_t id;
+        std::uint32_t seq;
+        std::vector<std::uint8_t> payload;
+    };
+    std::vector<Command> commands;
+    bool bound = false;
+
+private:
+    bool ReceiveOne(int waitMs);
+    int m_fd = -1;
+    sockaddr_in m_client{};
+    std::uint32_t m_seq = 1;
+};
