@@ -194,6 +194,18 @@ TEST_F(SettingsDialogTest, AverageCountEnterAndArrows) {
     v->m_editAverageCount->setText(QStringLiteral("0"));
     QTest::mouseClick(v->m_btnCountDown, Qt::LeftButton);
     EXPECT_EQ(v->m_editAverageCount->text(), QStringLiteral("100"));
+
+    // The wheel over the page steps while the count edit has the focus: up adds one.
+    v->m_editAverageCount->setText(QStringLiteral("50"));
+    v->m_editAverageCount->setFocus();
+    Wheel(v, 120);
+    EXPECT_EQ(v->m_editAverageCount->text(), QStringLiteral("51"));
+    Wheel(v, -120);
+    Wheel(v, -120);
+    EXPECT_EQ(v->m_editAverageCount->text(), QStringLiteral("49"));
+    v->m_cbResBW->setFocus();
+    Wheel(v, 120);
+    EXPECT_EQ(v->m_editAverageCount->text(), QStringLiteral("49"));
     Grab(v, QStringLiteral("settings-viewer"));
 }
 
