@@ -443,3 +443,34 @@ TEST_F(PlaybackE2E, DeleteAndRenameTakeEffect) {
     EXPECT_EQ(RowName(0), QStringLiteral("renamed.bin"));
     EXPECT_EQ(browser->m_nCheckedCount, 0);
 }
+
+TEST_F(PlaybackE2E, ALostRenameResultDoesNotHoldF2AfterAReconnect) {
+    Connect(kSimA, {QStringLiteral("--control-stdin")});
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+    auto rename = [&](const QString& name) {
+        browser->m_listFile->setCurrentItem(browser->m_listFile->topLevelItem(0));
+        QTest::keyClick(browser->m_listFile, Qt::Key_F2);
+        ASSERT_NE(browser->RenameEdit(), nullptr);
+        browser->RenameEdit()->setText(name);
+        QTest::keyClick(browser->RenameEdit(), Qt::Key_Return);
+    };
+    // The instrument renames but its answer is lost.
+    ASSERT_TRUE(sim->Control(QStringLiteral("silent")));
+    ASSERT_TRUE(WaitFor([&] { return sim->Output().contains(QStringLiteral("silent:")); }, 5000));
+    rename(QStringLiteral("lost.bin"));
+    ASSERT_TRUE(
+        WaitFor([&] { return !Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_RENAME_TO")).empty(); }, 5000));
+    ASSERT_TRUE(sim->Control(QStringLiteral("resume")));
+    EXPECT_TRUE(browser->Files().RenamePending());
+
+    ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
+    ASSERT_TRUE(WaitFor([this] { return State() == 0 && !frame->m_connectSequence.IsPausing(); }, 10000));
+    frame->GetIPCombo()->setEditText(kSimA);
+    ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_IP_COMBO, 0);
+    ASSERT_TRUE(WaitFor([&] { return State() == 2; }));
+    PumpPostedMessages(300);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+    EXPECT_EQ(RowName(0), QStringLiteral("lost.bin")); // what the instrument did
+    rename(QStringLiteral("again.bin"));
+    ASSERT_TRUE(WaitFor([&] { return RowName(0) == QLatin1String("again.bin"); }, 5000));
+}
