@@ -322,7 +322,7 @@ LRESULT CMainFrame::OnGraphKey(WPARAM wParam, LPARAM lParam) {
 
 void CMainFrame::ShowPlayPosition(std::uint32_t nSec) {
     if (m_pPlayBar)
-        m_pPlayBar->SetTimeDigits(0, nSec);
+        m_pPlayBar->ShowPlayPosition(nSec);
 }
 
 BOOL CMainFrame::IsCurrentPlayItemFM() const {

@@ -430,6 +430,7 @@ void CDialogPlayFolderList::ClearPlayList() {
     m_vecPlayList.clear();
     m_nPlayCount = 0;
     DS().m_nPlayListCount = 0;
+    emit PlayListChanged();
 }
 
 void CDialogPlayFolderList::OnOpenFiles() {
@@ -438,6 +439,7 @@ void CDialogPlayFolderList::OnOpenFiles() {
     m_vecPlayList = m_files.BuildPlayList();
     m_nPlayCount = std::int32_t(m_vecPlayList.size());
     DS().m_nPlayListCount = m_nPlayCount;
+    emit PlayListChanged();
     if (m_nPlayCount >= 1) {
         PlayItem(0);
     } else {

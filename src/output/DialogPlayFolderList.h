@@ -92,6 +92,10 @@ public:
     std::uint32_t SelectedTag() const;
     QLineEdit* RenameEdit() const { return m_pRenameEdit; }
 
+signals:
+    // The play list was emptied or made anew (the play bar's Prev and Next follow it).
+    void PlayListChanged();
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

@@ -115,8 +115,7 @@ LRESULT CDialogPlayTimeSet::OnDigitLeave(WPARAM wParam, LPARAM lParam) {
 void CDialogPlayTimeSet::OnApply() {
     if (!m_pOwner)
         return;
-    const auto seek =
-        PlayTimeRules::ApplySeek(m_anDigits, m_pOwner->PlayListSize(), m_pOwner->CurrentFileTimeSec());
+    const auto seek = PlayTimeRules::ApplySeek(m_anDigits, m_pOwner->HasFile(), m_pOwner->TotalSec());
     if (seek)
         m_pOwner->SeekFromTimeSet(*seek);
 }

@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include "ImageLayout.h"
@@ -17,6 +19,7 @@
 #include "mainframe/MainFrm.h"
 #include "output/DialogPlayFolderList.h"
 #include "output/DialogPlayTimeSet.h"
+#include "output/ElidedText.h"
 
 using PlayBarRules::BarAction;
 using PlayBarRules::Look;
@@ -115,7 +118,20 @@ CDumpPlayBar::CDumpPlayBar(QWidget* parent) : QWidget(parent), CMsgTarget(this) 
     m_chkRepeat = new QCheckBox(QStringLiteral("Repeat"), this);
     m_chkRepeat->setObjectName(QString::number(kIdRepeat));
     m_chkRepeat->setGeometry(kTimeX - 4, kTransportY, 90, 20);
-    m_chkRepeat->setStyleSheet(QStringLiteral("QCheckBox { color: #E87A0E; background: transparent; }"));
+    {
+        // The box is drawn by one style everywhere, in the bar's colours: an
+        // orange frame round black, so an unchecked box still shows.
+        auto* style = QStyleFactory::create(QStringLiteral("Fusion"));
+        style->setParent(m_chkRepeat);
+        m_chkRepeat->setStyle(style);
+        QPalette pal = m_chkRepeat->palette();
+        const QColor orange(0xE8, 0x7A, 0x0E);
+        pal.setColor(QPalette::WindowText, orange);
+        pal.setColor(QPalette::Text, orange);
+        pal.setColor(QPalette::Window, orange);
+        pal.setColor(QPalette::Base, Qt::black);
+        m_chkRepeat->setPalette(pal);
+    }
     BindCommand(m_chkRepeat, kIdRepeat);
     m_btnTimeSet->move(totalX, kTransportY);
 
@@ -125,6 +141,7 @@ CDumpPlayBar::CDumpPlayBar(QWidget* parent) : QWidget(parent), CMsgTarget(this) 
         l->m_crBkColor = 0x202020;
         l->m_bOpaque = 1;
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        l->ApplyFont(); // bold 16 px from the start: the description is fitted with it
         *p = l;
     }
     m_txtFileName->setObjectName(QString::number(kIdFileName));
@@ -210,16 +227,42 @@ void CDumpPlayBar::SetSeekRange(std::int32_t total) {
     m_sliderSeek->SetPos(0);
 }
 
+void CDumpPlayBar::SetBrowser(CDialogPlayFolderList* browser) {
+    if (m_pBrowser)
+        disconnect(m_pBrowser, nullptr, this, nullptr);
+    m_pBrowser = browser;
+    if (m_pBrowser)
+        connect(m_pBrowser, &CDialogPlayFolderList::PlayListChanged, this, &CDumpPlayBar::OnPlayListChanged);
+}
+
 std::size_t CDumpPlayBar::PlayListSize() const {
     return m_pBrowser ? m_pBrowser->m_vecPlayList.size() : 0;
 }
 
-std::int32_t CDumpPlayBar::CurrentFileTimeSec() const {
-    return m_pBrowser ? m_pBrowser->m_nCurrentTimeSec : 0;
+// A loaded file stays playable after the list it came from is gone (the browser
+// empties the list at every listing), until another is loaded or the bar reset.
+bool CDumpPlayBar::HasFile() const {
+    return !m_strFileName.isEmpty();
 }
 
-bool CDumpPlayBar::HasFile() const {
-    return !m_strFileName.isEmpty() && PlayListSize() > 0;
+bool CDumpPlayBar::SeekHeld() const {
+    return m_sliderSeek->m_bLButtonDown != 0;
+}
+
+void CDumpPlayBar::OnPlayListChanged() {
+    // A new choice of files outdates a step still waiting for its pause.
+    CancelJump();
+    PlayBarRules::ButtonLooks l;
+    l.prevNext = PlayBarRules::CanStep(PlayListSize()) ? Look::Enabled : Look::Disabled;
+    ApplyLooks(l);
+}
+
+void CDumpPlayBar::SetDescription(const QString& text) {
+    const QRect room = m_txtDescription->contentsRect();
+    const int margin = m_txtDescription->margin();
+    m_txtDescription->setText(
+        FitWrappedText(text, m_txtDescription->font(), room.size() - QSize(2 * margin, 2 * margin)));
+    m_txtDescription->setToolTip(text);
 }
 
 bool CDumpPlayBar::JumpPending() const {
@@ -245,6 +288,13 @@ void CDumpPlayBar::SetTimeDigits(int row, std::uint32_t seconds) {
     }
 }
 
+void CDumpPlayBar::ShowPlayPosition(std::uint32_t seconds) {
+    // While the thumb is held the row shows where it is dragged.
+    if (!SeekHeld())
+        SetTimeDigits(0, std::uint32_t(PlayBarRules::ShownPosition(seconds, m_sliderSeek->m_nMin,
+                                                                   m_sliderSeek->m_nMax)));
+}
+
 void CDumpPlayBar::ClearFile() {
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::ClearFile, PlayListSize(), false));
     m_strFileName.clear();
@@ -252,7 +302,7 @@ void CDumpPlayBar::ClearFile() {
     m_chkRepeat->setChecked(DS().m_bRepeat == 1);
     m_txtFileName->setText(m_strFileName);
     SetSeekRange(m_nTotalSec);
-    m_txtDescription->setText(m_strDescription);
+    SetDescription(m_strDescription);
 }
 
 void CDumpPlayBar::LoadFile() {
@@ -269,13 +319,13 @@ void CDumpPlayBar::LoadFile() {
     m_pTimeSetDlg->ResetDigits();
     m_txtFileName->setText(m_strFileName);
     SetSeekRange(m_nTotalSec);
-    m_txtDescription->setText(m_strDescription);
+    SetDescription(m_strDescription);
     Send(PlayBarRules::SeekCommand(m_sliderSeek->m_nPos));
 }
 
 void CDumpPlayBar::ShowFileInfo() {
     m_txtFileName->setText(m_strFileName);
-    m_txtDescription->setText(m_strDescription);
+    SetDescription(m_strDescription);
     SetSeekRange(m_nTotalSec);
 }
 
@@ -292,23 +342,33 @@ void CDumpPlayBar::OnPlay() {
     // A posted or sent command arrives whatever the button looks like.
     if (!HasFile() || JumpPending())
         return;
+    StartPlay(DS().m_nPlayStartSec);
+}
+
+void CDumpPlayBar::StartPlay(std::int32_t startSec) {
     if (m_pBrowser) {
         m_pBrowser->hide();
         m_pBrowser->DisableFileButtons();
     }
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::Play, PlayListSize(), true));
-    for (const PlayBarRules::Command& c : PlayBarRules::PlayCommands(DS().m_nPlayMode, DS().m_nPlayStartSec))
+    for (const PlayBarRules::Command& c : PlayBarRules::PlayCommands(DS().m_nPlayMode, startSec))
         Send(c);
 }
 
 void CDumpPlayBar::OnStop() {
+    CancelJump();
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::Stop, PlayListSize(), true));
     DS().m_nPlayMode = 9;
     Send({MX_CMD_PLAY_STOP, {}});
 }
 
+void CDumpPlayBar::CancelJump() {
+    m_pJumpTimer->stop();
+    m_nJumpMessage = 0;
+}
+
 void CDumpPlayBar::Jump(UINT message) {
-    if (!HasFile() || JumpPending())
+    if (!PlayBarRules::CanStep(PlayListSize()) || JumpPending())
         return;
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::Stop, PlayListSize(), true));
     if (DS().m_nPlayMode == 8 || DS().m_nPlayMode == 10)
@@ -342,9 +402,11 @@ void CDumpPlayBar::SeekFromTimeSet(std::int32_t seconds) {
     m_sliderSeek->SetPos(seconds);
 }
 
-LRESULT CDumpPlayBar::OnSliderMoved(WPARAM wParam, LPARAM) {
+LRESULT CDumpPlayBar::OnSliderMoved(WPARAM wParam, LPARAM lParam) {
     if (UINT(wParam) != kIdSeek)
         return 0;
+    // Where the thumb was let go: a report handled since may have moved it.
+    m_sliderSeek->SetPos(int(std::clamp<LPARAM>(lParam, m_sliderSeek->m_nMin, m_sliderSeek->m_nMax)));
     m_nCurPos = m_sliderSeek->m_nPos;
     SetTimeDigits(0, std::uint32_t(std::max(m_nCurPos, 0)));
     Send(PlayBarRules::SeekCommand(m_nCurPos));
@@ -358,9 +420,13 @@ LRESULT CDumpPlayBar::OnSliderMoving(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CDumpPlayBar::OnPlayPosition(WPARAM wParam, LPARAM) {
-    const int p = int(std::min<std::uint32_t>(theApp.Data().m_nPlayPosSec, 0x7FFFFFFF));
-    m_sliderSeek->SetPos(PlayBarRules::SliderAfterPosition(int(wParam), p, m_sliderSeek->m_nPos));
+    const int p =
+        PlayBarRules::ShownPosition(theApp.Data().m_nPlayPosSec, m_sliderSeek->m_nMin, m_sliderSeek->m_nMax);
     m_nCurPos = p;
+    // A held thumb and the row stay where the user drags them.
+    if (SeekHeld())
+        return 0;
+    m_sliderSeek->SetPos(PlayBarRules::SliderAfterPosition(int(wParam), p, m_sliderSeek->m_nPos));
     SetTimeDigits(0, std::uint32_t(p));
     return 0;
 }
@@ -385,15 +451,17 @@ void CDumpPlayBar::OnPlayFinished() {
     m_nCurPos = 0;
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::Finished, PlayListSize(), !m_strFileName.isEmpty()));
     Send(PlayBarRules::SeekCommand(0));
+    // Repeat is the program's own: no command carries it.
+    if (DS().m_bRepeat == 1 && HasFile())
+        StartPlay(0);
 }
 
 void CDumpPlayBar::ResetAll() {
-    m_pJumpTimer->stop();
-    m_nJumpMessage = 0;
+    CancelJump();
     m_strFileName.clear();
     m_strDescription.clear();
     m_txtFileName->setText(QString());
-    m_txtDescription->setText(QString());
+    SetDescription(QString());
     m_sliderSeek->SetPos(0);
     m_nCurPos = 0;
     SetTimeDigits(0, 0);

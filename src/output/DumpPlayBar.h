@@ -36,7 +36,7 @@ public:
     ~CDumpPlayBar() override;
 
     // The browser whose play list the bar plays (the main frame's one instance).
-    void SetBrowser(CDialogPlayFolderList* browser) { m_pBrowser = browser; }
+    void SetBrowser(CDialogPlayFolderList* browser);
     CDialogPlayFolderList* Browser() const { return m_pBrowser; }
 
     void LoadButtonBitmaps();
@@ -44,6 +44,8 @@ public:
     void LoadFile();
     void ShowFileInfo();
     void SetTimeDigits(int row, std::uint32_t seconds);
+    // The play position of a measurement block on the position row.
+    void ShowPlayPosition(std::uint32_t seconds);
     void OnPlayFinished();
     void ResetAll();
     void ResetPlaySettings();
@@ -56,10 +58,14 @@ public:
     void OnTimeSet();
     void OnRepeat();
 
-    // For the play time dialog.
-    std::size_t PlayListSize() const;
-    std::int32_t CurrentFileTimeSec() const;
+    // For the play time dialog: a file is loaded, its total time as the seek
+    // slider spans it, and a seek there.
+    bool HasFile() const;
+    std::int32_t TotalSec() const { return m_nTotalSec; }
     void SeekFromTimeSet(std::int32_t seconds);
+    std::size_t PlayListSize() const;
+    // The browser's play list was emptied or made anew.
+    void OnPlayListChanged();
 
     // The digits a row shows now (0 position, 1 total).
     std::array<int, 6> RowDigits(int row) const;
@@ -97,7 +103,10 @@ private:
     void SendInt(MX_CMD_ID_e id, std::int32_t v);
     void SetSeekRange(std::int32_t total);
     void Jump(UINT message);
-    bool HasFile() const;
+    void CancelJump();
+    void StartPlay(std::int32_t startSec);
+    bool SeekHeld() const;
+    void SetDescription(const QString& text);
     LRESULT OnSliderMoved(WPARAM wParam, LPARAM lParam);
     LRESULT OnSliderMoving(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlayPosition(WPARAM wParam, LPARAM lParam);

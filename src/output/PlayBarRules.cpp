@@ -1,5 +1,6 @@
 #include "output/PlayBarRules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -17,7 +18,7 @@ ButtonLooks LooksAfter(BarAction action, std::size_t playListSize, bool hasFileN
     case BarAction::LoadFile:
         l.play = Look::Enabled;
         l.stop = Look::Disabled;
-        l.prevNext = playListSize >= 2 ? Look::Enabled : Look::Disabled;
+        l.prevNext = CanStep(playListSize) ? Look::Enabled : Look::Disabled;
         break;
     case BarAction::Play:
         l.open = Look::Disabled;
@@ -39,6 +40,10 @@ ButtonLooks LooksAfter(BarAction action, std::size_t playListSize, bool hasFileN
         break;
     }
     return l;
+}
+
+bool CanStep(std::size_t playListSize) {
+    return playListSize >= 2;
 }
 
 std::array<int, 6> TimeDigits(std::uint32_t s) {
@@ -73,6 +78,12 @@ int SliderAfterPosition(int kind, int pos, int current) {
     if (kind == kPositionStopped)
         return 0;
     return current;
+}
+
+int ShownPosition(std::uint32_t reported, int min, int max) {
+    if (max < min)
+        max = min;
+    return int(std::clamp<long long>(reported, min, max));
 }
 
 std::int32_t ScaledTotalSeconds(std::int32_t fileTimeSec, double fileClock, double newClock,

@@ -23,6 +23,8 @@ struct ButtonLooks {
 enum class BarAction { ClearFile, LoadFile, Play, Stop, Finished, ResetAll };
 
 ButtonLooks LooksAfter(BarAction action, std::size_t playListSize, bool hasFileName);
+// Prev and Next step through a play list of two items or more.
+bool CanStep(std::size_t playListSize);
 
 // Largest time the six digits can show: 99:59:59.
 constexpr std::uint32_t kMaxDigitSeconds = 99u * 3600u + 59u * 60u + 59u;
@@ -44,6 +46,8 @@ constexpr int kPositionSeek = 145;
 constexpr int kPositionStopped = 146;
 // The slider's position after a report of `kind` at `pos`; other kinds leave `current`.
 int SliderAfterPosition(int kind, int pos, int current);
+// A reported position as the bar shows it: within the slider's range.
+int ShownPosition(std::uint32_t reported, int min, int max);
 
 // Total seconds after the sample clock changed from oldClock to newClock: the
 // file's play time at its own clock scaled by the clock ratio, limited to what

@@ -21,12 +21,12 @@ std::int32_t Seconds(const std::array<int, 6>& d) {
     return (10 * d[0] + d[1]) * 3600 + (10 * d[2] + d[3]) * 60 + 10 * d[4] + d[5];
 }
 
-std::optional<std::int32_t> ApplySeek(const std::array<int, 6>& digits, std::size_t playListSize,
-                                      std::int32_t currentTimeSec) {
-    if (playListSize == 0)
+std::optional<std::int32_t> ApplySeek(const std::array<int, 6>& digits, bool fileLoaded,
+                                      std::int32_t totalSec) {
+    if (!fileLoaded)
         return std::nullopt;
     const std::int32_t s = Seconds(digits);
-    if (s > currentTimeSec)
+    if (s > totalSec)
         return std::nullopt;
     return s;
 }

@@ -16,9 +16,9 @@ int NextDigit(int current, long long code, int limit);
 
 std::int32_t Seconds(const std::array<int, 6>& digits);
 
-// The position Apply seeks to, or nothing: with an empty play list, or past the
-// current file's play time.
-std::optional<std::int32_t> ApplySeek(const std::array<int, 6>& digits, std::size_t playListSize,
-                                      std::int32_t currentTimeSec);
+// The position Apply seeks to, or nothing: with no file loaded, or past the
+// loaded file's total time (the one the seek slider spans).
+std::optional<std::int32_t> ApplySeek(const std::array<int, 6>& digits, bool fileLoaded,
+                                      std::int32_t totalSec);
 
 } // namespace PlayTimeRules

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -129,6 +131,14 @@ protected:
         PumpPostedMessages(50);
     }
     QString RowName(int row) const { return browser->m_listFile->topLevelItem(row)->text(0); }
+    // The left button on the seek slider at x (pressed, moved or released).
+    void Mouse(QEvent::Type t, int x) {
+        CBitmapSlider* s = bar->m_sliderSeek;
+        const QPointF p(x, s->height() / 2);
+        QMouseEvent e(t, p, s->mapToGlobal(p), Qt::LeftButton,
+                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(s, &e);
+    }
     bool PositionReached(int sec) const { return bar->m_nCurPos >= sec; }
 
     static int s_port;
@@ -178,7 +188,7 @@ TEST_F(PlaybackE2E, OpenCheckThreePlaySeekNextPrevAndWrap) {
     EXPECT_FALSE(browser->isVisible()); // a successful play request hides it
     EXPECT_EQ(browser->m_vecPlayList.size(), 3u);
     EXPECT_EQ(bar->m_txtFileName->text(), names[0]);
-    EXPECT_EQ(bar->m_txtDescription->text(), browser->m_strCurrentDescription);
+    EXPECT_EQ(bar->m_txtDescription->toolTip(), browser->m_strCurrentDescription);
     EXPECT_EQ(bar->m_nTotalSec, browser->m_nCurrentTimeSec);
     EXPECT_EQ(bar->m_sliderSeek->m_nMax, bar->m_nTotalSec);
     const auto playFiles = Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_FILE"));
@@ -197,19 +207,32 @@ TEST_F(PlaybackE2E, OpenCheckThreePlaySeekNextPrevAndWrap) {
     EXPECT_EQ(bar->RowDigits(0)[5], bar->m_nCurPos % 10);
     Grab(bar, QStringLiteral("playbar-playing"));
 
-    // Seek with the slider: one seek, and the instrument's position follows.
-    bar->m_sliderSeek->SetPos(40);
-    bar->SendMessage(WM_SLIDER_MOVED, CDumpPlayBar::kIdSeek, 40);
-    EXPECT_EQ(bar->RowDigits(0), (std::array<int, 6>{0, 0, 0, 0, 4, 0}));
+    // Seek by dragging the thumb: while it is held, the instrument's reports and
+    // blocks move neither the thumb nor the digits; the release seeks once, there.
+    CBitmapSlider* seek = bar->m_sliderSeek;
+    const std::size_t seeksBefore = Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK")).size();
+    Mouse(QEvent::MouseButtonPress, seek->PosToPixel(seek->m_nPos));
+    Mouse(QEvent::MouseMove, seek->PosToPixel(40));
+    PumpPostedMessages(20);
+    const int dragged = seek->m_nPos;
+    ASSERT_GE(dragged, 35);
+    const int reported = bar->m_nCurPos;
+    ASSERT_TRUE(WaitFor([&] { return bar->m_nCurPos > reported; }, 10000)); // a report while held
+    PumpPostedMessages(300);
+    EXPECT_EQ(seek->m_nPos, dragged);
+    EXPECT_EQ(bar->RowDigits(0), PlayBarRules::TimeDigits(std::uint32_t(dragged)));
+    Mouse(QEvent::MouseButtonRelease, seek->PosToPixel(dragged));
+    std::int32_t at = dragged;
+    const QByteArray payload(reinterpret_cast<const char*>(&at), sizeof at);
     ASSERT_TRUE(WaitFor(
-        [&] {
-            const auto seeks = Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK"));
-            return !seeks.empty() && seeks.back().payload.toHex() == QByteArray("28000000");
-        },
-        5000));
+        [&] { return Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK")).size() > seeksBefore; }, 5000));
+    PumpPostedMessages(300);
+    const auto seeks = Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK"));
+    ASSERT_EQ(seeks.size(), seeksBefore + 1);
+    EXPECT_EQ(seeks.back().payload.toHex(), payload.toHex());
     // The instrument plays on from there: its reports follow.
-    ASSERT_TRUE(WaitFor([&] { return bar->m_nCurPos >= 41; }, 5000));
-    EXPECT_LT(bar->m_nCurPos, 45);
+    ASSERT_TRUE(WaitFor([&] { return bar->m_nCurPos >= dragged + 1; }, 5000));
+    EXPECT_LT(bar->m_nCurPos, dragged + 5);
 
     // The play time dialog: 00:00:52 seeks to 52 (every file here plays a minute or more).
     bar->m_btnTimeSet->Click();
@@ -282,6 +305,22 @@ TEST_F(PlaybackE2E, AFileThatEndsReturnsTheBarToTheStart) {
     EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
     EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK")).back().payload.toHex(),
               QByteArray("00000000"));
+
+    // With Repeat checked the end plays the file again from the start.
+    auto starts = [&] { return Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_START")).size(); };
+    bar->m_chkRepeat->click();
+    const std::size_t before = starts();
+    bar->m_btnPlay->Click();
+    ASSERT_TRUE(WaitFor([&] { return starts() >= before + 2; }, 10000));
+    EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_SEEK")).back().payload.toHex(),
+              QByteArray("00000000"));
+    // Unchecked, the next end stops, and nothing starts again.
+    bar->m_chkRepeat->click();
+    const std::size_t repeated = starts();
+    ASSERT_TRUE(WaitFor([&] { return !bar->m_btnOpen->m_bDisabled && bar->m_btnStop->m_bDisabled; }, 10000));
+    PumpPostedMessages(500);
+    EXPECT_EQ(starts(), repeated);
+    EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
 }
 
 TEST_F(PlaybackE2E, AFolderOf5000FilesArrivesWhole) {

@@ -101,6 +101,11 @@ TEST(PlayBarRules, PositionKindsMoveTheSlider) {
     EXPECT_EQ(SliderAfterPosition(145, 42, 7), 42);
     EXPECT_EQ(SliderAfterPosition(146, 42, 7), 0);
     EXPECT_EQ(SliderAfterPosition(139, 42, 7), 7);
+    // Shown within the slider's range, however large the report.
+    EXPECT_EQ(ShownPosition(0xFFFFFFFFu, 0, 225), 225);
+    EXPECT_EQ(ShownPosition(0x80000000u, 0, 8192), 8192);
+    EXPECT_EQ(ShownPosition(61, 0, 225), 61);
+    EXPECT_EQ(ShownPosition(61, 0, -5), 0);
 }
 
 TEST(PlayBarRules, ClockChangeScalesTheFilesOwnTime) {
@@ -128,9 +133,9 @@ TEST(PlayTimeRules, DigitsClampAndApplySeeksWithinTheFile) {
 
     const std::array<int, 6> t130 = {0, 0, 0, 1, 3, 0};
     EXPECT_EQ(Seconds(t130), 90);
-    EXPECT_EQ(ApplySeek(t130, 1, 90), std::optional<std::int32_t>(90));
-    EXPECT_EQ(ApplySeek(t130, 1, 89), std::nullopt);
-    EXPECT_EQ(ApplySeek(t130, 0, 1000), std::nullopt);
+    EXPECT_EQ(ApplySeek(t130, true, 90), std::optional<std::int32_t>(90));
+    EXPECT_EQ(ApplySeek(t130, true, 89), std::nullopt);
+    EXPECT_EQ(ApplySeek(t130, false, 1000), std::nullopt);
     EXPECT_EQ(Seconds({9, 9, 5, 9, 5, 9}), 359999);
 }
 

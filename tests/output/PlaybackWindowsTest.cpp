@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -105,6 +109,48 @@ protected:
         browser->m_listFile->topLevelItem(row)->setCheckState(0, Qt::Checked);
         PumpPostedMessages();
     }
+    // Two files a (100 s) and b (200 s) at a clock of 1000 kHz checked, opened and
+    // loaded into the bar.
+    void LoadTwo() {
+        ListRootAndSelectD();
+        browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+        FileReply({File(QStringLiteral("a.bin"), 1000, 100), File(QStringLiteral("b.bin"), 1000, 200)});
+        Check(0);
+        Check(1);
+        browser->OnOpenFiles();
+        browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+        bar->LoadFile(); // what the frame does on the play file change
+        cmds.clear();
+    }
+    std::vector<int> Seeks() const {
+        std::vector<int> v;
+        for (const Cmd& c : Of(MX_CMD_PLAY_SEEK)) {
+            std::int32_t s = -1;
+            std::memcpy(&s, c.payload.constData(), sizeof s);
+            v.push_back(s);
+        }
+        return v;
+    }
+    void Report(int kind, std::uint32_t pos) {
+        g_Marlix.DeviceDataStore.m_nPlayPosSec = pos;
+        bar->SendMessage(WM_PLAY_POSITION, WPARAM(kind), 0);
+    }
+    // The left button on the seek slider at x (pressed, moved or released).
+    void Mouse(QEvent::Type t, int x) {
+        CBitmapSlider* s = bar->m_sliderSeek;
+        const QPointF p(x, s->height() / 2);
+        QMouseEvent e(t, p, s->mapToGlobal(p), Qt::LeftButton,
+                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(s, &e);
+    }
+    void TimeSet(int h, int m, int sec) {
+        const int d[6] = {h / 10, h % 10, m / 10, m % 10, sec / 10, sec % 10};
+        for (int i = 0; i < 6; ++i)
+            bar->m_pTimeSetDlg->SendMessage(WM_SLIDER_STEP, CDialogPlayTimeSet::kIdFirstDigit + UINT(i),
+                                            '0' + d[i]);
+        bar->m_pTimeSetDlg->m_pApply->click();
+    }
+    static std::array<int, 6> Digits(int s) { return PlayBarRules::TimeDigits(std::uint32_t(s)); }
     std::vector<Cmd> Of(MX_CMD_ID_e id) const {
         std::vector<Cmd> v;
         for (const Cmd& c : cmds)
@@ -671,4 +717,229 @@ TEST_F(PlaybackWindows, AListedFolderNameThatCannotBePartOfAPathIsNotAskedFor) {
     EXPECT_TRUE(
         boxes.Contains(QStringLiteral("The instrument lists the folder \"..\", which cannot be part of a "
                                       "path. Its files cannot be listed.")));
+}
+
+TEST_F(PlaybackWindows, AHeldThumbFollowsTheDragAloneAndItsReleaseSeeksThere) {
+    LoadTwo();
+    bar->m_btnPlay->Click();
+    Report(138, 20);
+    CBitmapSlider* s = bar->m_sliderSeek;
+    ASSERT_EQ(s->m_nPos, 20);
+    cmds.clear();
+    Mouse(QEvent::MouseButtonPress, s->PosToPixel(20));
+    Mouse(QEvent::MouseMove, s->PosToPixel(70));
+    PumpPostedMessages();
+    const int dragged = s->m_nPos;
+    ASSERT_GT(dragged, 60);
+    EXPECT_EQ(bar->RowDigits(0), Digits(dragged));
+    // The instrument's reports and measurement blocks go on while the thumb is held.
+    Report(138, 21);
+    bar->ShowPlayPosition(22);
+    Report(145, 23);
+    EXPECT_EQ(s->m_nPos, dragged);
+    EXPECT_EQ(bar->RowDigits(0), Digits(dragged));
+    // A report that comes between the release and its notice does not move the seek.
+    Mouse(QEvent::MouseButtonRelease, s->PosToPixel(dragged));
+    Report(138, 24);
+    PumpPostedMessages();
+    EXPECT_EQ(Seeks(), std::vector<int>{dragged});
+    EXPECT_EQ(bar->m_nCurPos, dragged);
+    EXPECT_EQ(bar->RowDigits(0), Digits(dragged));
+    // Let go, the thumb follows the reports again.
+    Report(138, dragged + 1);
+    EXPECT_EQ(s->m_nPos, dragged + 1);
+}
+
+TEST_F(PlaybackWindows, ALoadedFileStaysPlayableAfterBrowsingAndPrevNextNeedAList) {
+    LoadTwo();
+    EXPECT_FALSE(bar->m_btnNext->m_bDisabled);
+    // Browsing another folder empties the play list; the loaded file stays.
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
+    FileReply({File(QStringLiteral("v.bin"))});
+    ASSERT_TRUE(browser->m_vecPlayList.empty());
+    EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
+    EXPECT_TRUE(bar->m_btnPrev->m_bDisabled);
+    EXPECT_TRUE(bar->m_btnNext->m_bDisabled);
+    cmds.clear();
+    bar->m_btnPlay->Click();
+    ASSERT_EQ(cmds.size(), 1u);
+    EXPECT_EQ(cmds[0].id, MX_CMD_PLAY_START);
+    TimeSet(0, 0, 30);
+    EXPECT_EQ(Seeks(), std::vector<int>{30});
+    bar->m_btnStop->Click();
+    cmds.clear();
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdNext, 0);
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdPrev, 0);
+    EXPECT_TRUE(cmds.empty());
+    EXPECT_FALSE(bar->JumpPending());
+    // Until the bar is reset.
+    bar->ResetAll();
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdPlay, 0);
+    TimeSet(0, 0, 10);
+    EXPECT_TRUE(cmds.empty());
+}
+
+TEST_F(PlaybackWindows, StopOpenFilesAndClosingTheBrowserCancelAPendingJump) {
+    LoadTwo();
+    frame.Take();
+    bar->m_btnNext->Click();
+    ASSERT_TRUE(bar->JumpPending());
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdStop, 0); // the button has its stopped look by now
+    EXPECT_FALSE(bar->JumpPending());
+
+    bar->m_btnPlay->Click();
+    bar->m_btnNext->Click();
+    ASSERT_TRUE(bar->JumpPending());
+    browser->OnOpenFiles();
+    EXPECT_FALSE(bar->JumpPending());
+
+    bar->m_btnPrev->Click();
+    ASSERT_TRUE(bar->JumpPending());
+    browser->close();
+    EXPECT_FALSE(bar->JumpPending());
+    QTest::qWait(CDumpPlayBar::kJumpPauseMs + 500);
+    EXPECT_TRUE(frame.Of(WM_PLAY_NEXT).empty());
+    EXPECT_TRUE(frame.Of(WM_PLAY_PREV).empty());
+}
+
+TEST_F(PlaybackWindows, TimeSetChecksTheTotalTheSliderShows) {
+    LoadTwo();
+    g_Marlix.DeviceState.m_dSampleClockKHz = 2000.0; // a twice faster clock: 50 s
+    bar->SendMessage(WM_SAMPLE_CLOCK_CHANGED, 0, 0);
+    ASSERT_EQ(bar->m_sliderSeek->m_nMax, 50);
+    TimeSet(0, 1, 0);
+    EXPECT_TRUE(Seeks().empty());
+    TimeSet(0, 0, 50);
+    EXPECT_EQ(Seeks(), std::vector<int>{50});
+    cmds.clear();
+    g_Marlix.DeviceState.m_dSampleClockKHz = 500.0; // 200 s
+    bar->SendMessage(WM_SAMPLE_CLOCK_CHANGED, 0, 0);
+    TimeSet(0, 2, 30);
+    EXPECT_EQ(Seeks(), std::vector<int>{150});
+    EXPECT_EQ(bar->m_sliderSeek->m_nPos, 150);
+}
+
+TEST_F(PlaybackWindows, RepeatPlaysTheFileAgainFromTheStart) {
+    LoadTwo();
+    bar->m_chkRepeat->click();
+    EXPECT_EQ(g_Marlix.DeviceState.m_bRepeat, 1);
+    g_Marlix.DeviceState.m_nPlayStartSec = 75; // the start time is Play's, not the repeat's
+    bar->m_btnPlay->Click();
+    cmds.clear();
+    bar->OnPlayFinished();
+    ASSERT_EQ(cmds.size(), 2u);
+    EXPECT_EQ(Seeks(), std::vector<int>{0});
+    EXPECT_EQ(cmds[1].id, MX_CMD_PLAY_START);
+    EXPECT_FALSE(bar->m_btnStop->m_bDisabled);
+    EXPECT_TRUE(bar->m_btnOpen->m_bDisabled);
+    // Unchecked, the end of the file stops as before.
+    bar->m_chkRepeat->click();
+    cmds.clear();
+    bar->OnPlayFinished();
+    ASSERT_EQ(cmds.size(), 1u);
+    EXPECT_EQ(Seeks(), std::vector<int>{0});
+    EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
+    EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
+}
+
+TEST_F(PlaybackWindows, TheRepeatBoxShowsAnEmptyBoxWhenUnchecked) {
+    bar->resize(950, 83);
+    bar->show();
+    QCheckBox* c = bar->m_chkRepeat;
+    QStyleOptionButton opt;
+    opt.initFrom(c);
+    const QRect box = c->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, c).translated(c->pos());
+    ASSERT_FALSE(box.isEmpty());
+    // Orange pixels on the box's frame, and inside it only with the check mark.
+    auto orange = [](QRgb p) { return qRed(p) > 150 && qGreen(p) > 60 && qGreen(p) < 170 && qBlue(p) < 90; };
+    auto count = [&](bool frameOnly) {
+        const QImage img = bar->grab().toImage();
+        int n = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const bool edge = x <= box.left() + 1 || x >= box.right() - 1 || y <= box.top() + 1 ||
+                                  y >= box.bottom() - 1;
+                if (edge == frameOnly && orange(img.pixel(x, y)))
+                    ++n;
+            }
+        return n;
+    };
+    c->setChecked(false);
+    EXPECT_GE(count(true), box.width() + box.height()) << "frame of the unchecked box";
+    EXPECT_EQ(count(false), 0) << "inside of the unchecked box";
+    c->setChecked(true);
+    EXPECT_GT(count(false), 0) << "check mark";
+}
+
+TEST_F(PlaybackWindows, ALongDescriptionFitsItsFieldOrEndsWithAnEllipsis) {
+    LoadTwo();
+    const QString whole = QStringLiteral(
+        "MP3, audio and data, Cd/No = 54 dB-Hz, urban slow fading, first adjacent interferers at -20 dB "
+        "D/U on both sides, for the acquisition test at 87.9 MHz with a 372 kHz offset");
+    CDumpPlayBar::InfoLabel* field = bar->m_txtDescription;
+    browser->m_strCurrentDescription = whole;
+    bar->LoadFile();
+    const QRect room = field->contentsRect();
+    const QRect used = QFontMetrics(field->font())
+                           .boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, field->text());
+    EXPECT_LE(used.height(), room.height()) << field->text().toStdString();
+    EXPECT_TRUE(field->text().endsWith(QChar(0x2026))) << field->text().toStdString();
+    EXPECT_EQ(field->toolTip().toStdString(), whole.toStdString());
+    EXPECT_EQ(field->font().pixelSize(), 16);
+    EXPECT_TRUE(field->font().bold());
+    // A short one is shown whole.
+    browser->m_strCurrentDescription = QStringLiteral("MA1, audio mix, clean channel");
+    bar->LoadFile();
+    EXPECT_EQ(field->text().toStdString(), "MA1, audio mix, clean channel");
+    EXPECT_EQ(field->toolTip().toStdString(), "MA1, audio mix, clean channel");
+    bar->ResetAll();
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_TRUE(field->toolTip().isEmpty());
+}
+
+TEST_F(PlaybackWindows, PlaySendsByPlayModeAndStartTime) {
+    LoadTwo();
+    struct Case {
+        std::int32_t mode, start;
+        std::vector<MX_CMD_ID_e> sent;
+        std::vector<int> seeks;
+    };
+    const Case cases[] = {
+        {5, 0, {MX_CMD_PLAY_START}, {}},
+        {5, 75, {MX_CMD_PLAY_SEEK, MX_CMD_PLAY_START}, {75}},
+        {9, -3, {MX_CMD_PLAY_SEEK, MX_CMD_PLAY_START}, {-3}},
+        {8, 75, {MX_CMD_PLAY_START_STATE8}, {}},
+        {10, 0, {MX_CMD_PLAY_START_STATE10}, {}},
+    };
+    for (const Case& c : cases) {
+        bar->m_btnStop->Click();
+        cmds.clear();
+        g_Marlix.DeviceState.m_nPlayMode = c.mode;
+        g_Marlix.DeviceState.m_nPlayStartSec = c.start;
+        bar->m_btnPlay->Click();
+        std::vector<MX_CMD_ID_e> sent;
+        for (const Cmd& k : cmds)
+            sent.push_back(k.id);
+        EXPECT_EQ(sent, c.sent) << c.mode << " " << c.start;
+        EXPECT_EQ(Seeks(), c.seeks) << c.mode << " " << c.start;
+    }
+}
+
+TEST_F(PlaybackWindows, PositionDigitsAreLimitedLikeTheSlider) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin"), 1000, 225)});
+    Check(0);
+    browser->OnOpenFiles();
+    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    bar->LoadFile();
+    for (int kind : {138, 145, 146, 200}) {
+        Report(kind, 0xFFFFFFFFu);
+        EXPECT_EQ(bar->RowDigits(0), Digits(225)) << kind;
+        EXPECT_EQ(bar->m_nCurPos, 225) << kind;
+    }
+    bar->ShowPlayPosition(0xFFFFFFFFu);
+    EXPECT_EQ(bar->RowDigits(0), Digits(225));
+    bar->ShowPlayPosition(61);
+    EXPECT_EQ(bar->RowDigits(0), Digits(61));
 }
