@@ -3,6 +3,9 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "ImageLayout.h"
 #include "controls/BitmapResource.h"
 
@@ -78,6 +81,24 @@ int BitsPerPixel(const QString& path) {
     return static_cast<unsigned char>(h[28]) | (static_cast<unsigned char>(h[29]) << 8);
 }
 
+// First and last column, and first and last row, of r that hold a pixel for which
+// ink(x, y) is true; -1 for each when none does.
+struct InkBox {
+    int left = -1, right = -1, top = -1, bottom = -1;
+};
+template <typename Ink> InkBox InkBounds(const QRect& r, Ink ink) {
+    InkBox b;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (ink(x, y)) {
+                b.left = b.left < 0 ? x : std::min(b.left, x);
+                b.right = std::max(b.right, x);
+                b.top = b.top < 0 ? y : b.top;
+                b.bottom = y;
+            }
+    return b;
+}
+
 int CountColour(const QImage& img, const QRect& r, QRgb c) {
     int n = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -143,4 +164,58 @@ TEST(Images, ThumbPressedSharesTheNormalOutline) {
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             EXPECT_EQ(a.pixel(x, y) == key, b.pixel(x, y) == key) << x << "," << y;
+}
+
+// A seven-segment row keeps an even pitch: no digit, the 1 included, leaves more
+// than a stroke's width of its cell blank beside the columns the 8 draws in.
+TEST(Images, EveryDigitSpansItsCellLikeTheEight) {
+    const QString bin = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    const struct { int base, stroke; } sets[] = {{467, 2}, {480, 2}, {390, 1}};
+    for (const auto& set : sets) {
+        const QImage eight(bin + Res(set.base + 8));
+        ASSERT_FALSE(eight.isNull());
+        auto inkOf = [](const QImage& img) {
+            return InkBounds(img.rect(),
+                             [&](int x, int y) { return (img.pixel(x, y) & 0xFFFFFF) != 0xFF00FFu; });
+        };
+        const InkBox full = inkOf(eight);
+        for (int d = 0; d < 10; ++d) {
+            const QImage img(bin + Res(set.base + d));
+            ASSERT_FALSE(img.isNull());
+            const InkBox b = inkOf(img);
+            EXPECT_LE(b.left, full.left + set.stroke) << set.base + d;
+            EXPECT_GE(b.right, full.right - set.stroke) << set.base + d;
+        }
+    }
+}
+
+// The ten presets: one font (their digits stand on the same rows) and, in each of
+// the four frames, a label that leaves three pixels of face clear inside the rim.
+TEST(Images, PresetLabelsShareOneFontAndFitTheirButtons) {
+    const QString bin = QCoreApplication::applicationDirPath() + QStringLiteral("/img/");
+    int top = -1, bottom = -1;
+    for (const char* name :
+         {"am530", "am820", "am1120", "am1420", "am1710", "fm87", "fm92", "fm97", "fm102", "fm107"}) {
+        const QImage img(bin + QLatin1String(name) + QStringLiteral(".bmp"));
+        ASSERT_FALSE(img.isNull()) << name;
+        for (int f = 0; f < 4; ++f) {
+            SCOPED_TRACE(std::string(name) + " frame " + std::to_string(f));
+            const QRect face(f * kPresetW + 1, 1, kPresetW - 2, kPresetH - 2);
+            // Ink stands out from the face's own gradient, read at the face's left edge.
+            const InkBox b = InkBounds(face, [&](int x, int y) {
+                return qGray(img.pixel(x, y)) > qGray(img.pixel(face.left(), y)) + 0x18;
+            });
+            ASSERT_GE(b.left, 0);
+            EXPECT_GE(b.left - face.left(), 3);
+            EXPECT_GE(face.right() - b.right, 3);
+            if (f == 0) {
+                if (top < 0) {
+                    top = b.top;
+                    bottom = b.bottom;
+                }
+                EXPECT_EQ(b.top, top);
+                EXPECT_EQ(b.bottom, bottom);
+            }
+        }
+    }
 }

@@ -48,8 +48,8 @@ void SaveRes(const QImage& img, int id) {
     Save(img, QStringLiteral("res/%1.bmp").arg(id));
 }
 
-QFont LabelFont(int px, bool bold = true) {
-    QFont f(QStringLiteral("DejaVu Sans"));
+QFont LabelFont(int px, bool bold = true, const QString& family = QStringLiteral("DejaVu Sans")) {
+    QFont f(family);
     f.setPixelSize(px);
     f.setBold(bold);
     f.setHintingPreference(QFont::PreferFullHinting);
@@ -76,10 +76,24 @@ void DrawSegments(QPainter& p, int mask, int w, int h, int t, const QColor& c) {
             p.fillRect(seg[i], c);
 }
 
+// The one as a tabular figure: a stem in the middle with a flag and a foot as
+// wide as the other digits, so a row of cells keeps an even pitch (a bare
+// right-hand stem leaves a gap before every 1).
+void DrawOne(QPainter& p, int w, int h, int t, const QColor& c) {
+    const int x0 = 1, x1 = w - 2, y0 = 1, y1 = h - 2;
+    const int stem = (w - t) / 2;
+    p.fillRect(QRect(stem, y0, t, y1 - y0 + 1), c);
+    p.fillRect(QRect(stem - t, y0 + t / 2, t, t), c);
+    p.fillRect(QRect(x0, y1 - t + 1, x1 - x0 + 1, t), c);
+}
+
 QImage Digit(int v, int w, int h, int t, const QColor& c) {
     QImage img = NewImage(w, h, kMagenta);
     QPainter p(&img);
-    DrawSegments(p, kSegments[v], w, h, t, c);
+    if (v == 1)
+        DrawOne(p, w, h, t, c);
+    else
+        DrawSegments(p, kSegments[v], w, h, t, c);
     return img;
 }
 
@@ -298,6 +312,18 @@ Glyph Label(const QString& s, int px) {
     return [s, px](QPainter& p, const QRect& r, const QColor& c) { Text(p, r, s, px, c, Qt::AlignCenter); };
 }
 
+// All ten presets in one font: the condensed face, a little tighter set, fits
+// "102.9" into a 32-pixel button with three pixels clear at the rim.
+Glyph PresetLabel(const QString& s) {
+    return [s](QPainter& p, const QRect& r, const QColor& c) {
+        QFont f = LabelFont(9, true, QStringLiteral("DejaVu Sans Condensed"));
+        f.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+        p.setFont(f);
+        p.setPen(c);
+        p.drawText(r, Qt::AlignCenter, s);
+    };
+}
+
 Glyph Shape(int kind) {
     return [kind](QPainter& p, const QRect& r, const QColor& c) {
         const QPointF m = QRectF(r).center();
@@ -377,16 +403,16 @@ void Generate() {
         {"button_-05.bmp", kStepW, kStepH, Label(QStringLiteral("-0.5"), 11)},
         {"button_+05.bmp", kStepW, kStepH, Label(QStringLiteral("+0.5"), 11)},
         {"button_+5.bmp", kStepW, kStepH, Label(QStringLiteral("+5"), 11)},
-        {"am530.bmp", kPresetW, kPresetH, Label(QStringLiteral("530"), 10)},
-        {"am820.bmp", kPresetW, kPresetH, Label(QStringLiteral("820"), 10)},
-        {"am1120.bmp", kPresetW, kPresetH, Label(QStringLiteral("1120"), 9)},
-        {"am1420.bmp", kPresetW, kPresetH, Label(QStringLiteral("1420"), 9)},
-        {"am1710.bmp", kPresetW, kPresetH, Label(QStringLiteral("1710"), 9)},
-        {"fm87.bmp", kPresetW, kPresetH, Label(QStringLiteral("87.9"), 9)},
-        {"fm92.bmp", kPresetW, kPresetH, Label(QStringLiteral("92.9"), 9)},
-        {"fm97.bmp", kPresetW, kPresetH, Label(QStringLiteral("97.9"), 9)},
-        {"fm102.bmp", kPresetW, kPresetH, Label(QStringLiteral("102.9"), 8)},
-        {"fm107.bmp", kPresetW, kPresetH, Label(QStringLiteral("107.9"), 8)},
+        {"am530.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("530"))},
+        {"am820.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("820"))},
+        {"am1120.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("1120"))},
+        {"am1420.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("1420"))},
+        {"am1710.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("1710"))},
+        {"fm87.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("87.9"))},
+        {"fm92.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("92.9"))},
+        {"fm97.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("97.9"))},
+        {"fm102.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("102.9"))},
+        {"fm107.bmp", kPresetW, kPresetH, PresetLabel(QStringLiteral("107.9"))},
         {"OPEN-2.bmp", kTransportW, kTransportH, Shape(0)},
         {"PLAY-2.bmp", kTransportW, kTransportH, Shape(1)},
         {"STOP-2.bmp", kTransportW, kTransportH, Shape(2)},
