@@ -37,6 +37,9 @@ constexpr UINT WM_DRIVE_FOUND = WM_USER + 1031; // 0x807
 constexpr UINT WM_FOLDER_LIST_READY = WM_USER + 1032; // 0x808
 // Library -> file browser: file records in DeviceDataStore m_vecFiles.
 constexpr UINT WM_FILE_LIST_READY = WM_USER + 1033; // 0x809
+// wParam of the two list messages: the instrument's answer could not be read
+// (the records are left as they were); 0 for a listing.
+constexpr WPARAM MX_LIST_REFUSED = 1;
 // File browser -> main frame.
 constexpr UINT WM_PLAY_FILE_CHANGED = WM_USER + 1034; // 0x80A
 // A list dialog to itself.

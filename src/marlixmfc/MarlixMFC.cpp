@@ -433,8 +433,17 @@ private:
         switch (MxEventTable::Decode(h.id, p, n, out)) {
         case MxEventTable::Result::NotInTable:
             return Taken::Unexpected; // unknown, or a discovery answer on the link
-        case MxEventTable::Result::Malformed:
+        case MxEventTable::Result::Malformed: {
+            // The window waiting for this answer hears that it will not come.
+            UINT msg = 0;
+            WPARAM w = 0;
+            if (out.answersCommand && MxEventTable::Refusal(h.id, msg, w)) {
+                const MxLinkStateMachine::Route route = state.Answered(h.ref, true);
+                if (route.matched)
+                    Post(route.hwnd, msg, w, 0, {}, h.ref);
+            }
             return Taken::Malformed;
+        }
         case MxEventTable::Result::NoMessage:
             return Taken::Accepted;
         case MxEventTable::Result::Delivery:

@@ -166,3 +166,26 @@ MxEventTable::Result MxEventTable::Decode(std::uint16_t id, const std::uint8_t* 
     }
     return Result::NotInTable;
 }
+
+bool MxEventTable::Refusal(std::uint16_t id, UINT& msg, WPARAM& wParam) {
+    switch (id) {
+    case mxp::EV_FOLDER_LIST:
+        msg = WM_FOLDER_LIST_READY;
+        wParam = MX_LIST_REFUSED;
+        return true;
+    case mxp::EV_FILE_LIST:
+        msg = WM_FILE_LIST_READY;
+        wParam = MX_LIST_REFUSED;
+        return true;
+    case mxp::EV_PLAY_FILE_RESULT:
+        msg = WM_PLAY_FILE_RESULT;
+        wParam = 0;
+        return true;
+    case mxp::EV_RENAME_RESULT:
+        msg = WM_RENAME_RESULT;
+        wParam = 0;
+        return true;
+    default:
+        return false;
+    }
+}

@@ -42,4 +42,8 @@ public:
     };
     static Result Decode(std::uint16_t id, const std::uint8_t* payload, std::size_t size,
                          MxEventOutcome& out);
+    // What the window that asked is told when the answer to its command cannot be
+    // read: a list refused (MX_LIST_REFUSED), a play or rename failed (0). False
+    // for the events whose loss it need not hear of.
+    static bool Refusal(std::uint16_t id, UINT& msg, WPARAM& wParam);
 };

@@ -102,6 +102,12 @@ CDialogPlayFolderList::CDialogPlayFolderList(QWidget* parent)
     }
     m_txtTotal = new QLabel(CFileListModel::TotalText(0), this);
     m_txtTotal->setObjectName(QString::number(kIdTotal));
+    // Over the file list while the selected folder has no listing to show.
+    m_txtNotListed = new QLabel(m_listFile->viewport());
+    m_txtNotListed->setObjectName(QStringLiteral("NotListed"));
+    m_txtNotListed->setAlignment(Qt::AlignCenter);
+    m_txtNotListed->setEnabled(false); // the list's own grey
+    m_txtNotListed->hide();
 
     resize(990, 450);
     m_wndSplitter = new CSplitterControl(this);
@@ -134,6 +140,7 @@ void CDialogPlayFolderList::Layout() {
     for (int i = 0; i < 6; ++i)
         row[i]->setGeometry(i * (bw + 1) + 1, H + 2, bw, bh);
     m_txtTotal->setGeometry(6 * (bw + 1), H + 8, 2 * bw, bh);
+    m_txtNotListed->setGeometry(0, 0, m_listFile->viewport()->width(), 3 * bh);
     m_wndSplitter->SetRange(q, 3 * q, q);
 }
 
@@ -161,12 +168,21 @@ void CDialogPlayFolderList::OnSplitterMoved(int delta) {
 
 // --- requests ---
 
-void CDialogPlayFolderList::SendFolderRequest(MX_CMD_ID_e cmd, const FolderItemRecord& r) {
-    theApp.AddCmd(cmd, MX_RW_DEFAULT, sizeof r, &r, GetSafeHwnd());
+std::uint32_t CDialogPlayFolderList::SendFolderRequest(MX_CMD_ID_e cmd, const FolderItemRecord& r) {
+    std::uint32_t ref = 0;
+    theApp.AddCmd(cmd, MX_RW_DEFAULT, sizeof r, &r, GetSafeHwnd(), &ref);
+    return ref;
 }
 
-void CDialogPlayFolderList::SendText(MX_CMD_ID_e cmd, const QString& text) {
-    theApp.AddCmd(cmd, MX_RW_DEFAULT, unsigned(text.size() * 2), text.utf16(), GetSafeHwnd());
+std::uint32_t CDialogPlayFolderList::SendText(MX_CMD_ID_e cmd, const QString& text) {
+    std::uint32_t ref = 0;
+    theApp.AddCmd(cmd, MX_RW_DEFAULT, unsigned(text.size() * 2), text.utf16(), GetSafeHwnd(), &ref);
+    return ref;
+}
+
+void CDialogPlayFolderList::ShowNotListed(const QString& text) {
+    m_txtNotListed->setText(text);
+    m_txtNotListed->setVisible(!text.isEmpty());
 }
 
 void CDialogPlayFolderList::RefreshOnShow() {
@@ -180,7 +196,7 @@ void CDialogPlayFolderList::OnUpdate() {
     FolderItemRecord r;
     CFolderTree::MakeRequest(CFolderTree::kRoot, QStringLiteral("root"), r);
     ClearTree();
-    SendFolderRequest(MX_CMD_FOLDER_LIST, r);
+    m_tree.RequestSent(CFolderTree::kRoot, SendFolderRequest(MX_CMD_FOLDER_LIST, r));
 }
 
 void CDialogPlayFolderList::ClearTree() {
@@ -202,9 +218,16 @@ void CDialogPlayFolderList::GetSelectedFolderPath(QString& path) const {
     path = m_tree.Path(SelectedTag());
 }
 
-LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM, LPARAM) {
+LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM wParam, LPARAM) {
+    const std::uint32_t ref = CurrentReplyRef();
+    if (wParam == MX_LIST_REFUSED) {
+        m_tree.TakeRefusal(ref); // the folder keeps no children; the others list on
+        return 0;
+    }
     bool cleared = false;
-    const std::vector<CFolderTree::Insert> inserts = m_tree.ApplyReply(theApp.Data().m_vecFolders, cleared);
+    std::vector<CFolderTree::Insert> inserts;
+    if (!m_tree.TakeAnswer(ref, theApp.Data().m_vecFolders, inserts, cleared))
+        return 0; // not the answer to a request of ours that still waits
     m_bFilling = true;
     if (cleared) {
         m_items.clear();
@@ -245,6 +268,7 @@ void CDialogPlayFolderList::OnTreeSelChanged() {
     m_nCheckedCount = 0;
     EnableFileButtons(false);
     SetTotalText(0);
+    ShowNotListed(QString());
     FolderItemRecord r;
     QString badName;
     if (m_tree.BadName(tag, badName)) {
@@ -277,19 +301,28 @@ void CDialogPlayFolderList::OnTreeSelChanged() {
         }
         m_bFilling = false;
     }
-    SendFolderRequest(MX_CMD_FOLDER_LIST, r);
-    m_files.RequestSent(path);
-    SendFolderRequest(MX_CMD_FILE_LIST, r);
+    m_tree.RequestSent(tag, SendFolderRequest(MX_CMD_FOLDER_LIST, r));
+    const std::uint32_t files = SendFolderRequest(MX_CMD_FILE_LIST, r);
+    m_files.RequestSent(path, files);
+    ShowNotListed(files != 0 ? QStringLiteral("Not listed yet")
+                             : QStringLiteral("Not listed: the request could not be sent to the instrument"));
 }
 
-LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM, LPARAM) {
+LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM wParam, LPARAM) {
     // With no node selected (the tree was listed again) the rows' own folder is
     // the one shown, and a new listing of it (after a delete) is taken.
     QString selected = m_files.Folder();
     if (SelectedTag() != 0)
         GetSelectedFolderPath(selected);
-    if (!m_files.TakeReply(theApp.Data().m_vecFiles, selected))
-        return 0; // the answer to a folder that is no longer selected
+    const std::uint32_t ref = CurrentReplyRef();
+    if (wParam == MX_LIST_REFUSED) {
+        if (m_files.TakeRefusal(ref, selected) && m_files.RowCount() == 0)
+            ShowNotListed(QStringLiteral("Not listed: the instrument's answer could not be read"));
+        return 0;
+    }
+    if (!m_files.TakeReply(theApp.Data().m_vecFiles, ref, selected))
+        return 0; // not the newest answer for the folder shown
+    ShowNotListed(QString());
     m_nPlayRequest = -1;
     m_nCheckedCount = 0;
     DisableFileButtons();
@@ -481,7 +514,13 @@ void CDialogPlayFolderList::PlayItem(int index) {
     if (theApp.m_pMainWnd && theApp.m_pMainWnd->FindSpectrumView(view))
         view->m_dlgSpectrum.ReloadDeviceSettings();
     g_Marlix.AllocPlayPowerGPSLogBuffer(it.m_nTimeSec);
-    SendText(MX_CMD_PLAY_FILE, it.m_strPath);
+    m_nPlayRef = SendText(MX_CMD_PLAY_FILE, it.m_strPath);
+    if (m_nPlayRef == 0) {
+        m_nPlayRequest = -1; // nothing will answer: the user may try again
+        AfxMessageBox(
+            QStringLiteral("The file could not be sent to the instrument to play:\n%1").arg(it.m_strPath),
+            MB_OK | MB_ICONWARNING);
+    }
 }
 
 void CDialogPlayFolderList::PlayNext() {
@@ -493,8 +532,11 @@ void CDialogPlayFolderList::PlayNext() {
 }
 
 LRESULT CDialogPlayFolderList::OnPlayFileResult(WPARAM wParam, LPARAM) {
-    if (m_nPlayRequest == -1)
+    if (m_nPlayRequest == -1 || m_nPlayRef == 0 || CurrentReplyRef() != m_nPlayRef) {
+        ++m_nDroppedPlayResults; // an earlier file's, a repeat, or one never asked for
         return 0;
+    }
+    m_nPlayRef = 0;
     // Any answer ends the request: after a failure the user can try again.
     m_nPlayRequest = -1;
     if (wParam != 2)
@@ -512,8 +554,11 @@ void CDialogPlayFolderList::ResetContents() {
     m_bFilling = false;
     m_files.Clear(true);
     ClearTree();
+    m_tree.ForgetRequests();
+    ShowNotListed(QString());
     m_bFolderListLoaded = 0;
     m_nPlayRequest = -1;
+    m_nPlayRef = 0;
     m_nCheckedCount = 0;
     EnableFileButtons(false);
     SetTotalText(0);
@@ -540,15 +585,24 @@ void CDialogPlayFolderList::OnDelete() {
     if (paths.isEmpty())
         return;
     ShowRowStates();
-    for (const QString& p : paths)
-        SendText(MX_CMD_FILE_DELETE, p);
+    int sent = 0;
+    for (const QString& p : paths) {
+        if (SendText(MX_CMD_FILE_DELETE, p) == 0)
+            break; // refused: the rest would be refused too
+        ++sent;
+    }
     // The rows follow what the instrument still holds: the folder is listed again.
     const std::uint32_t tag = SelectedTag() != 0 ? SelectedTag() : CFolderTree::kRoot;
     FolderItemRecord r;
-    if (CFolderTree::MakeRequest(tag, m_files.Folder(), r)) {
-        m_files.RequestSent(m_files.Folder());
-        SendFolderRequest(MX_CMD_FILE_LIST, r);
-    }
+    if (CFolderTree::MakeRequest(tag, m_files.Folder(), r))
+        m_files.RequestSent(m_files.Folder(), SendFolderRequest(MX_CMD_FILE_LIST, r));
+    if (sent < paths.size())
+        AfxMessageBox(QStringLiteral("Only %1 of %2 files could be sent to the instrument to delete.\n"
+                                     "Not sent: %3")
+                          .arg(sent)
+                          .arg(paths.size())
+                          .arg(paths[sent]),
+                      MB_OK | MB_ICONWARNING);
     m_nCheckedCount = 0;
     PostCheckChanged();
 }
@@ -604,13 +658,19 @@ void CDialogPlayFolderList::OnEndLabelEdit(bool cancelled, const QString& newNam
         AfxMessageBox(error, MB_OK | MB_ICONWARNING);
         return;
     }
-    m_files.RenameSent(m_strRenameFolder, m_strRenameOld, newName);
-    SendText(MX_CMD_FILE_RENAME_FROM, m_strRenameFolder + m_strRenameOld);
-    SendText(MX_CMD_FILE_RENAME_TO, m_strRenameFolder + newName);
+    std::uint32_t ref = 0;
+    if (SendText(MX_CMD_FILE_RENAME_FROM, m_strRenameFolder + m_strRenameOld) != 0)
+        ref = SendText(MX_CMD_FILE_RENAME_TO, m_strRenameFolder + newName);
+    if (ref == 0) {
+        AfxMessageBox(QStringLiteral("The rename could not be sent to the instrument."),
+                      MB_OK | MB_ICONWARNING);
+        return;
+    }
+    m_files.RenameSent(m_strRenameFolder, m_strRenameOld, newName, ref);
 }
 
 LRESULT CDialogPlayFolderList::OnRenameResult(WPARAM wParam, LPARAM) {
-    const int row = m_files.RenameResult(wParam == 2);
+    const int row = m_files.RenameResult(wParam == 2, CurrentReplyRef());
     if (row < 0)
         return 0;
     if (QTreeWidgetItem* item = m_listFile->topLevelItem(row)) {
@@ -699,4 +759,8 @@ void CDialogPlayFolderList::closeEvent(QCloseEvent* e) {
     OnOpenFiles();
     e->ignore();
     hide();
+}
+
+QString CDialogPlayFolderList::NotListedText() const {
+    return m_txtNotListed->isHidden() ? QString() : m_txtNotListed->text();
 }

@@ -91,6 +91,12 @@ public:
     QTreeWidgetItem* ItemForTag(std::uint32_t tag) const { return m_items.value(tag, nullptr); }
     std::uint32_t SelectedTag() const;
     QLineEdit* RenameEdit() const { return m_pRenameEdit; }
+    // Why the selected folder shows no rows, when it has no listing; "" otherwise.
+    QString NotListedText() const;
+    // Answers dropped because they named no request of ours still waiting.
+    std::uint64_t DroppedReplies() const {
+        return m_tree.DroppedReplies() + m_files.DroppedReplies() + m_nDroppedPlayResults;
+    }
 
 signals:
     // The play list was emptied or made anew (the play bar's Prev and Next follow it).
@@ -104,8 +110,11 @@ protected:
 
 private:
     void Layout();
-    void SendFolderRequest(MX_CMD_ID_e cmd, const FolderItemRecord& r);
-    void SendText(MX_CMD_ID_e cmd, const QString& text);
+    // Each returns the command's identity, 0 when it was not queued.
+    std::uint32_t SendFolderRequest(MX_CMD_ID_e cmd, const FolderItemRecord& r);
+    std::uint32_t SendText(MX_CMD_ID_e cmd, const QString& text);
+    // The text over the file list ("" hides it).
+    void ShowNotListed(const QString& text);
     void EnableFileButtons(bool on);
     void FillRows();
     void ShowRowState(QTreeWidgetItem* item, const FileRow& row);
@@ -134,6 +143,9 @@ private:
     bool m_bOpenFilesHidden = false;
     int m_nSplit = -1; // tree width after a splitter move; -1 the default quarter
     QLineEdit* m_pRenameEdit = nullptr;
+    QLabel* m_txtNotListed = nullptr;
+    std::uint32_t m_nPlayRef = 0; // the MX_CMD_PLAY_FILE whose result is awaited
+    std::uint64_t m_nDroppedPlayResults = 0;
     QString m_strRenameFolder;
     QString m_strRenameOld;
 };

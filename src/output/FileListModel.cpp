@@ -1,41 +1,31 @@
 #include "output/FileListModel.h"
 
-#include <chrono>
-
 #include "output/FolderTree.h"
 #include "output/TestVectorCatalog.h"
 
-std::uint64_t CFileListModel::NowMs() {
-    using namespace std::chrono;
-    return std::uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+void CFileListModel::RequestSent(const QString& folder, std::uint32_t ref) {
+    if (ref == 0)
+        return; // not queued: nothing will answer it
+    for (auto it = m_requests.begin(); it != m_requests.end();)
+        it = it->second == folder ? m_requests.erase(it) : std::next(it);
+    m_requests[ref] = folder;
+    if (m_requests.size() > kMaxRequests)
+        m_requests.erase(m_requests.begin());
 }
 
-void CFileListModel::ForgetLost(std::uint64_t nowMs) {
-    while (!m_requests.empty() && nowMs - m_requests.front().ms > kReplyWaitMs)
-        m_requests.pop_front();
-}
-
-void CFileListModel::RequestSent(const QString& folder, std::uint64_t nowMs) {
-    ForgetLost(nowMs);
-    // Bounded: replies that never came must not grow the queue for ever.
-    if (m_requests.size() >= 64)
-        m_requests.pop_front();
-    m_requests.push_back({folder, nowMs});
-}
-
-bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, const QString& selectedFolder,
-                               std::uint64_t nowMs) {
-    ForgetLost(nowMs);
-    if (m_requests.empty())
+bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, std::uint32_t ref,
+                               const QString& selectedFolder) {
+    const auto it = m_requests.find(ref);
+    if (ref == 0 || it == m_requests.end()) {
+        ++m_nDropped;
         return false;
-    const QString folder = m_requests.front().folder;
-    m_requests.pop_front();
-    // A later request for the same folder is answered by a later reply.
-    if (folder != selectedFolder)
+    }
+    const QString folder = it->second;
+    m_requests.erase(it);
+    if (folder != selectedFolder) {
+        ++m_nDropped;
         return false;
-    for (const Request& r : m_requests)
-        if (r.folder == selectedFolder)
-            return false;
+    }
     m_strFolder = folder;
     ++m_nListing;
     m_rows.clear();
@@ -43,6 +33,22 @@ bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, const Q
     for (const FileInfoRecord& r : reply)
         m_rows.push_back(RowFromRecord(r));
     return true;
+}
+
+bool CFileListModel::TakeRefusal(std::uint32_t ref, const QString& selectedFolder) {
+    const auto it = m_requests.find(ref);
+    if (ref == 0 || it == m_requests.end())
+        return false;
+    const bool selected = it->second == selectedFolder;
+    m_requests.erase(it);
+    return selected;
+}
+
+bool CFileListModel::Awaiting(const QString& folder) const {
+    for (const auto& r : m_requests)
+        if (r.second == folder)
+            return true;
+    return false;
 }
 
 void CFileListModel::Clear(bool forgetRequests) {
@@ -219,13 +225,16 @@ QString CFileListModel::RenameError(const QString& newName, const QString& folde
     return QString();
 }
 
-void CFileListModel::RenameSent(const QString& folder, const QString& oldName, const QString& newName) {
-    m_rename = Rename{folder, oldName, newName};
+void CFileListModel::RenameSent(const QString& folder, const QString& oldName, const QString& newName,
+                                std::uint32_t ref) {
+    m_rename = Rename{folder, oldName, newName, ref};
 }
 
-int CFileListModel::RenameResult(bool ok) {
-    if (!m_rename)
+int CFileListModel::RenameResult(bool ok, std::uint32_t ref) {
+    if (!m_rename || ref == 0 || ref != m_rename->ref) {
+        ++m_nDropped;
         return -1;
+    }
     const Rename r = *m_rename;
     m_rename.reset();
     if (!ok || r.folder != m_strFolder)

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <deque>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -34,18 +34,21 @@ public:
     static constexpr std::size_t kNameChars = 100; // terminator included
     static constexpr std::size_t kPathChars = 260;
 
-    // A request unanswered this long is taken as lost, so one lost reply does not
-    // pair every later reply with the request before it.
-    static constexpr std::uint64_t kReplyWaitMs = 10000;
-    static std::uint64_t NowMs();
-
-    // A file-list request for folder went out. Replies come back in order.
-    void RequestSent(const QString& folder, std::uint64_t nowMs = NowMs());
-    // A file-list reply: the rows become the reply's when it answers the last
-    // request for the selected folder; a reply for another folder, or one no
-    // request waits for, is dropped (false, rows untouched).
-    bool TakeReply(const std::vector<FileInfoRecord>& reply, const QString& selectedFolder,
-                   std::uint64_t nowMs = NowMs());
+    // A file-list request for folder went out as the command ref (its identity).
+    // A newer request for the same folder supersedes it: only the newest answer counts.
+    void RequestSent(const QString& folder, std::uint32_t ref);
+    // The answer to command ref: the rows become the reply's when ref is the
+    // newest request for the selected folder. Anything else (an answer for another
+    // folder, a superseded one, a repeat, one never asked for) is dropped and
+    // counted, whatever its age: false, rows untouched.
+    bool TakeReply(const std::vector<FileInfoRecord>& reply, std::uint32_t ref,
+                   const QString& selectedFolder);
+    // The answer to ref could not be read: true when it was the selected folder's
+    // newest request (that folder is not listed).
+    bool TakeRefusal(std::uint32_t ref, const QString& selectedFolder);
+    // Whether a listing of folder is still awaited.
+    bool Awaiting(const QString& folder) const;
+    std::uint64_t DroppedReplies() const { return m_nDropped; }
     // Rows gone (a new folder was selected, or a reset); requests in flight stay
     // unless forgetRequests.
     void Clear(bool forgetRequests = false);
@@ -87,28 +90,28 @@ public:
     static QString UnusableText(const FileRow& row);
     // Why a new file name cannot be used, or empty when it can.
     static QString RenameError(const QString& newName, const QString& folder);
-    // A rename was sent for the file name in folder.
-    void RenameSent(const QString& folder, const QString& oldName, const QString& newName);
+    // A rename was sent for the file name in folder; ref is the identity of its
+    // MX_CMD_FILE_RENAME_TO.
+    void RenameSent(const QString& folder, const QString& oldName, const QString& newName, std::uint32_t ref);
     bool RenamePending() const { return m_rename.has_value(); }
     // Nothing outstanding any more (a reset, or the rows were listed again).
     void EndRename() { m_rename.reset(); }
-    // The rename result: on success the row of the renamed file (if the rows
-    // still show that folder and file) takes the new name; returns that row or -1.
-    // Whatever the result, nothing is outstanding afterwards.
-    int RenameResult(bool ok);
+    // The result answering command ref: on success the row of the renamed file (if
+    // the rows still show that folder and file) takes the new name; returns that
+    // row or -1. A result for another command changes nothing (counted); the
+    // rename's own ends it whatever it says.
+    int RenameResult(bool ok, std::uint32_t ref);
 
 private:
     struct Rename {
         QString folder, oldName, newName;
+        std::uint32_t ref = 0;
     };
     QString m_strFolder;
     std::vector<FileRow> m_rows;
-    struct Request {
-        QString folder;
-        std::uint64_t ms;
-    };
-    void ForgetLost(std::uint64_t nowMs);
-    std::deque<Request> m_requests;
+    static constexpr std::size_t kMaxRequests = 4096; // never-answered ones cannot pile up for ever
+    std::map<std::uint32_t, QString> m_requests;      // identity -> folder asked for
+    std::uint64_t m_nDropped = 0;
     std::optional<Rename> m_rename;
     std::uint64_t m_nListing = 0;
 };

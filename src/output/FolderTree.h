@@ -49,6 +49,22 @@ public:
     // node its tag names, and entries for a node that does not exist are dropped.
     std::vector<Insert> ApplyReply(const std::vector<FolderItemRecord>& reply, bool& cleared);
 
+    // A folder-list request for node tag went out as command ref (its identity).
+    // A newer request for the same node supersedes it: only the newest answer
+    // counts, so a folder selected again before its answer gets its children once.
+    void RequestSent(std::uint32_t tag, std::uint32_t ref);
+    // The answer to command ref: its entries for the node asked for become that
+    // node's children (out; cleared as ApplyReply). False when ref names no
+    // request waiting (late, superseded, repeated, never asked for): dropped and
+    // counted, whatever its age.
+    bool TakeAnswer(std::uint32_t ref, const std::vector<FolderItemRecord>& reply, std::vector<Insert>& out,
+                    bool& cleared);
+    // The answer to ref could not be read: the request ends; its node, if any.
+    std::uint32_t TakeRefusal(std::uint32_t ref);
+    bool Awaiting(std::uint32_t tag) const;
+    void ForgetRequests() { m_requests.clear(); }
+    std::uint64_t DroppedReplies() const { return m_nDropped; }
+
     // The request record for a node; false (record untouched) when the path does
     // not fit the record with its terminator.
     static bool MakeRequest(std::uint32_t tag, const QString& path, FolderItemRecord& out);
@@ -67,4 +83,7 @@ private:
     std::map<std::uint32_t, Node> m_nodes;
     std::vector<std::uint32_t> m_top;
     std::uint32_t m_nNext = 1;
+    static constexpr std::size_t kMaxRequests = 4096;
+    std::map<std::uint32_t, std::uint32_t> m_requests; // identity -> node asked for
+    std::uint64_t m_nDropped = 0;
 };

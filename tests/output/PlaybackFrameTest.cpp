@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "../mainframe/FrameFixture.h"
+#include "FakeCommandQueue.h"
 #include "SimInstrument.h"
 #include "TestSupport.h"
 #include "controls/CBitmapSlider.h"
@@ -86,10 +87,10 @@ protected:
     void List(const std::vector<FileInfoRecord>& files) {
         browser->OnUpdate();
         g_Marlix.DeviceDataStore.m_vecFolders = {Folder(CFolderTree::kRoot, QStringLiteral("D:\\"))};
-        browser->SendMessage(WM_FOLDER_LIST_READY, 0, 0);
+        DeliverAnswer(browser->GetSafeHwnd(), WM_FOLDER_LIST_READY, 0, queue.LastRef(MX_CMD_FOLDER_LIST));
         browser->m_treeFolder->setCurrentItem(browser->m_treeFolder->topLevelItem(0));
         g_Marlix.DeviceDataStore.m_vecFiles = files;
-        browser->SendMessage(WM_FILE_LIST_READY, 0, 0);
+        DeliverAnswer(browser->GetSafeHwnd(), WM_FILE_LIST_READY, 0, queue.LastRef(MX_CMD_FILE_LIST));
     }
     // Checks exactly these rows, opens them and lets the instrument say yes.
     void Play(std::initializer_list<int> rows) {
@@ -98,11 +99,12 @@ protected:
             browser->m_listFile->topLevelItem(row)->setCheckState(0, Qt::Checked);
         PumpPostedMessages();
         browser->OnOpenFiles();
-        browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+        DeliverAnswer(browser->GetSafeHwnd(), WM_PLAY_FILE_RESULT, 2, queue.LastRef(MX_CMD_PLAY_FILE));
         PumpPostedMessages(20);
     }
 
     std::vector<MX_CMD_ID_e> cmds;
+    FakeCommandQueue queue;
     CDialogPlayFolderList* browser = nullptr;
     CDumpPlayBar* bar = nullptr;
     CZephyraCtrlDlg* panel = nullptr;

@@ -177,6 +177,39 @@ TEST(FolderTree, ReplyForANodeThatIsGoneIsDropped) {
     EXPECT_TRUE(tree.Children(d).empty());
 }
 
+TEST(FolderTree, AnswersFillTheNodeTheirRequestNamedOnce) {
+    CFolderTree tree;
+    std::vector<CFolderTree::Insert> ins;
+    bool cleared = false;
+    tree.RequestSent(CFolderTree::kRoot, 1);
+    ASSERT_TRUE(tree.TakeAnswer(1, {Folder(CFolderTree::kRoot, u"C:\\"), Folder(CFolderTree::kRoot, u"D:\\")},
+                                ins, cleared));
+    ASSERT_EQ(ins.size(), 2u);
+    const std::uint32_t c = ins[0].tag, d = ins[1].tag;
+    // A, B, A again before A's first answer: A's children come once.
+    tree.RequestSent(d, 2);
+    tree.RequestSent(c, 3);
+    tree.RequestSent(d, 4);
+    EXPECT_FALSE(tree.TakeAnswer(2, {Folder(d, u"Vectors")}, ins, cleared)); // superseded
+    ASSERT_TRUE(tree.TakeAnswer(4, {Folder(d, u"Vectors"), Folder(d, u"Recordings")}, ins, cleared));
+    EXPECT_EQ(tree.Children(d).size(), 2u);
+    EXPECT_FALSE(
+        tree.TakeAnswer(4, {Folder(d, u"Vectors"), Folder(d, u"Recordings")}, ins, cleared)); // repeat
+    EXPECT_EQ(tree.Children(d).size(), 2u);
+    // C's answer, however late, fills C only, even with entries tagged for D.
+    ASSERT_TRUE(tree.TakeAnswer(3, {Folder(c, u"System"), Folder(d, u"Intruder")}, ins, cleared));
+    ASSERT_EQ(ins.size(), 1u);
+    EXPECT_EQ(tree.Path(ins[0].tag), QStringLiteral("C:\\System\\"));
+    EXPECT_EQ(tree.Children(d).size(), 2u);
+    // A refused answer ends its request only.
+    tree.RequestSent(c, 5);
+    tree.RequestSent(d, 6);
+    EXPECT_EQ(tree.TakeRefusal(5), c);
+    EXPECT_FALSE(tree.Awaiting(c));
+    EXPECT_TRUE(tree.Awaiting(d));
+    EXPECT_EQ(tree.DroppedReplies(), 2u);
+}
+
 TEST(FolderTree, RequestsAndFieldsStayWithinTheirRecords) {
     FolderItemRecord r;
     std::memset(&r, 0x55, sizeof r);
@@ -220,46 +253,58 @@ TEST(FileListModel, RowsShowTheSevenColumns) {
     EXPECT_EQ(CFileListModel::ColumnText(other, 2), QStringLiteral("0.0"));
 }
 
-TEST(FileListModel, AReplyForAnotherFolderNeverLandsUnderTheSelectedOne) {
+TEST(FileListModel, AnAnswerIsTakenOnlyForTheRequestItNamesWhateverItsDelay) {
     CFileListModel m;
     const QString a = QStringLiteral("D:\\Vectors\\AM\\"), b = QStringLiteral("D:\\Recordings\\");
-    m.RequestSent(a);
-    m.RequestSent(b); // the user went on to b before a's answer came
-    EXPECT_FALSE(m.TakeReply({File(u"am1.bin", 0, 1, 1.0, 1, 0)}, b));
-    EXPECT_EQ(m.RowCount(), 0);
-    ASSERT_TRUE(m.TakeReply({File(u"rec.bin", 1, 1, 1.0, 1, 0)}, b));
+    m.RequestSent(a, 11);
+    m.RequestSent(b, 12); // the user went on to b before a's answer came
+    // b's answer first, then a's, late: a's files never become b's rows.
+    ASSERT_TRUE(m.TakeReply({File(u"rec.bin", 1, 1, 1.0, 1, 0)}, 12, b));
+    EXPECT_FALSE(m.TakeReply({File(u"am1.bin", 0, 1, 1.0, 1, 0)}, 11, b));
+    ASSERT_EQ(m.RowCount(), 1);
     EXPECT_EQ(m.Folder(), b);
     m.SetChecked(0, true);
     EXPECT_EQ(m.CheckedPaths(false), QStringList{b + QStringLiteral("rec.bin")});
-    // No request waiting: a reply nobody asked for changes nothing.
-    EXPECT_FALSE(m.TakeReply({}, b));
+    // A repeat, an answer never asked for, one naming nothing: dropped and counted.
+    EXPECT_FALSE(m.TakeReply({File(u"x.bin", 0, 1, 1.0, 1, 0)}, 12, b));
+    EXPECT_FALSE(m.TakeReply({}, 99, b));
+    EXPECT_FALSE(m.TakeReply({}, 0, b));
     EXPECT_EQ(m.RowCount(), 1);
+    EXPECT_EQ(m.DroppedReplies(), 4u);
+    // A request that was not queued waits for nothing.
+    m.RequestSent(a, 0);
+    EXPECT_FALSE(m.Awaiting(a));
 }
 
-TEST(FileListModel, ALostReplyDoesNotPairLaterRepliesWithEarlierRequests) {
+TEST(FileListModel, ALostOrRefusedAnswerLeavesOnlyItsOwnFolderUnlisted) {
     CFileListModel m;
-    const QString a = QStringLiteral("D:\\A\\"), b = QStringLiteral("D:\\B\\");
-    m.RequestSent(a, 1000); // its answer is lost
-    const std::uint64_t later = 1000 + CFileListModel::kReplyWaitMs + 1;
-    m.RequestSent(b, later);
-    EXPECT_TRUE(m.TakeReply({File(u"b.bin", 0, 1, 1.0, 1, 0)}, b, later + 50));
-    EXPECT_EQ(m.Folder(), b);
-    // Within the wait the earlier request still takes the first answer.
-    m.RequestSent(a, later + 100);
-    m.RequestSent(b, later + 200);
-    EXPECT_FALSE(m.TakeReply({File(u"a.bin", 0, 1, 1.0, 1, 0)}, b, later + 300));
-    EXPECT_TRUE(m.TakeReply({File(u"b2.bin", 0, 1, 1.0, 1, 0)}, b, later + 400));
-    EXPECT_EQ(m.Rows()[0].name, QStringLiteral("b2.bin"));
+    const QString a = QStringLiteral("D:\\A\\"), b = QStringLiteral("D:\\B\\"), c = QStringLiteral("D:\\C\\");
+    m.RequestSent(a, 1); // never answered
+    m.RequestSent(b, 2); // refused by the decoder
+    m.RequestSent(c, 3);
+    EXPECT_FALSE(m.TakeRefusal(2, c)); // not the folder shown
+    EXPECT_FALSE(m.Awaiting(b));
+    ASSERT_TRUE(m.TakeReply({File(u"c.bin", 0, 1, 1.0, 1, 0)}, 3, c));
+    EXPECT_EQ(m.Rows()[0].name, QStringLiteral("c.bin"));
+    EXPECT_TRUE(m.Awaiting(a));
+    m.RequestSent(b, 4);
+    EXPECT_TRUE(m.TakeRefusal(4, b)); // the folder shown is not listed
+    // A folder asked again: only the newest answer counts.
+    m.RequestSent(c, 5);
+    m.RequestSent(c, 6);
+    EXPECT_FALSE(m.TakeReply({File(u"old.bin", 0, 1, 1.0, 1, 0)}, 5, c));
+    ASSERT_TRUE(m.TakeReply({File(u"new.bin", 0, 1, 1.0, 1, 0)}, 6, c));
+    EXPECT_EQ(m.Rows()[0].name, QStringLiteral("new.bin"));
 }
 
 TEST(FileListModel, PlayListKeepsEachFilesRecordAndTotalsRoundDown) {
     CFileListModel m;
     const QString f = QStringLiteral("D:\\Vectors\\FM\\");
-    m.RequestSent(f);
+    m.RequestSent(f, 1);
     ASSERT_TRUE(m.TakeReply({File(u"a.bin", 1, 1048575, 744187.5, 300, -105),
                              File(u"b.bin", 0, 2 * 1048576ull + 5, 46511.71875, 61, -203),
                              File(u"c.bin", 0, 1048576, 46511.71875, 62, -201)},
-                            f));
+                            1, f));
     m.SetChecked(0, true);
     m.SetChecked(1, true);
     EXPECT_EQ(m.CheckedCount(), 2);
@@ -296,23 +341,25 @@ TEST(FileListModel, RenameIsCheckedAndAppliesToTheFileItWasStartedOn) {
         CFileListModel::RenameError(QString(90, QLatin1Char('n')), QString(170, QLatin1Char('p'))).isEmpty());
 
     CFileListModel m;
-    m.RequestSent(f);
-    ASSERT_TRUE(m.TakeReply({File(u"x.bin", 0, 1, 1.0, 1, 0), File(u"y.bin", 0, 1, 1.0, 1, 0)}, f));
-    m.RenameSent(f, QStringLiteral("y.bin"), QStringLiteral("IB_AM_e1_awgn.bin"));
+    m.RequestSent(f, 1);
+    ASSERT_TRUE(m.TakeReply({File(u"x.bin", 0, 1, 1.0, 1, 0), File(u"y.bin", 0, 1, 1.0, 1, 0)}, 1, f));
+    m.RenameSent(f, QStringLiteral("y.bin"), QStringLiteral("IB_AM_e1_awgn.bin"), 20);
     // The folder was listed again meanwhile, in another order.
-    m.RequestSent(f);
-    ASSERT_TRUE(m.TakeReply({File(u"y.bin", 0, 1, 1.0, 1, 0), File(u"x.bin", 0, 1, 1.0, 1, 0)}, f));
-    EXPECT_EQ(m.RenameResult(true), 0);
+    m.RequestSent(f, 2);
+    ASSERT_TRUE(m.TakeReply({File(u"y.bin", 0, 1, 1.0, 1, 0), File(u"x.bin", 0, 1, 1.0, 1, 0)}, 2, f));
+    EXPECT_EQ(m.RenameResult(true, 19), -1); // another command's result
+    EXPECT_TRUE(m.RenamePending());
+    EXPECT_EQ(m.RenameResult(true, 20), 0);
     EXPECT_EQ(m.Rows()[0].name, QStringLiteral("IB_AM_e1_awgn.bin"));
     EXPECT_FALSE(m.Rows()[0].description.isEmpty());
     EXPECT_EQ(m.Rows()[1].name, QStringLiteral("x.bin"));
     EXPECT_FALSE(m.RenamePending());
 
-    m.RenameSent(f, QStringLiteral("x.bin"), QStringLiteral("z.bin"));
-    EXPECT_EQ(m.RenameResult(false), -1);
+    m.RenameSent(f, QStringLiteral("x.bin"), QStringLiteral("z.bin"), 21);
+    EXPECT_EQ(m.RenameResult(false, 21), -1);
     EXPECT_EQ(m.Rows()[1].name, QStringLiteral("x.bin"));
     EXPECT_FALSE(m.RenamePending());
-    EXPECT_EQ(m.RenameResult(true), -1); // nothing outstanding
+    EXPECT_EQ(m.RenameResult(true, 21), -1); // nothing outstanding: a repeat changes nothing
 }
 
 TEST(PlayList, PrevAndNextWrapAtBothEnds) {
@@ -371,8 +418,8 @@ TEST(FileListModel, AListedNameThatCannotBeAFileNameIsShownButNeverUsed) {
     for (const Case& c : cases)
         reply.push_back(File(c.name, 1, 1048576, 1.0, 1, 0));
     CFileListModel m;
-    m.RequestSent(f);
-    ASSERT_TRUE(m.TakeReply(reply, f));
+    m.RequestSent(f, 1);
+    ASSERT_TRUE(m.TakeReply(reply, 1, f));
     for (int i = 0; i < m.RowCount(); ++i) {
         const FileRow& row = m.Rows()[std::size_t(i)];
         EXPECT_EQ(row.name, QString::fromUtf16(cases[i].name)); // shown as it is

@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <cstring>
 
+#include "FakeCommandQueue.h"
 #include "TestSupport.h"
 #include "app/MarlixExApp.h"
 #include "controls/CBitmapSlider.h"
@@ -85,13 +86,21 @@ protected:
         g_Marlix.DeviceDataStore.m_vecFolders.clear();
         g_Marlix.DeviceDataStore.m_vecFiles.clear();
     }
+    // The answers to the last folder and file requests.
     void FolderReply(const std::vector<FolderItemRecord>& v) {
-        g_Marlix.DeviceDataStore.m_vecFolders = v;
-        browser->SendMessage(WM_FOLDER_LIST_READY, 0, 0);
+        FolderReplyTo(queue.LastRef(MX_CMD_FOLDER_LIST), v);
     }
-    void FileReply(const std::vector<FileInfoRecord>& v) {
+    void FileReply(const std::vector<FileInfoRecord>& v) { FileReplyTo(queue.LastRef(MX_CMD_FILE_LIST), v); }
+    void FolderReplyTo(std::uint32_t ref, const std::vector<FolderItemRecord>& v) {
+        g_Marlix.DeviceDataStore.m_vecFolders = v;
+        DeliverAnswer(browser->GetSafeHwnd(), WM_FOLDER_LIST_READY, 0, ref);
+    }
+    void FileReplyTo(std::uint32_t ref, const std::vector<FileInfoRecord>& v) {
         g_Marlix.DeviceDataStore.m_vecFiles = v;
-        browser->SendMessage(WM_FILE_LIST_READY, 0, 0);
+        DeliverAnswer(browser->GetSafeHwnd(), WM_FILE_LIST_READY, 0, ref);
+    }
+    void PlayResult(WPARAM result) {
+        DeliverAnswer(browser->GetSafeHwnd(), WM_PLAY_FILE_RESULT, result, queue.LastRef(MX_CMD_PLAY_FILE));
     }
     std::uint32_t Tag(QTreeWidgetItem* item) const { return item->data(0, Qt::UserRole + 1).toUInt(); }
     QTreeWidgetItem* Top(int i) const { return browser->m_treeFolder->topLevelItem(i); }
@@ -161,6 +170,7 @@ protected:
 
     RecordingParent frame;
     RecordingMessageBoxes boxes;
+    FakeCommandQueue queue;
     std::vector<Cmd> cmds;
     CDialogPlayFolderList* browser = nullptr;
     CDumpPlayBar* bar = nullptr;
@@ -190,9 +200,11 @@ TEST_F(PlaybackWindows, AReplyForANodeThatIsGoneIsDropped) {
     ListRootAndSelectD();
     const std::uint32_t vectorsTag = Tag(Top(1)->child(0));
     browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
+    const std::uint32_t vectorsRef = queue.LastRef(MX_CMD_FOLDER_LIST);
     browser->m_treeFolder->setCurrentItem(Top(1)); // D:\ again: its children go
     EXPECT_EQ(Top(1)->childCount(), 0);
-    FolderReply({Folder(vectorsTag, QStringLiteral("AM")), Folder(vectorsTag, QStringLiteral("FM"))});
+    FolderReplyTo(vectorsRef,
+                  {Folder(vectorsTag, QStringLiteral("AM")), Folder(vectorsTag, QStringLiteral("FM"))});
     EXPECT_EQ(browser->m_treeFolder->topLevelItemCount(), 2);
     EXPECT_EQ(Top(1)->childCount(), 0);
     EXPECT_EQ(browser->ItemForTag(vectorsTag), nullptr);
@@ -221,8 +233,9 @@ TEST_F(PlaybackWindows, RowsOfAFolderLeftBehindCanNeverBeDeletedUnderTheNewOne) 
     // Vectors and then Recordings again before any answer: the answer for
     // Vectors is not shown under Recordings.
     browser->m_treeFolder->setCurrentItem(vectors);
+    const std::uint32_t vectorsRef = queue.LastRef(MX_CMD_FILE_LIST);
     browser->m_treeFolder->setCurrentItem(recordings);
-    FileReply({File(QStringLiteral("v1.bin")), File(QStringLiteral("v2.bin"))});
+    FileReplyTo(vectorsRef, {File(QStringLiteral("v1.bin")), File(QStringLiteral("v2.bin"))});
     EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
     FileReply({File(QStringLiteral("r1.bin"))});
     ASSERT_EQ(browser->m_listFile->topLevelItemCount(), 1);
@@ -254,12 +267,106 @@ TEST_F(PlaybackWindows, RowsOfAFolderLeftBehindCanNeverBeDeletedUnderTheNewOne) 
     EXPECT_EQ(browser->m_listFile->topLevelItem(0)->text(0), QStringLiteral("r2.bin"));
 }
 
+TEST_F(PlaybackWindows, AnAnswerForFolderAAfterBIsSelectedNeverListsAsBsRows) {
+    ListRootAndSelectD();
+    QTreeWidgetItem* vectors = Top(1)->child(0);
+    QTreeWidgetItem* recordings = Top(1)->child(1);
+    for (bool aFirst : {false, true}) {
+        SCOPED_TRACE(aFirst ? "A's answer first" : "B's answer first");
+        browser->m_treeFolder->setCurrentItem(vectors);
+        const std::uint32_t a = queue.LastRef(MX_CMD_FILE_LIST);
+        browser->m_treeFolder->setCurrentItem(recordings);
+        const std::uint32_t b = queue.LastRef(MX_CMD_FILE_LIST);
+        const std::vector<FileInfoRecord> aFiles = {File(QStringLiteral("v1.bin")),
+                                                    File(QStringLiteral("v2.bin"))};
+        if (aFirst) {
+            FileReplyTo(a, aFiles);
+            EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+        }
+        FileReplyTo(b, {File(QStringLiteral("r1.bin"))});
+        if (!aFirst)
+            FileReplyTo(a, aFiles); // late, after any delay
+        ASSERT_EQ(browser->m_listFile->topLevelItemCount(), 1);
+        EXPECT_EQ(browser->m_listFile->topLevelItem(0)->text(0), QStringLiteral("r1.bin"));
+        // Open Files, Copy and Delete act on B's own file only.
+        browser->OnSelectAll();
+        EXPECT_EQ(browser->m_nCheckedCount, 1);
+        EXPECT_EQ(browser->Files().CheckedPaths(false),
+                  QStringList{QStringLiteral("D:\\Recordings\\r1.bin")});
+        queue.cmds.clear();
+        browser->OnOpenFiles();
+        ASSERT_EQ(queue.cmds.size(), 1u);
+        EXPECT_EQ(Text(queue.cmds[0].payload), QStringLiteral("D:\\Recordings\\r1.bin"));
+        PlayResult(0);
+        browser->OnSelectAll();
+        boxes.answer = IDYES;
+        queue.cmds.clear();
+        browser->OnDelete();
+        ASSERT_GE(queue.cmds.size(), 1u);
+        EXPECT_EQ(queue.cmds[0].id, MX_CMD_FILE_DELETE);
+        EXPECT_EQ(Text(queue.cmds[0].payload), QStringLiteral("D:\\Recordings\\r1.bin"));
+        FileReply({File(QStringLiteral("r1.bin"))});
+    }
+    EXPECT_GE(browser->DroppedReplies(), 1u);
+}
+
+TEST_F(PlaybackWindows, AnUnansweredOrRefusedListingLeavesTheNextFoldersListingNormally) {
+    ListRootAndSelectD();
+    QTreeWidgetItem* vectors = Top(1)->child(0);
+    QTreeWidgetItem* recordings = Top(1)->child(1);
+    browser->m_treeFolder->setCurrentItem(vectors); // never answered
+    EXPECT_EQ(browser->NotListedText(), QStringLiteral("Not listed yet"));
+    browser->m_treeFolder->setCurrentItem(recordings);
+    FileReply({File(QStringLiteral("r1.bin"))});
+    ASSERT_EQ(browser->m_listFile->topLevelItemCount(), 1);
+    EXPECT_EQ(browser->NotListedText(), QString());
+    // A listing the decoder refused: that folder says so, the next lists.
+    browser->m_treeFolder->setCurrentItem(vectors);
+    DeliverAnswer(browser->GetSafeHwnd(), WM_FILE_LIST_READY, MX_LIST_REFUSED,
+                  queue.LastRef(MX_CMD_FILE_LIST));
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->NotListedText(),
+              QStringLiteral("Not listed: the instrument's answer could not be read"));
+    browser->m_treeFolder->setCurrentItem(recordings);
+    FileReply({File(QStringLiteral("r1.bin")), File(QStringLiteral("r2.bin"))});
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 2);
+    // A listing that could not be queued waits for nothing.
+    queue.refuse = true;
+    browser->m_treeFolder->setCurrentItem(vectors);
+    EXPECT_EQ(browser->NotListedText(),
+              QStringLiteral("Not listed: the request could not be sent to the instrument"));
+}
+
+TEST_F(PlaybackWindows, AFolderSelectedAgainBeforeItsAnswerGetsItsChildrenOnce) {
+    ListRootAndSelectD();
+    QTreeWidgetItem* vectors = Top(1)->child(0);
+    QTreeWidgetItem* recordings = Top(1)->child(1);
+    const std::uint32_t tag = Tag(vectors);
+    browser->m_treeFolder->setCurrentItem(vectors);
+    const std::uint32_t first = queue.LastRef(MX_CMD_FOLDER_LIST);
+    browser->m_treeFolder->setCurrentItem(recordings);
+    browser->m_treeFolder->setCurrentItem(vectors);
+    const std::uint32_t again = queue.LastRef(MX_CMD_FOLDER_LIST);
+    // The instrument answers all three, and repeats one.
+    const std::vector<FolderItemRecord> kids = {Folder(tag, QStringLiteral("AM")),
+                                                Folder(tag, QStringLiteral("FM"))};
+    FolderReplyTo(first, kids);
+    FolderReplyTo(again, kids);
+    FolderReplyTo(again, kids);
+    EXPECT_EQ(vectors->childCount(), 2);
+    EXPECT_EQ(browser->Tree().Children(tag).size(), 2u);
+}
+
 TEST_F(PlaybackWindows, APathThatDoesNotFitTheRecordIsRefused) {
     ListRootAndSelectD();
     const QString longName(200, QLatin1Char('x'));
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
     FolderReply({Folder(Tag(Top(1)->child(0)), longName)});
     QTreeWidgetItem* deep = Top(1)->child(0)->child(0);
+    ASSERT_NE(deep, nullptr);
+    browser->m_treeFolder->setCurrentItem(deep);
     FolderReply({Folder(Tag(deep), QString(80, QLatin1Char('y')))});
+    ASSERT_EQ(deep->childCount(), 1);
     cmds.clear();
     browser->m_treeFolder->setCurrentItem(deep->child(0));
     EXPECT_TRUE(cmds.empty());
@@ -314,16 +421,16 @@ TEST_F(PlaybackWindows, OpenFilesWithNothingCheckedSaysNoneAndAFailedPlayCanBeTr
     EXPECT_EQ(Text(Of(MX_CMD_PLAY_FILE)[0].payload), QStringLiteral("D:\\Recordings\\b.bin"));
     EXPECT_EQ(browser->m_nPlayRequest, 1);
     EXPECT_EQ(g_Marlix.DeviceState.m_nPlayListCount, 1);
-    browser->SendMessage(WM_PLAY_FILE_RESULT, 0, 0);
+    PlayResult(0);
     EXPECT_EQ(browser->m_nPlayRequest, -1);
     EXPECT_TRUE(browser->isVisible());
     EXPECT_TRUE(frame.Of(WM_PLAY_FILE_CHANGED).empty());
     // Tried again, it works; a second success with nothing asked changes nothing.
     browser->PlayItem(0);
-    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    PlayResult(2);
     EXPECT_FALSE(browser->isVisible());
     EXPECT_EQ(frame.Of(WM_PLAY_FILE_CHANGED).size(), 1u);
-    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    PlayResult(2);
     EXPECT_TRUE(frame.Of(WM_PLAY_FILE_CHANGED).empty());
 }
 
@@ -361,7 +468,7 @@ TEST_F(PlaybackWindows, PlayNextPausesWithoutBlockingAndAClockChangeScalesTheTot
     Check(0);
     Check(1);
     browser->OnOpenFiles();
-    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    PlayResult(2);
     bar->LoadFile();
     EXPECT_EQ(bar->m_nTotalSec, 100);
     EXPECT_FALSE(bar->m_btnNext->m_bDisabled);
@@ -708,8 +815,13 @@ TEST_F(PlaybackWindows, AListedNameThatCannotBeAFileNameIsShownAndToldButNeverSe
 
 TEST_F(PlaybackWindows, AListedFolderNameThatCannotBePartOfAPathIsNotAskedFor) {
     ListRootAndSelectD();
-    FolderReply({Folder(Tag(Top(1)), QStringLiteral(".."))});
+    browser->m_treeFolder->setCurrentItem(Top(0));
+    browser->m_treeFolder->setCurrentItem(Top(1)); // D:\ listed again, now with ".."
+    FolderReply({Folder(Tag(Top(1)), QStringLiteral("Vectors")),
+                 Folder(Tag(Top(1)), QStringLiteral("Recordings")),
+                 Folder(Tag(Top(1)), QStringLiteral(".."))});
     QTreeWidgetItem* up = Top(1)->child(2);
+    ASSERT_NE(up, nullptr);
     ASSERT_EQ(up->text(0), QStringLiteral(".."));
     cmds.clear();
     browser->m_treeFolder->setCurrentItem(up);
