@@ -376,6 +376,11 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
     case kRenderTimer:
         RenderTick();
         break;
+    case kPaneFlushTimer:
+        KillTimer(kPaneFlushTimer);
+        for (const auto& [pane, value] : m_pendingPanes.Take())
+            SetStatusPane(pane, value);
+        break;
     default:
         break;
     }
@@ -441,8 +446,17 @@ void CMainFrame::OnUpdateChildCommand(CCmdUI* pCmdUI) {
 }
 
 LRESULT CMainFrame::OnStatusMessage(WPARAM wParam, LPARAM) {
-    SetStatusPane(0, UINT(wParam));
+    ShowAtNextFrame(0, UINT(wParam));
     return 0;
+}
+
+void CMainFrame::ShowAtNextFrame(int nPane, UINT nValue) {
+    // The timer is started by the first value only: restarting it on each one
+    // would put the paint off for as long as a flood lasts.
+    if (m_pendingPanes.Set(nPane, nValue)) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        SetTimer(kPaneFlushTimer, PendingPanes::FrameMs(screen ? screen->refreshRate() : 0.0));
+    }
 }
 
 void CMainFrame::TransferStarted() {
@@ -452,6 +466,8 @@ void CMainFrame::TransferStarted() {
 void CMainFrame::TransferEnded() {
     // Reports still under way when the copy ended must not bring its figures back.
     m_bTransferActive = false;
+    m_pendingPanes.Drop(6);
+    m_pendingPanes.Drop(7);
     m_pProgress->setValue(0);
     m_pProgress->repaint();
     m_apPane[7]->setText(StatusText::InitialPaneText(7));
@@ -460,7 +476,7 @@ void CMainFrame::TransferEnded() {
 
 LRESULT CMainFrame::OnTransferRate(WPARAM wParam, LPARAM) {
     if (m_bTransferActive)
-        SetStatusPane(7, UINT(wParam));
+        ShowAtNextFrame(7, UINT(wParam));
     return 0;
 }
 
@@ -468,7 +484,7 @@ LRESULT CMainFrame::OnTransferProgress(WPARAM, LPARAM) {
     if (!m_bTransferActive || !theApp.m_pDeviceData)
         return 0;
     const DeviceDataStore& d = *theApp.m_pDeviceData;
-    SetStatusPane(6, UINT(StatusText::TransferPercent(d.m_nTransferDone, d.m_nTransferTotal)));
+    ShowAtNextFrame(6, UINT(StatusText::TransferPercent(d.m_nTransferDone, d.m_nTransferTotal)));
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include "mainframe/ConnectSequence.h"
 #include "mainframe/HistoryList.h"
+#include "mainframe/PendingPanes.h"
 #include "output/CPaneDialogCaptuePlayCtrlBar.h"
 #include "output/CZephyraPaneDlg.h"
 #include "platform/MsgTarget.h"
@@ -45,6 +46,8 @@ public:
     static constexpr UINT kStatusClearMs = 1000;
     static constexpr UINT_PTR kRenderTimer = 4;
     static constexpr UINT kRenderMs = 200;
+    // Status and transfer reports are shown at most once a display frame.
+    static constexpr UINT_PTR kPaneFlushTimer = 5;
     static constexpr int kMinWidth = 600;
     static constexpr int kMinHeight = 210;
 
@@ -205,6 +208,9 @@ private:
     QLabel* m_apPane[8] = {};
     QProgressBar* m_pProgress = nullptr;
     bool m_bTransferActive = false;
+    PendingPanes m_pendingPanes;
+    // Status and transfer reports wait here for the next frame.
+    void ShowAtNextFrame(int nPane, UINT nValue);
     CIPComboBox* m_pIPCombo = nullptr;
     CSelectModeComboBox* m_pModeCombo = nullptr;
     bool m_bClosed = false;

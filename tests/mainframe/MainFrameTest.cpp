@@ -193,6 +193,7 @@ TEST_F(FrameTest, StatusTextClearsAboutOneSecondAfterTheLastOne) {
     QElapsedTimer clock;
     clock.start();
     frame->SendMessage(WM_STATUS_MESSAGE, 0x1B0E, 0); // replaces the text, restarts the second
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
     EXPECT_EQ(frame->StatusPaneLabel(0)->text(), QStringLiteral("Saturation"));
     ASSERT_TRUE(WaitFor([&] { return frame->StatusPaneLabel(0)->text().isEmpty(); }, 10000));
     EXPECT_GE(clock.elapsed(), 900);
@@ -212,16 +213,66 @@ TEST_F(FrameTest, SetStatusPaneChangesOnlyWhatItsValueNames) {
     frame->SetStatusPane(-1, 1);
     frame->TransferStarted(); // the panes show transfers while a copy runs
     frame->SendMessage(WM_TRANSFER_RATE, 1999, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
     EXPECT_EQ(frame->StatusPaneLabel(7)->text(), QStringLiteral("1 KB/s"));
     DeviceDataStore& data = g_Marlix.DeviceDataStore;
     data.m_nTransferTotal = 0;
     data.m_nTransferDone = 7;
     frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
     EXPECT_EQ(frame->StatusProgress()->value(), 100);
     data.m_nTransferTotal = 4000000000u;
     data.m_nTransferDone = 3000000000u;
     frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
     EXPECT_EQ(frame->StatusProgress()->value(), 75);
+    data.m_nTransferTotal = data.m_nTransferDone = 0;
+}
+
+// An instrument that floods status and transfer reports: each pane is painted
+// once a frame with the newest value, never once a report.
+TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } status, rate, progress;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    ASSERT_TRUE(frame->StatusPaneLabel(0)->isVisible());
+    frame->StatusPaneLabel(0)->installEventFilter(&status);
+    frame->StatusPaneLabel(7)->installEventFilter(&rate);
+    frame->StatusProgress()->installEventFilter(&progress);
+    frame->TransferStarted();
+    DeviceDataStore& data = g_Marlix.DeviceDataStore;
+    data.m_nTransferTotal = 1000;
+    for (UINT i = 1; i <= 1000; ++i) {
+        frame->SendMessage(WM_STATUS_MESSAGE, i % 2 ? 0x1404 : 0x1B0E, 0);
+        frame->SendMessage(WM_TRANSFER_RATE, i * 1000, 0);
+        data.m_nTransferDone = i;
+        frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+    }
+    EXPECT_EQ(status.paints + rate.paints + progress.paints, 0);
+    EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kPaneFlushTimer));
+    EXPECT_LE(frame->TimerElapse(CMainFrame::kPaneFlushTimer), 50u);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
+    EXPECT_EQ(status.paints, 1);
+    EXPECT_EQ(rate.paints, 1);
+    EXPECT_LE(progress.paints, 2); // the bar repaints itself on a new value too
+    EXPECT_EQ(frame->StatusPaneLabel(0)->text(), QStringLiteral("Saturation"));
+    EXPECT_EQ(frame->StatusPaneLabel(7)->text(), QStringLiteral("1000 KB/s"));
+    EXPECT_EQ(frame->StatusProgress()->value(), 100);
+    EXPECT_FALSE(frame->IsTimerRunning(CMainFrame::kPaneFlushTimer));
+    EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kStatusClearTimer));
+    // The end of the copy: what was still waiting to be shown is not shown after it.
+    frame->SendMessage(WM_TRANSFER_RATE, 5000, 0);
+    frame->TransferEnded();
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
+    EXPECT_EQ(frame->StatusPaneLabel(7)->text(), QStringLiteral("0 KB/s"));
+    frame->StatusPaneLabel(0)->removeEventFilter(&status);
+    frame->StatusPaneLabel(7)->removeEventFilter(&rate);
+    frame->StatusProgress()->removeEventFilter(&progress);
     data.m_nTransferTotal = data.m_nTransferDone = 0;
 }
 

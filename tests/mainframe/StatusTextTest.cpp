@@ -1,7 +1,10 @@
 // Status codes to texts, and what each status pane shows for a value.
 #include <gtest/gtest.h>
 
+#include "mainframe/PendingPanes.h"
 #include "mainframe/StatusText.h"
+
+#include <cmath>
 
 namespace {
 
@@ -108,6 +111,27 @@ TEST(StatusText, TransferProgressStaysWithin0To100WithoutOverflow) {
     EXPECT_EQ(StatusText::TransferPercent(50000000u, 100000000u), 50);
     // More done than the total (a counter reset mid-transfer) shows full, not 200 %.
     EXPECT_EQ(StatusText::TransferPercent(20, 10), 100);
+}
+
+TEST(PendingPanes, TheNewestOfEachPaneWaitsAndTheFirstStartsTheFrame) {
+    PendingPanes p;
+    EXPECT_TRUE(p.Set(0, 0x1404));
+    EXPECT_FALSE(p.Set(0, 0x1B0E));
+    EXPECT_FALSE(p.Set(7, 1999));
+    EXPECT_FALSE(p.Set(8, 1)); // no such pane
+    EXPECT_FALSE(p.Set(-1, 1));
+    p.Set(6, 40);
+    p.Drop(6);
+    EXPECT_EQ(p.Take(), (std::vector<std::pair<int, UINT>>{{0, 0x1B0E}, {7, 1999}}));
+    EXPECT_TRUE(p.Empty());
+    EXPECT_TRUE(p.Set(6, 100));
+}
+
+TEST(PendingPanes, AFrameIsOneRefreshOfTheDisplayWithinSaneBounds) {
+    const std::pair<double, UINT> cases[] = {{60.0, 17}, {144.0, 7}, {1000.0, 4}, {10.0, 50},
+                                             {0.0, 16},  {-5.0, 16}, {NAN, 16}};
+    for (const auto& [hz, ms] : cases)
+        EXPECT_EQ(PendingPanes::FrameMs(hz), ms) << hz;
 }
 
 } // namespace

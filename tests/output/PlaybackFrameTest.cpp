@@ -217,6 +217,7 @@ TEST_F(PlaybackFrame, TransferPanesShowATransferOnlyWhileACopyRuns) {
     data.m_nTransferDone = 1000;
     frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
     frame->SendMessage(WM_TRANSFER_RATE, 25000000, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer); // shown at the next frame
     EXPECT_EQ(progress->value(), 25);
     EXPECT_EQ(rate->text().toStdString(), "25000 KB/s");
     // The link goes: the panes are empty again, and a late report stays away.
@@ -227,11 +228,13 @@ TEST_F(PlaybackFrame, TransferPanesShowATransferOnlyWhileACopyRuns) {
     data.m_nTransferDone = 4000;
     frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
     frame->SendMessage(WM_TRANSFER_RATE, 25000000, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer); // shown at the next frame
     EXPECT_EQ(progress->value(), 0);
     EXPECT_EQ(rate->text().toStdString(), "0 KB/s");
     // A copy that ends empties them as well.
     frame->TransferStarted();
     frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
     EXPECT_EQ(progress->value(), 100);
     frame->TransferEnded();
     EXPECT_EQ(progress->value(), 0);
