@@ -156,6 +156,7 @@ CDumpPlayBar::CDumpPlayBar(QWidget* parent) : QWidget(parent), CMsgTarget(this) 
     connect(m_pJumpTimer, &QTimer::timeout, this, [this] {
         const UINT msg = m_nJumpMessage;
         m_nJumpMessage = 0;
+        SetLook(m_btnStop, Look::Disabled);
         if (msg && g_Marlix.m_hNotifyWnd)
             ::SendMessage(g_Marlix.m_hNotifyWnd, msg, 0, 0);
     });
@@ -363,6 +364,8 @@ void CDumpPlayBar::OnStop() {
 }
 
 void CDumpPlayBar::CancelJump() {
+    if (JumpPending())
+        SetLook(m_btnStop, Look::Disabled);
     m_pJumpTimer->stop();
     m_nJumpMessage = 0;
 }
@@ -376,6 +379,8 @@ void CDumpPlayBar::Jump(UINT message) {
     DS().m_nPlayMode = 9;
     Send({MX_CMD_PLAY_STOP, {}});
     // The instrument gets its pause after the stop; the GUI keeps running.
+    // Until the step is taken, Stop cancels it, and looks so.
+    SetLook(m_btnStop, Look::Enabled);
     m_nJumpMessage = message;
     m_pJumpTimer->start(kJumpPauseMs);
 }
@@ -458,6 +463,10 @@ void CDumpPlayBar::OnPlayFinished() {
 
 void CDumpPlayBar::ResetAll() {
     CancelJump();
+    // A thumb held over a reset (the link went, the bar is disabled next) is
+    // let go without a seek, or it would hold off every later report.
+    m_sliderSeek->m_bLButtonDown = 0;
+    m_sliderSeek->ReleaseCapture();
     m_strFileName.clear();
     m_strDescription.clear();
     m_txtFileName->setText(QString());

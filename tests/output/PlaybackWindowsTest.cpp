@@ -494,6 +494,7 @@ TEST_F(PlaybackWindows, PlayNextPausesWithoutBlockingAndAClockChangeScalesTheTot
     EXPECT_TRUE(frame.Of(WM_PLAY_NEXT).empty());
     QTest::qWait(CDumpPlayBar::kJumpPauseMs + 150);
     EXPECT_EQ(frame.Of(WM_PLAY_NEXT).size(), 1u);
+    EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
 }
 
 TEST_F(PlaybackWindows, PlayTimeDialogKeysAndApply) {
@@ -860,6 +861,15 @@ TEST_F(PlaybackWindows, AHeldThumbFollowsTheDragAloneAndItsReleaseSeeksThere) {
     // Let go, the thumb follows the reports again.
     Report(138, dragged + 1);
     EXPECT_EQ(s->m_nPos, dragged + 1);
+    // A thumb held over a reset (the link went) is let go without a seek.
+    Mouse(QEvent::MouseButtonPress, s->PosToPixel(s->m_nPos));
+    bar->ResetAll();
+    cmds.clear();
+    Mouse(QEvent::MouseButtonRelease, s->PosToPixel(s->m_nPos));
+    PumpPostedMessages();
+    EXPECT_TRUE(Seeks().empty());
+    Report(138, 5);
+    EXPECT_EQ(s->m_nPos, 5);
 }
 
 TEST_F(PlaybackWindows, ALoadedFileStaysPlayableAfterBrowsingAndPrevNextNeedAList) {
@@ -896,8 +906,10 @@ TEST_F(PlaybackWindows, StopOpenFilesAndClosingTheBrowserCancelAPendingJump) {
     frame.Take();
     bar->m_btnNext->Click();
     ASSERT_TRUE(bar->JumpPending());
-    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdStop, 0); // the button has its stopped look by now
+    EXPECT_FALSE(bar->m_btnStop->m_bDisabled); // in the pause Stop still does something
+    bar->m_btnStop->Click();
     EXPECT_FALSE(bar->JumpPending());
+    EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
 
     bar->m_btnPlay->Click();
     bar->m_btnNext->Click();
