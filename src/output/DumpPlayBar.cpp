@@ -156,7 +156,7 @@ CDumpPlayBar::CDumpPlayBar(QWidget* parent) : QWidget(parent), CMsgTarget(this) 
     connect(m_pJumpTimer, &QTimer::timeout, this, [this] {
         const UINT msg = m_nJumpMessage;
         m_nJumpMessage = 0;
-        SetLook(m_btnStop, Look::Disabled);
+        EndJumpLooks();
         if (msg && g_Marlix.m_hNotifyWnd)
             ::SendMessage(g_Marlix.m_hNotifyWnd, msg, 0, 0);
     });
@@ -365,9 +365,14 @@ void CDumpPlayBar::OnStop() {
 
 void CDumpPlayBar::CancelJump() {
     if (JumpPending())
-        SetLook(m_btnStop, Look::Disabled);
+        EndJumpLooks();
     m_pJumpTimer->stop();
     m_nJumpMessage = 0;
+}
+
+void CDumpPlayBar::EndJumpLooks() {
+    SetLook(m_btnStop, Look::Disabled);
+    SetLook(m_btnPlay, HasFile() ? Look::Enabled : Look::Disabled);
 }
 
 void CDumpPlayBar::Jump(UINT message) {
@@ -379,8 +384,9 @@ void CDumpPlayBar::Jump(UINT message) {
     DS().m_nPlayMode = 9;
     Send({MX_CMD_PLAY_STOP, {}});
     // The instrument gets its pause after the stop; the GUI keeps running.
-    // Until the step is taken, Stop cancels it, and looks so.
+    // Until the step is taken, Stop cancels it and Play waits for it; they look so.
     SetLook(m_btnStop, Look::Enabled);
+    SetLook(m_btnPlay, Look::Disabled);
     m_nJumpMessage = message;
     m_pJumpTimer->start(kJumpPauseMs);
 }

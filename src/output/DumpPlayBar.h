@@ -104,6 +104,7 @@ private:
     void SetSeekRange(std::int32_t total);
     void Jump(UINT message);
     void CancelJump();
+    void EndJumpLooks();
     void StartPlay(std::int32_t startSec);
     bool SeekHeld() const;
     void SetDescription(const QString& text);

@@ -495,6 +495,7 @@ TEST_F(PlaybackWindows, PlayNextPausesWithoutBlockingAndAClockChangeScalesTheTot
     QTest::qWait(CDumpPlayBar::kJumpPauseMs + 150);
     EXPECT_EQ(frame.Of(WM_PLAY_NEXT).size(), 1u);
     EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
+    EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
 }
 
 TEST_F(PlaybackWindows, PlayTimeDialogKeysAndApply) {
@@ -906,10 +907,13 @@ TEST_F(PlaybackWindows, StopOpenFilesAndClosingTheBrowserCancelAPendingJump) {
     frame.Take();
     bar->m_btnNext->Click();
     ASSERT_TRUE(bar->JumpPending());
-    EXPECT_FALSE(bar->m_btnStop->m_bDisabled); // in the pause Stop still does something
+    // In the pause Stop still does something, Play nothing.
+    EXPECT_FALSE(bar->m_btnStop->m_bDisabled);
+    EXPECT_TRUE(bar->m_btnPlay->m_bDisabled);
     bar->m_btnStop->Click();
     EXPECT_FALSE(bar->JumpPending());
     EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
+    EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
 
     bar->m_btnPlay->Click();
     bar->m_btnNext->Click();
