@@ -238,6 +238,12 @@ TEST_F(PlaybackFrame, TransferPanesShowATransferOnlyWhileACopyRuns) {
     EXPECT_EQ(progress->value(), 100);
     frame->TransferEnded();
     EXPECT_EQ(progress->value(), 0);
+    // A report not yet shown when the copy ends is not shown after it.
+    frame->TransferStarted();
+    frame->SendMessage(WM_TRANSFER_RATE, 25000000, 0);
+    frame->TransferEnded();
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
+    EXPECT_EQ(rate->text().toStdString(), "0 KB/s");
     data.m_nTransferTotal = data.m_nTransferDone = 0;
 }
 
