@@ -2,6 +2,7 @@
 // deliveries and a pump on the test thread standing for the GUI thread, and
 // simulated instruments started and stopped as processes.
 #pragma once
+#include <atomic>
 #include <sys/types.h>
 
 #include <chrono>
@@ -38,7 +39,7 @@ public:
     std::vector<SeenMessage> seen;
     std::size_t Count(UINT msg) const;
     const SeenMessage* Last(UINT msg) const;
-    std::size_t posted = 0;
+    std::atomic<std::size_t> posted{0}; // written by the link thread, read by the test
 
 private:
     bool RunOne(std::unique_lock<std::mutex>& lock);
