@@ -478,6 +478,13 @@ private:
         } else if (out.apply) {
             apply = [owner, f = std::move(out.apply)] { f(*owner); };
         }
+        // A status that answers a window's own command (a refused copy) reaches that window too,
+        // uncoalesced: it is that command's answer.
+        if (h.id == mxp::EV_STATUS) {
+            const HWND asker = state.ReplyWindow(h.ref);
+            if (asker != notify)
+                Post(asker, out.msg, out.wParam, out.lParam, {}, h.ref);
+        }
         if (out.latestReport >= 0) {
             MxDelivery d;
             d.hwnd = to;

@@ -9,24 +9,64 @@ int CCopyProgress::DriveIndex(const QString& text) {
 
 void CCopyProgress::SetFiles(const QStringList& names) {
     m_names = names;
+    m_done.assign(std::size_t(names.size()), false);
+    m_fileOf.clear();
     m_nCopied = 0;
     m_nPercent = 0;
+    m_nCurrent = 0;
+    m_nFirstOpen = 0;
 }
 
-bool CCopyProgress::OnProgress(int percent) {
-    if (Done())
-        return false; // late reports after the last file change nothing
+void CCopyProgress::FileQueued(int index, std::uint32_t ref) {
+    if (ref != 0 && index >= 0 && index < Total())
+        m_fileOf[ref] = index;
+}
+
+void CCopyProgress::KeepFirst(int n) {
+    if (n < 0 || n >= Total())
+        return;
+    m_names = m_names.mid(0, n);
+    m_done.resize(std::size_t(n));
+    for (auto it = m_fileOf.begin(); it != m_fileOf.end();)
+        it = it->second >= n ? m_fileOf.erase(it) : std::next(it);
+    m_nCopied = 0;
+    for (bool d : m_done)
+        m_nCopied += d ? 1 : 0;
+    m_nCurrent = std::min(m_nCurrent, n);
+    m_nFirstOpen = std::min(m_nFirstOpen, n);
+}
+
+bool CCopyProgress::FileDone(int index) const {
+    return index >= 0 && index < Total() && m_done[std::size_t(index)];
+}
+
+int CCopyProgress::FileOf(std::uint32_t ref) const {
+    const auto it = m_fileOf.find(ref);
+    return ref == 0 || it == m_fileOf.end() ? -1 : it->second;
+}
+
+bool CCopyProgress::OnProgress(int percent, std::uint32_t ref) {
+    const int file = FileOf(ref);
+    if (file < 0 || m_done[std::size_t(file)]) {
+        ++m_nDropped; // another copy's, a repeat after the file was complete, or never asked
+        return false;
+    }
+    m_nCurrent = file;
     if (percent != 100) {
         m_nPercent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
         return false;
     }
+    m_done[std::size_t(file)] = true;
     ++m_nCopied;
     m_nPercent = 100;
+    while (m_nFirstOpen < Total() && m_done[std::size_t(m_nFirstOpen)])
+        ++m_nFirstOpen;
+    m_nCurrent = m_nFirstOpen;
     return Done();
 }
 
 QString CCopyProgress::CurrentName() const {
-    return m_nCopied < Total() ? m_names[m_nCopied] : QString();
+    return m_nCurrent < Total() && m_nCopied < Total() ? m_names[m_nCurrent] : QString();
 }
 
 QString CCopyProgress::DoneText() const {

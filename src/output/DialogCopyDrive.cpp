@@ -9,10 +9,13 @@
 #include "app/MarlixExApp.h"
 #include "device/MxMessages.h"
 #include "mainframe/MainFrm.h"
+#include "mainframe/StatusText.h"
 #include "output/DialogPlayFolderList.h"
+#include "platform/MsgBox.h"
 
 BEGIN_MESSAGE_MAP(CDialogCopyDrive, CMsgTarget)
 ON_MESSAGE(WM_COPY_PROGRESS, &CDialogCopyDrive::OnCopyProgress)
+ON_MESSAGE(WM_STATUS_MESSAGE, &CDialogCopyDrive::OnStatusMessage)
 ON_MESSAGE(WM_CLOSE, &CDialogCopyDrive::OnCloseMessage)
 END_MESSAGE_MAP()
 
@@ -109,23 +112,60 @@ void CDialogCopyDrive::OnCopy() {
     if (CMainFrame* frame = theApp.m_pMainWnd)
         frame->TransferStarted();
     const std::int32_t index = drive;
-    for (const QString& name : m_progress.Files()) {
-        const QString path = m_strFolder + name;
-        theApp.AddCmd(MX_CMD_COPY_DRIVE, MX_RW_DEFAULT, sizeof index, &index, GetSafeHwnd());
-        theApp.AddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.utf16(),
-                      GetSafeHwnd());
+    const QStringList files = m_progress.Files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = m_strFolder + files[i];
+        std::uint32_t ref = 0;
+        if (theApp.AddCmd(MX_CMD_COPY_DRIVE, MX_RW_DEFAULT, sizeof index, &index, GetSafeHwnd()) != 0)
+            theApp.AddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.utf16(),
+                          GetSafeHwnd(), &ref);
+        if (ref == 0) {
+            // Refused by the queue: only the files sent so far are waited for.
+            m_progress.KeepFirst(i);
+            ShowCounts();
+            AfxMessageBox(QStringLiteral("Only %1 of %2 files could be sent to the instrument to copy.\n"
+                                         "Not sent: %3")
+                              .arg(i)
+                              .arg(files.size())
+                              .arg(files[i]),
+                          MB_OK | MB_ICONWARNING);
+            if (i == 0)
+                m_bCopying = false;
+            return;
+        }
+        m_progress.FileQueued(i, ref);
     }
 }
 
 LRESULT CDialogCopyDrive::OnCopyProgress(WPARAM wParam, LPARAM) {
     if (!m_bCopying)
         return 0;
-    const bool last = m_progress.OnProgress(int(std::min<WPARAM>(wParam, 1000)));
+    const bool last = m_progress.OnProgress(int(std::min<WPARAM>(wParam, 1000)), CurrentReplyRef());
     ShowCounts();
     if (last) {
         m_bCopying = false;
         PostMessage(WM_CLOSE, 0, 0);
     }
+    return 0;
+}
+
+LRESULT CDialogCopyDrive::OnStatusMessage(WPARAM wParam, LPARAM) {
+    const int file = m_progress.FileOf(CurrentReplyRef());
+    const QString text = StatusText::CodeText(std::int32_t(wParam));
+    if (!m_bCopying || file < 0 || m_progress.FileDone(file) || text.isEmpty())
+        return 0;
+    // The instrument refused this file: the wait ends here, with the reason.
+    m_bCopying = false;
+    theApp.AddCmd(MX_CMD_COPY_CANCEL, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd()); // nothing half done stays
+    const QString name = m_progress.Files()[file];
+    m_strFailure = QStringLiteral("Not copied: %1 (%2)").arg(name, text);
+    m_txtName->setText(m_strFailure);
+    AfxMessageBox(
+        QStringLiteral("The instrument did not copy %1: %2.\nThe copy has stopped after %3 of %4 files.")
+            .arg(name, text)
+            .arg(m_progress.Copied())
+            .arg(m_progress.Total()),
+        MB_OK | MB_ICONWARNING);
     return 0;
 }
 

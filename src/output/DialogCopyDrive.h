@@ -26,6 +26,8 @@ public:
     void OnCancelCopy();
     bool Copying() const { return m_bCopying; }
     const CCopyProgress& Progress() const { return m_progress; }
+    // Why the copy stopped before its end ("" while it runs or after it ended well).
+    const QString& Failure() const { return m_strFailure; }
 
     QComboBox* m_comboDrive = nullptr;
     QProgressBar* m_progressTotal = nullptr;
@@ -47,10 +49,13 @@ private:
     void TakeSnapshot();
     void ShowCounts();
     LRESULT OnCopyProgress(WPARAM wParam, LPARAM);
+    // A status the instrument gave in answer to one of this copy's files.
+    LRESULT OnStatusMessage(WPARAM wParam, LPARAM);
     LRESULT OnCloseMessage(WPARAM, LPARAM);
 
     CDialogPlayFolderList* m_pBrowser;
     CCopyProgress m_progress;
     QString m_strFolder;
     bool m_bCopying = false;
+    QString m_strFailure;
 };

@@ -394,6 +394,81 @@ TEST_F(PlaybackE2E, CopyTwoFilesToAnotherDrive) {
     EXPECT_EQ(CFolderTree::FieldText(req.m_szPath, 260), QStringLiteral("C:\\"));
 }
 
+// A Linux system's default socket receive buffer, as an instrument keeps it.
+const QStringList kDefaultReceiveBuffer = {QStringLiteral("--rcvbuf"), QStringLiteral("212992")};
+
+TEST_F(PlaybackE2E, ADeleteOf5000FilesReachesAnInstrumentWithTheDefaultReceiveBufferWhole) {
+    Connect(kSimA, kDefaultReceiveBuffer);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings"), QStringLiteral("Bulk")},
+                           int(SimStorage::kBulkFiles), 30000));
+    browser->m_btnSelectAll->click();
+    boxes.answer = IDYES;
+    browser->m_btnDelete->click();
+    EXPECT_TRUE(boxes.Contains(QStringLiteral("Delete Files?")));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_DELETE")).size() >= 5000; }, 90000))
+        << Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_DELETE")).size() << " deletes arrived";
+    // The folder is listed again once the deletes are through: empty.
+    ASSERT_TRUE(WaitFor([&] { return browser->m_listFile->topLevelItemCount() == 0; }, 30000));
+    EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_FILE_DELETE")).size(), 5000u);
+}
+
+TEST_F(PlaybackE2E, ACopyOf1000FilesCompletesWithEveryFilesProgress) {
+    QStringList args = kDefaultReceiveBuffer;
+    args << QStringLiteral("--copy-ms") << QStringLiteral("1");
+    Connect(kSimA, args);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings"), QStringLiteral("Bulk")},
+                           int(SimStorage::kBulkFiles), 30000));
+    for (int i = 0; i < 1000; ++i)
+        browser->m_listFile->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    PumpPostedMessages();
+    ASSERT_EQ(browser->m_nCheckedCount, 1000);
+    QString doneText;
+    int filesDone = 0;
+    std::uint64_t dropped = 1;
+    WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
+        dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
+        dlg->m_btnCopy->click();
+        WaitFor([&] { return dlg->Progress().Done(); }, 120000);
+        doneText = dlg->m_txtDone->text();
+        for (int i = 0; i < dlg->Progress().Total(); ++i)
+            filesDone += dlg->Progress().FileDone(i) ? 1 : 0;
+        dropped = dlg->Progress().Dropped();
+    });
+    browser->m_btnCopy->click(); // modal until the last file is reported complete
+    EXPECT_EQ(doneText, QStringLiteral("1000/1000"));
+    EXPECT_EQ(filesDone, 1000);
+    EXPECT_EQ(dropped, 0u);
+    EXPECT_EQ(Lines(sim->Log(), QStringLiteral("MX_CMD_COPY_FILE")).size(), 1000u);
+}
+
+TEST_F(PlaybackE2E, ACopyTheInstrumentRefusesEndsWithTheFilesName) {
+    Connect(kSimB, {QStringLiteral("--copy-fail-after"), QStringLiteral("1")});
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("AM")}, 3));
+    for (int row : {0, 1, 2})
+        ClickRow(row);
+    const QString second = RowName(1);
+    QString failure, label;
+    bool copying = true;
+    WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
+        dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
+        dlg->m_btnCopy->click();
+        WaitFor([&] { return !dlg->Failure().isEmpty(); }, 10000);
+        failure = dlg->Failure();
+        label = dlg->m_txtName->text();
+        copying = dlg->Copying();
+        dlg->m_btnCancel->click();
+    });
+    browser->m_btnCopy->click();
+    EXPECT_EQ(failure, QStringLiteral("Not copied: %1 (Err:Hard Disk FULL)").arg(second));
+    EXPECT_EQ(label, failure);
+    EXPECT_FALSE(copying);
+    EXPECT_TRUE(
+        boxes.Contains(QStringLiteral("The instrument did not copy %1: Err:Hard Disk FULL.\nThe copy has "
+                                      "stopped after 1 of 3 files.")
+                           .arg(second)));
+}
+
 TEST_F(PlaybackE2E, ACopyThatStallsIsCancelledByEscapeAndByTheButton) {
     Connect(kSimB, {QStringLiteral("--copy-fail-after"), QStringLiteral("1")});
     ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("AM")}, 3));

@@ -383,21 +383,57 @@ TEST(CopyProgress, DrivesAndProgressOverTheSnapshot) {
 
     CCopyProgress p;
     p.SetFiles({QStringLiteral("a.bin"), QStringLiteral("b.bin"), QStringLiteral("c.bin")});
+    for (int i = 0; i < 3; ++i)
+        p.FileQueued(i, 10u + std::uint32_t(i));
     EXPECT_EQ(p.StartText(), QStringLiteral("0/3"));
     EXPECT_EQ(p.TotalText(), QStringLiteral("3/3"));
     EXPECT_EQ(p.CurrentName(), QStringLiteral("a.bin"));
-    EXPECT_FALSE(p.OnProgress(40));
+    EXPECT_FALSE(p.OnProgress(40, 10));
     EXPECT_EQ(p.FilePercent(), 40);
     EXPECT_EQ(p.Copied(), 0);
-    EXPECT_FALSE(p.OnProgress(100));
+    EXPECT_FALSE(p.OnProgress(100, 10));
     EXPECT_EQ(p.CurrentName(), QStringLiteral("b.bin"));
     EXPECT_EQ(p.DoneText(), QStringLiteral("1/3"));
-    EXPECT_FALSE(p.OnProgress(100));
-    EXPECT_TRUE(p.OnProgress(100));
+    EXPECT_FALSE(p.OnProgress(100, 11));
+    EXPECT_TRUE(p.OnProgress(100, 12));
     EXPECT_TRUE(p.Done());
     EXPECT_EQ(p.CurrentName(), QString());
-    EXPECT_FALSE(p.OnProgress(100)); // late reports change nothing
+    EXPECT_FALSE(p.OnProgress(100, 12)); // late reports change nothing
     EXPECT_EQ(p.Copied(), 3);
+}
+
+TEST(CopyProgress, AReportCountsOnlyForTheFileItNamesAndOnce) {
+    CCopyProgress p;
+    p.SetFiles({QStringLiteral("a.bin"), QStringLiteral("b.bin"), QStringLiteral("c.bin")});
+    for (int i = 0; i < 3; ++i)
+        p.FileQueued(i, 10u + std::uint32_t(i));
+    // Three reports of 100 for the first file's command: one file done, not the copy.
+    EXPECT_FALSE(p.OnProgress(100, 10));
+    EXPECT_FALSE(p.OnProgress(100, 10));
+    EXPECT_FALSE(p.OnProgress(100, 10));
+    EXPECT_EQ(p.Copied(), 1);
+    EXPECT_FALSE(p.Done());
+    // Reports naming no file of this copy change nothing.
+    EXPECT_FALSE(p.OnProgress(100, 0));
+    EXPECT_FALSE(p.OnProgress(100, 99));
+    EXPECT_EQ(p.Copied(), 1);
+    EXPECT_EQ(p.Dropped(), 4u);
+    // Progress of the file it names, whichever comes.
+    EXPECT_FALSE(p.OnProgress(50, 12));
+    EXPECT_EQ(p.CurrentName(), QStringLiteral("c.bin"));
+    EXPECT_FALSE(p.OnProgress(100, 12));
+    EXPECT_EQ(p.CurrentName(), QStringLiteral("b.bin"));
+    EXPECT_TRUE(p.OnProgress(100, 11));
+    EXPECT_EQ(p.FileOf(11), 1);
+
+    // Two of three queued: only those two are waited for.
+    p.SetFiles({QStringLiteral("a.bin"), QStringLiteral("b.bin"), QStringLiteral("c.bin")});
+    p.FileQueued(0, 20);
+    p.FileQueued(1, 21);
+    p.KeepFirst(2);
+    EXPECT_EQ(p.TotalText(), QStringLiteral("2/2"));
+    EXPECT_FALSE(p.OnProgress(100, 20));
+    EXPECT_TRUE(p.OnProgress(100, 21));
 }
 
 TEST(FileListModel, AListedNameThatCannotBeAFileNameIsShownButNeverUsed) {

@@ -565,14 +565,15 @@ TEST_F(PlaybackWindows, CopyDialogDrivesSnapshotAndALongList) {
     EXPECT_FALSE(dlg.m_btnCopy->isEnabled());
     // The names come from the snapshot taken at Copy, whatever the list does now.
     browser->OnUnselectAll();
-    dlg.SendMessage(WM_COPY_PROGRESS, 40, 0);
+    const std::uint32_t f3 = queue.cmds[queue.cmds.size() - 3].ref, f5 = queue.LastRef(MX_CMD_COPY_FILE);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 40, f3);
     EXPECT_EQ(dlg.m_progressFile->value(), 40);
     EXPECT_EQ(dlg.m_txtName->text(), QStringLiteral("f3.bin"));
-    dlg.SendMessage(WM_COPY_PROGRESS, 100, 0);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, f3);
     EXPECT_EQ(dlg.m_txtName->text(), QStringLiteral("f5.bin"));
     EXPECT_EQ(dlg.m_txtDone->text(), QStringLiteral("1/2"));
     EXPECT_EQ(dlg.m_progressTotal->value(), 1);
-    dlg.SendMessage(WM_COPY_PROGRESS, 100, 0);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, f5);
     EXPECT_FALSE(dlg.Copying());
     cmds.clear();
     dlg.reject(); // ends after the last file: no cancel
