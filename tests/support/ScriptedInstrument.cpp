@@ -74,6 +74,11 @@ void ScriptedInstrument::Serve(int ms) {
         ReceiveOne(10);
 }
 
+void ScriptedInstrument::ServeWaiting() {
+    while (ReceiveOne(0)) {
+    }
+}
+
 void ScriptedInstrument::Send(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload) {
     for (const auto& dg : mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, m_seq++, ref,
                                              payload.data(), payload.size()))

@@ -20,6 +20,8 @@ public:
     bool AnswerConnect(const DeviceInfoRecord& record, int timeoutMs = 10000);
     // Reads what comes for ms: keep-alives are answered, commands kept.
     void Serve(int ms);
+    // The same for what is waiting now, without waiting.
+    void ServeWaiting();
     void Send(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload);
     void SendU32s(std::uint16_t id, const std::vector<std::uint32_t>& values, std::uint32_t ref = 0);
 
