@@ -528,7 +528,11 @@ int CMarlixExApp::AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, cons
         *pRef = 0;
     if (m_fnCommandTap)
         m_fnCommandTap(cmd, rw, size, payload, hReply);
-    if (m_fnCommandQueue)
-        return m_fnCommandQueue(cmd, rw, size, payload, hReply, pRef);
-    return m_pMarlix ? m_pMarlix->MxAddCmd(cmd, rw, size, payload, hReply, pRef) : 0;
+    const int queued = m_fnCommandQueue ? m_fnCommandQueue(cmd, rw, size, payload, hReply, pRef)
+                       : m_pMarlix      ? m_pMarlix->MxAddCmd(cmd, rw, size, payload, hReply, pRef)
+                                        : 0;
+    // Refused on a live link: whoever sent it is not answered, and the user hears of it.
+    if (queued == 0 && ConnectState() == MX_CONNECT_CONNECTED && m_pMainWnd)
+        m_pMainWnd->ShowCommandNotSent();
+    return queued;
 }

@@ -354,6 +354,12 @@ void CMainFrame::SetStatusPane(int nPane, UINT nValue) {
     }
 }
 
+void CMainFrame::ShowCommandNotSent() {
+    m_apPane[0]->setText(QStringLiteral("Command not sent: the link's queue is full"));
+    m_apPane[0]->repaint();
+    SetTimer(kStatusClearTimer, kStatusClearMs);
+}
+
 void CMainFrame::SyncViewerMarkerCount() {
     // The Viewer page is shown and applied as the library's marker count now is.
     if (m_pSettingDlg && m_pSettingDlg->m_tabSetting && m_pSettingDlg->m_tabSetting->m_pViewer)

@@ -78,6 +78,8 @@ public:
 
     // --- used by other windows ---
     void SetStatusPane(int nPane, UINT nValue);
+    // Pane 0 says for a second that a command could not be queued (the link's queue refused it).
+    void ShowCommandNotSent();
     // The copy dialog's files are being copied: panes 6 and 7 show the transfer
     // reports only in between, and are emptied at the end.
     void TransferStarted();

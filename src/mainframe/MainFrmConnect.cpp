@@ -112,7 +112,14 @@ void CMainFrame::ConnectDevice(const QString& strAddress) {
     hooks.queueConnect = [this] {
         const std::uint16_t param = theApp.m_pDeviceData ? theApp.m_pDeviceData->m_wConnectParam : 0;
         theApp.SetConnectState(MX_CONNECT_CONNECTING);
-        theApp.AddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, sizeof param, &param, GetSafeHwnd());
+        if (theApp.AddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, sizeof param, &param, GetSafeHwnd()) == 0) {
+            // Nothing will answer a connect that was never queued: no waiting for it.
+            m_connectSequence.Cancel();
+            theApp.SetConnectState(MX_CONNECT_DISCONNECTED);
+            AfxMessageBox(QStringLiteral("The connection could not be started: the link did not take the "
+                                         "connect command."),
+                          MB_OK | MB_ICONWARNING);
+        }
         ScheduleCommandUIUpdate();
     };
     m_connectSequence.SetHooks(std::move(hooks));

@@ -389,3 +389,28 @@ TEST(ToolbarCombos, FocusLeavingAfterTheListGainedTheTypedAddressPostsNothing) {
 }
 
 } // namespace
+
+TEST_F(FrameTest, ACommandTheLinkRefusesIsToldAndAConnectNeverQueuedIsNotWaitedFor) {
+    int offered = 0;
+    theApp.m_fnCommandQueue = [&](MX_CMD_ID_e, MX_RW_ID_e, unsigned, const void*, HWND, std::uint32_t* pRef) {
+        ++offered;
+        if (pRef)
+            *pRef = 0;
+        return 0; // the queue is full
+    };
+    // On a live link: the status pane says so.
+    state().m_nConnectState = MX_CONNECT_CONNECTED;
+    frame->OnTimer(CMainFrame::kStatusPollTimer);
+    EXPECT_EQ(offered, 1);
+    EXPECT_EQ(frame->StatusPaneLabel(0)->text(),
+              QStringLiteral("Command not sent: the link's queue is full"));
+    // A refused connect leaves no connection waiting.
+    state().m_nConnectState = MX_CONNECT_DISCONNECTED;
+    frame->ConnectDevice(QStringLiteral("127.0.0.9"));
+    EXPECT_TRUE(WaitFor([&] { return offered == 2; }, 5000));
+    PumpPostedMessages(50);
+    EXPECT_EQ(state().m_nConnectState, MX_CONNECT_DISCONNECTED);
+    EXPECT_TRUE(boxes.Contains(
+        QStringLiteral("The connection could not be started: the link did not take the connect command.")));
+    theApp.m_fnCommandQueue = nullptr;
+}
