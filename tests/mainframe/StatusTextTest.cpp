@@ -5,6 +5,10 @@
 #include "mainframe/StatusText.h"
 
 #include <cmath>
+#include <regex>
+#include <set>
+
+#include "DocTable.h"
 
 namespace {
 
@@ -132,6 +136,28 @@ TEST(PendingPanes, AFrameIsOneRefreshOfTheDisplayWithinSaneBounds) {
                                              {0.0, 16},  {-5.0, 16}, {NAN, 16}};
     for (const auto& [hz, ms] : cases)
         EXPECT_EQ(PendingPanes::FrameMs(hz), ms) << hz;
+}
+
+// The document an instrument is written from gives every text, exactly.
+TEST(StatusText, TheLinkDocumentListsEveryCodeWithItsText) {
+    const std::string doc = ReadSourceFile(ZEPHYRA_SOURCE_DIR "/docs/link-protocol.md");
+    const std::vector<std::string> rows = TableAfterHeading(doc, "### Status codes");
+    ASSERT_GT(rows.size(), 2u) << "no table under \"### Status codes\"";
+    const std::regex pair(R"re(0x([0-9A-F]{4}) "([^"]*)")re");
+    std::set<std::int32_t> listed;
+    for (const std::string& row : rows) {
+        for (auto it = std::sregex_iterator(row.begin(), row.end(), pair); it != std::sregex_iterator();
+             ++it) {
+            const auto code = std::int32_t(std::stoul((*it)[1].str(), nullptr, 16));
+            EXPECT_EQ(StatusText::CodeText(code).toStdString(), (*it)[2].str()) << row;
+            EXPECT_TRUE(listed.insert(code).second) << "listed twice: " << (*it)[1].str();
+        }
+    }
+    const QString unknown = QStringLiteral("Error Unknown");
+    for (std::int32_t code = 2; code <= 0xFFFF; ++code)
+        if (StatusText::CodeText(code) != unknown) {
+            EXPECT_TRUE(listed.count(code)) << std::hex << code << " is missing from the document";
+        }
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 // what each Apply, Cancel, timer and instrument answer sends, in which order.
 #include <gtest/gtest.h>
 
+#include <regex>
+
+#include "DocTable.h"
 #include "RecordingDevice.h"
 #include "app/SettingKeyTable.h"
 #include "mainframe/StatusText.h"
@@ -658,4 +661,53 @@ TEST(ModuleCal, AttenuatorTexts) {
     cal.SelectLF(9, 0);
     EXPECT_FALSE(cal.LFSet());
     EXPECT_TRUE(dev.Take().isEmpty());
+}
+
+// The link document gives the console lines an instrument receives, in the
+// order they come, and the drive indices the System page takes.
+TEST(LinkDocument, ConsoleCommandsAreTheLinesTheCalibrationDialogSends) {
+    const std::string doc = ReadSourceFile(ZEPHYRA_SOURCE_DIR "/docs/link-protocol.md");
+    std::vector<std::regex> lines;
+    for (const std::string& row : TableAfterHeading(doc, "### Console commands")) {
+        std::smatch m;
+        if (!std::regex_search(row, m, std::regex(R"re(\| "([^"]+)" \|)re")))
+            continue;
+        std::string pattern = m[1].str();
+        const std::size_t hex = pattern.find("%08X");
+        if (hex != std::string::npos)
+            pattern.replace(hex, 4, "[0-9A-F]{8}");
+        lines.emplace_back(pattern);
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    RecordingDevice dev;
+    ModuleCalModel cal(dev);
+    cal.Refresh();
+    EXPECT_TRUE(cal.LFSet());
+    EXPECT_TRUE(cal.HFSet());
+    QStringList sent;
+    for (const QString& l : dev.Take())
+        if (l.startsWith(QStringLiteral("MX_CMD_TEXT_COMMAND")))
+            sent << l.section(QLatin1Char('"'), 1, 1);
+    const int row[] = {0, 1, 2, 3, 2, 3};
+    ASSERT_EQ(sent.size(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(std::regex_match(sent[i].toStdString(), lines[std::size_t(row[i])]))
+            << sent[i].toStdString();
+}
+
+TEST(LinkDocument, DriveIndicesAreThoseTheSystemPageTakes) {
+    const std::string doc = ReadSourceFile(ZEPHYRA_SOURCE_DIR "/docs/link-protocol.md");
+    std::vector<std::pair<int, int>> ranges;
+    for (const std::string& row : TableAfterHeading(doc, "### Drives")) {
+        std::smatch m;
+        if (std::regex_search(row, m, std::regex(R"(^\| (\d+) \.\. (\d+) \|)")))
+            ranges.emplace_back(std::stoi(m[1].str()), std::stoi(m[2].str()));
+        else if (std::regex_search(row, m, std::regex(R"(^\| (\d+) \|)")))
+            ranges.emplace_back(std::stoi(m[1].str()), std::stoi(m[1].str()));
+    }
+    const std::vector<std::pair<int, int>> want = {
+        {0, SystemPageModel::kFirstExternalDrive - 1},
+        {SystemPageModel::kFirstExternalDrive, SystemPageModel::kLastDrive},
+        {SystemPageModel::kNoExternalDrive, SystemPageModel::kNoExternalDrive}};
+    EXPECT_EQ(ranges, want);
 }
