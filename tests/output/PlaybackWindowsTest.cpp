@@ -434,6 +434,71 @@ TEST_F(PlaybackWindows, OpenFilesWithNothingCheckedSaysNoneAndAFailedPlayCanBeTr
     EXPECT_TRUE(frame.Of(WM_PLAY_FILE_CHANGED).empty());
 }
 
+TEST_F(PlaybackWindows, APlayResultCountsOnlyForTheFileItAnswers) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    Check(0);
+    Check(1);
+    browser->OnOpenFiles(); // plays a.bin
+    const std::uint32_t a = queue.LastRef(MX_CMD_PLAY_FILE);
+    browser->PlayItem(1); // the user went on to b.bin before a.bin's result came
+    const std::uint32_t b = queue.LastRef(MX_CMD_PLAY_FILE);
+    frame.Take();
+    // a.bin's result, late: not taken as b.bin's.
+    DeliverAnswer(browser->GetSafeHwnd(), WM_PLAY_FILE_RESULT, 2, a);
+    EXPECT_EQ(browser->m_nPlayRequest, 1);
+    EXPECT_TRUE(browser->isVisible());
+    EXPECT_TRUE(frame.Of(WM_PLAY_FILE_CHANGED).empty());
+    DeliverAnswer(browser->GetSafeHwnd(), WM_PLAY_FILE_RESULT, 2, b);
+    EXPECT_FALSE(browser->isVisible());
+    EXPECT_EQ(frame.Of(WM_PLAY_FILE_CHANGED).size(), 1u);
+    EXPECT_EQ(browser->m_strCurrentName, QStringLiteral("b.bin"));
+    // A play that could not be queued waits for nothing, and says so.
+    browser->show();
+    queue.refuse = true;
+    browser->PlayItem(0);
+    EXPECT_EQ(browser->m_nPlayRequest, -1);
+    EXPECT_TRUE(boxes.Contains(
+        QStringLiteral("The file could not be sent to the instrument to play:\nD:\\Recordings\\a.bin")));
+}
+
+TEST_F(PlaybackWindows, ADeleteOrCopyTheQueueRefusesPartWayWaitsOnlyForWhatWentOut) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    browser->OnSelectAll();
+    boxes.answer = IDYES;
+    queue.cmds.clear();
+    queue.acceptLeft = 2;
+    browser->OnDelete();
+    EXPECT_TRUE(boxes.Contains(QStringLiteral("Only 2 of 3 files could be sent to the instrument to delete.\n"
+                                              "Not sent: D:\\Recordings\\a.bin")));
+    EXPECT_FALSE(
+        browser->Files().Awaiting(QStringLiteral("D:\\Recordings\\"))); // the new listing was refused too
+
+    // The copy dialog: two of three files sent, those two are what it waits for.
+    queue.refuse = false;
+    queue.acceptLeft = -1;
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
+    FileReply({File(QStringLiteral("x.bin")), File(QStringLiteral("y.bin")), File(QStringLiteral("z.bin"))});
+    browser->OnSelectAll();
+    CDialogCopyDrive dlg(browser);
+    dlg.m_comboDrive->setCurrentIndex(1);
+    queue.cmds.clear();
+    queue.acceptLeft = 4; // two pairs
+    dlg.OnCopy();
+    EXPECT_TRUE(boxes.Contains(QStringLiteral("Only 2 of 3 files could be sent to the instrument to copy.\n"
+                                              "Not sent: z.bin")));
+    EXPECT_EQ(dlg.m_txtOf->text(), QStringLiteral("2/2"));
+    ASSERT_TRUE(dlg.Copying());
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, queue.cmds[1].ref);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, queue.cmds[3].ref);
+    EXPECT_FALSE(dlg.Copying()); // done with what went out
+    queue.refuse = false;
+    queue.acceptLeft = -1;
+}
+
 TEST_F(PlaybackWindows, PositionKindsAndPlayGuards) {
     DeviceDataStore& d = g_Marlix.DeviceDataStore;
     bar->m_sliderSeek->m_nMax = 500;

@@ -20,6 +20,10 @@ public:
     FakeCommandQueue() {
         theApp.m_fnCommandQueue = [this](MX_CMD_ID_e id, MX_RW_ID_e, unsigned size, const void* p, HWND h,
                                          std::uint32_t* pRef) {
+            if (acceptLeft == 0)
+                refuse = true;
+            else if (acceptLeft > 0)
+                --acceptLeft;
             const std::uint32_t ref = refuse ? 0 : next++;
             cmds.push_back({id, QByteArray(static_cast<const char*>(p), int(size)), h, ref});
             if (pRef)
@@ -41,6 +45,7 @@ public:
 
     std::vector<Cmd> cmds;
     bool refuse = false;
+    int acceptLeft = -1; // >= 0: that many more are queued, then every one is refused
     std::uint32_t next = 1;
 };
 
