@@ -32,3 +32,9 @@ if [ ! -x "$program" ]; then
   cmake --build --preset default --target mxbench_program
 fi
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$program" --short
+# Status and transfer floods against the whole program: lag and menu waits during and after.
+flood=build/default/bin/mxbench_flood
+if [ ! -x "$flood" ]; then
+  cmake --build --preset default --target mxbench_flood
+fi
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$flood" --seconds 3
