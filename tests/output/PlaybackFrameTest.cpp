@@ -196,11 +196,14 @@ TEST_F(PlaybackFrame, AFileClockThatIsNoUsableNumberKeepsTheClockInUse) {
         EXPECT_EQ(bar->m_strFileName, QStringLiteral("bad%1_FM.bin").arg(row)) << c;
         EXPECT_EQ(ClockKHz(), 744187.5) << c;
         EXPECT_EQ(panel->m_llSampleClock, clock) << c;
-        EXPECT_EQ(Info(0).m_dXMin, axes.m_dXMin) << c;
-        EXPECT_EQ(Info(0).m_dXMax, axes.m_dXMax) << c;
+        const GraphDataInfo now = Info(0);
+        const double xMin = now.m_dXMin, xMax = now.m_dXMax; // copies of packed fields
+        EXPECT_EQ(xMin, axes.m_dXMin + 0.0) << c;
+        EXPECT_EQ(xMax, axes.m_dXMax + 0.0) << c;
         CSpectrumView* view = nullptr;
         ASSERT_TRUE(frame->FindSpectrumView(view));
-        EXPECT_EQ(view->m_dlgSpectrum.m_settings.m_dSampleClockKHz, 744187.5) << c;
+        const double viewClock = view->m_dlgSpectrum.m_settings.m_dSampleClockKHz;
+        EXPECT_EQ(viewClock, 744187.5) << c;
     }
     // A usable clock is taken again.
     files.push_back(File(QStringLiteral("am_FM.bin"), 46511.71875));
@@ -208,7 +211,8 @@ TEST_F(PlaybackFrame, AFileClockThatIsNoUsableNumberKeepsTheClockInUse) {
     Play({int(files.size()) - 1});
     EXPECT_EQ(ClockKHz(), 46511.71875);
     EXPECT_EQ(panel->m_llSampleClock, 46511719);
-    EXPECT_NE(Info(0).m_dXMin, axes.m_dXMin);
+    const double xMinAm = Info(0).m_dXMin;
+    EXPECT_NE(xMinAm, axes.m_dXMin + 0.0);
 }
 
 TEST_F(PlaybackFrame, TransferPanesShowATransferOnlyWhileACopyRuns) {
