@@ -122,9 +122,9 @@ public:
     // queued, 0 when refused; *pRef gets its identity (0 when refused).
     int AddCmd(MX_CMD_ID_e cmd, MX_RW_ID_e rw, unsigned int size, const void* payload, HWND hReply,
                std::uint32_t* pRef = nullptr);
-    // Test seam: sees every command AddCmd queues.
+    // For tests: sees every command AddCmd queues.
     std::function<void(MX_CMD_ID_e, MX_RW_ID_e, unsigned int, const void*, HWND)> m_fnCommandTap;
-    // Test seam: when set, stands for the library's queue (its answer and the identity).
+    // For tests: when set, stands for the library's queue (its answer and the identity).
     std::function<int(MX_CMD_ID_e, MX_RW_ID_e, unsigned int, const void*, HWND, std::uint32_t*)>
         m_fnCommandQueue;
 

@@ -215,7 +215,7 @@ public:
     int CheckMaskData();  // 1: mask test failed (notice posted by the caller)
     int CheckBandPower(); // 1: band-power test failed
 
-    // Diagnostics and test seams.
+    // Diagnostics, and what tests look at.
     MxLinkCounters GetLinkCounters() const;
     // The discovery targets MxSendtoBroadCast would use now, dotted (nothing is sent).
     std::vector<std::string> GetDiscoveryTargets() const;
