@@ -435,12 +435,10 @@ private:
             return Taken::Unexpected; // unknown, or a discovery answer on the link
         case MxEventTable::Result::Malformed: {
             // The window waiting for this answer hears that it will not come.
-            UINT msg = 0;
-            WPARAM w = 0;
-            if (out.answersCommand && MxEventTable::Refusal(h.id, msg, w)) {
+            if (out.refusalMsg != 0) {
                 const MxLinkStateMachine::Route route = state.Answered(h.ref, true);
                 if (route.matched)
-                    Post(route.hwnd, msg, w, 0, {}, h.ref);
+                    Post(route.hwnd, out.refusalMsg, out.refusalWParam, 0, {}, h.ref);
             }
             return Taken::Malformed;
         }

@@ -16,7 +16,12 @@ struct Row {
     std::uint16_t id;
     To to;
     Result (*decode)(const std::uint8_t* p, std::size_t n, MxEventOutcome& out);
+    int latestReport = -1; // MxEventOutcome::latestReport
+    UINT refusalMsg = 0;   // MxEventOutcome::refusalMsg, refusalWParam
+    WPARAM refusalWParam = 0;
 };
+
+constexpr int kNotLatest = -1;
 
 // One 32-bit value, optionally at most max, as wParam of msg.
 template <UINT Msg, std::uint32_t Max = 0xFFFFFFFFu>
@@ -125,23 +130,24 @@ Result KeepAlive(const std::uint8_t*, std::size_t n, MxEventOutcome&) {
     return n == 0 ? Result::NoMessage : Result::Malformed;
 }
 
-// Status texts go to the main frame whoever sent the command: only it shows them.
+// Status texts go to the main frame whoever sent the command: only it shows them
+// (the link passes one naming an outstanding command to that command's window too).
 constexpr Row kRows[] = {
-    {mxp::EV_STATUS, To::Notify, OneValue<WM_STATUS_MESSAGE>},
+    {mxp::EV_STATUS, To::Notify, OneValue<WM_STATUS_MESSAGE>, MxEventTable::kStatusReport},
     {mxp::EV_WAIT, To::Notify, Wait},
     {mxp::EV_LIMITS, To::Notify, Limits},
-    {mxp::EV_FOLDER_LIST, To::Answer, FolderList},
-    {mxp::EV_FILE_LIST, To::Answer, FileList},
-    {mxp::EV_PLAY_FILE_RESULT, To::Answer, OneValue<WM_PLAY_FILE_RESULT>},
+    {mxp::EV_FOLDER_LIST, To::Answer, FolderList, kNotLatest, WM_FOLDER_LIST_READY, MX_LIST_REFUSED},
+    {mxp::EV_FILE_LIST, To::Answer, FileList, kNotLatest, WM_FILE_LIST_READY, MX_LIST_REFUSED},
+    {mxp::EV_PLAY_FILE_RESULT, To::Answer, OneValue<WM_PLAY_FILE_RESULT>, kNotLatest, WM_PLAY_FILE_RESULT, 0},
     {mxp::EV_PLAY_POSITION, To::Reply, PlayPosition},
     {mxp::EV_PLAY_EVENT, To::Notify, PlayEvent},
-    {mxp::EV_RENAME_RESULT, To::Answer, OneValue<WM_RENAME_RESULT>},
+    {mxp::EV_RENAME_RESULT, To::Answer, OneValue<WM_RENAME_RESULT>, kNotLatest, WM_RENAME_RESULT, 0},
     {mxp::EV_COPY_PROGRESS, To::Progress, OneValue<WM_COPY_PROGRESS, 100>},
     {mxp::EV_DRIVE_FOUND, To::Reply, OneValue<WM_DRIVE_FOUND, 25>},
     {mxp::EV_DRIVE_LIST_RESET, To::Reply, Empty<WM_DRIVE_LIST_RESET>},
     {mxp::EV_CAL_VALUE, To::Reply, CalValue},
-    {mxp::EV_TRANSFER, To::Notify, Transfer},
-    {mxp::EV_TRANSFER_RATE, To::Notify, OneValue<WM_TRANSFER_RATE>},
+    {mxp::EV_TRANSFER, To::Notify, Transfer, MxEventTable::kTransferReport},
+    {mxp::EV_TRANSFER_RATE, To::Notify, OneValue<WM_TRANSFER_RATE>, MxEventTable::kRateReport},
     {mxp::EV_PLAY_LIST_CLEAR, To::Notify, Empty<WM_PLAY_LIST_CLEAR>},
     {mxp::EV_KEEPALIVE, To::Notify, KeepAlive},
 };
@@ -158,34 +164,10 @@ MxEventTable::Result MxEventTable::Decode(std::uint16_t id, const std::uint8_t* 
         out.toReplyWindow = r.to != To::Notify;
         out.answersCommand = r.to == To::Answer || r.to == To::Progress;
         out.finalAnswer = r.to == To::Answer || (r.to == To::Progress && out.wParam == 100);
-        out.latestReport = id == mxp::EV_STATUS          ? kStatusReport
-                           : id == mxp::EV_TRANSFER      ? kTransferReport
-                           : id == mxp::EV_TRANSFER_RATE ? kRateReport
-                                                         : -1;
+        out.latestReport = r.latestReport;
+        out.refusalMsg = r.refusalMsg;
+        out.refusalWParam = r.refusalWParam;
         return res;
     }
     return Result::NotInTable;
-}
-
-bool MxEventTable::Refusal(std::uint16_t id, UINT& msg, WPARAM& wParam) {
-    switch (id) {
-    case mxp::EV_FOLDER_LIST:
-        msg = WM_FOLDER_LIST_READY;
-        wParam = MX_LIST_REFUSED;
-        return true;
-    case mxp::EV_FILE_LIST:
-        msg = WM_FILE_LIST_READY;
-        wParam = MX_LIST_REFUSED;
-        return true;
-    case mxp::EV_PLAY_FILE_RESULT:
-        msg = WM_PLAY_FILE_RESULT;
-        wParam = 0;
-        return true;
-    case mxp::EV_RENAME_RESULT:
-        msg = WM_RENAME_RESULT;
-        wParam = 0;
-        return true;
-    default:
-        return false;
-    }
 }

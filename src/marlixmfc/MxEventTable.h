@@ -24,6 +24,11 @@ struct MxEventOutcome {
     // A report of which only the newest matters (a flood of them is coalesced):
     // kStatusReport, kTransferReport, kRateReport; -1 for every other event.
     int latestReport = -1;
+    // What the window that asked is told when this answer cannot be read: a list
+    // refused (MX_LIST_REFUSED), a play or rename failed (0). refusalMsg 0 for the
+    // events whose loss it need not hear of.
+    UINT refusalMsg = 0;
+    WPARAM refusalWParam = 0;
     // Writes the message's fields into the library object; may be empty.
     std::function<void(CMarlixMFC&)> apply;
     // EV_LIMITS: the limits the instrument reported (kept by the library too).
@@ -40,10 +45,8 @@ public:
         Malformed,  // the payload does not fit the event
         NotInTable, // the link's own event, or no event of an instrument
     };
+    // Also when Malformed: out then tells where the event would have gone and
+    // what its asker is told instead.
     static Result Decode(std::uint16_t id, const std::uint8_t* payload, std::size_t size,
                          MxEventOutcome& out);
-    // What the window that asked is told when the answer to its command cannot be
-    // read: a list refused (MX_LIST_REFUSED), a play or rename failed (0). False
-    // for the events whose loss it need not hear of.
-    static bool Refusal(std::uint16_t id, UINT& msg, WPARAM& wParam);
 };
