@@ -4,29 +4,17 @@
 #include "output/TestVectorCatalog.h"
 
 void CFileListModel::RequestSent(const QString& folder, std::uint32_t ref) {
-    if (ref == 0)
-        return; // not queued: nothing will answer it
-    for (auto it = m_requests.begin(); it != m_requests.end();)
-        it = it->second == folder ? m_requests.erase(it) : std::next(it);
-    m_requests[ref] = folder;
-    if (m_requests.size() > kMaxRequests)
-        m_requests.erase(m_requests.begin());
+    m_requests.Sent(folder, ref);
 }
 
 bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, std::uint32_t ref,
                                const QString& selectedFolder) {
-    const auto it = m_requests.find(ref);
-    if (ref == 0 || it == m_requests.end()) {
+    const std::optional<QString> folder = m_requests.Take(ref);
+    if (!folder || *folder != selectedFolder) {
         ++m_nDropped;
         return false;
     }
-    const QString folder = it->second;
-    m_requests.erase(it);
-    if (folder != selectedFolder) {
-        ++m_nDropped;
-        return false;
-    }
-    m_strFolder = folder;
+    m_strFolder = *folder;
     ++m_nListing;
     m_rows.clear();
     m_rows.reserve(reply.size());
@@ -36,19 +24,7 @@ bool CFileListModel::TakeReply(const std::vector<FileInfoRecord>& reply, std::ui
 }
 
 bool CFileListModel::TakeRefusal(std::uint32_t ref, const QString& selectedFolder) {
-    const auto it = m_requests.find(ref);
-    if (ref == 0 || it == m_requests.end())
-        return false;
-    const bool selected = it->second == selectedFolder;
-    m_requests.erase(it);
-    return selected;
-}
-
-bool CFileListModel::Awaiting(const QString& folder) const {
-    for (const auto& r : m_requests)
-        if (r.second == folder)
-            return true;
-    return false;
+    return m_requests.Take(ref) == selectedFolder;
 }
 
 void CFileListModel::Clear(bool forgetRequests) {
@@ -56,7 +32,7 @@ void CFileListModel::Clear(bool forgetRequests) {
     m_strFolder.clear();
     ++m_nListing;
     if (forgetRequests)
-        m_requests.clear();
+        m_requests.Clear();
 }
 
 void CFileListModel::SetChecked(int row, bool on) {

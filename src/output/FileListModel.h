@@ -6,11 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <vector>
 
 #include "device/MxTypes.h"
+#include "output/PendingRequests.h"
 #include "output/PlayListItem.h"
 
 struct FileRow {
@@ -47,7 +47,7 @@ public:
     // newest request (that folder is not listed).
     bool TakeRefusal(std::uint32_t ref, const QString& selectedFolder);
     // Whether a listing of folder is still awaited.
-    bool Awaiting(const QString& folder) const;
+    bool Awaiting(const QString& folder) const { return m_requests.Awaiting(folder); }
     std::uint64_t DroppedReplies() const { return m_nDropped; }
     // Rows gone (a new folder was selected, or a reset); requests in flight stay
     // unless forgetRequests.
@@ -109,8 +109,7 @@ private:
     };
     QString m_strFolder;
     std::vector<FileRow> m_rows;
-    static constexpr std::size_t kMaxRequests = 4096; // never-answered ones cannot pile up for ever
-    std::map<std::uint32_t, QString> m_requests;      // identity -> folder asked for
+    PendingRequests<QString> m_requests; // of folders
     std::uint64_t m_nDropped = 0;
     std::optional<Rename> m_rename;
     std::uint64_t m_nListing = 0;

@@ -133,26 +133,19 @@ std::vector<CFolderTree::Insert> CFolderTree::ApplyReply(const std::vector<Folde
 }
 
 void CFolderTree::RequestSent(std::uint32_t tag, std::uint32_t ref) {
-    if (ref == 0)
-        return; // not queued: nothing will answer it
-    for (auto it = m_requests.begin(); it != m_requests.end();)
-        it = it->second == tag ? m_requests.erase(it) : std::next(it);
-    m_requests[ref] = tag;
-    if (m_requests.size() > kMaxRequests)
-        m_requests.erase(m_requests.begin());
+    m_requests.Sent(tag, ref);
 }
 
 bool CFolderTree::TakeAnswer(std::uint32_t ref, const std::vector<FolderItemRecord>& reply,
                              std::vector<Insert>& out, bool& cleared) {
     out.clear();
     cleared = false;
-    const auto it = m_requests.find(ref);
-    if (ref == 0 || it == m_requests.end()) {
+    const std::optional<std::uint32_t> asked = m_requests.Take(ref);
+    if (!asked) {
         ++m_nDropped;
         return false;
     }
-    const std::uint32_t tag = it->second;
-    m_requests.erase(it);
+    const std::uint32_t tag = *asked;
     // Only entries for the node asked for: an answer cannot fill another folder.
     std::vector<FolderItemRecord> own;
     own.reserve(reply.size());
@@ -166,19 +159,7 @@ bool CFolderTree::TakeAnswer(std::uint32_t ref, const std::vector<FolderItemReco
 }
 
 std::uint32_t CFolderTree::TakeRefusal(std::uint32_t ref) {
-    const auto it = m_requests.find(ref);
-    if (ref == 0 || it == m_requests.end())
-        return 0;
-    const std::uint32_t tag = it->second;
-    m_requests.erase(it);
-    return tag;
-}
-
-bool CFolderTree::Awaiting(std::uint32_t tag) const {
-    for (const auto& r : m_requests)
-        if (r.second == tag)
-            return true;
-    return false;
+    return m_requests.Take(ref).value_or(0);
 }
 
 bool CFolderTree::MakeRequest(std::uint32_t tag, const QString& path, FolderItemRecord& out) {

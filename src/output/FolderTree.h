@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/MxTypes.h"
+#include "output/PendingRequests.h"
 
 class CFolderTree {
 public:
@@ -61,8 +62,8 @@ public:
                     bool& cleared);
     // The answer to ref could not be read: the request ends; its node, if any.
     std::uint32_t TakeRefusal(std::uint32_t ref);
-    bool Awaiting(std::uint32_t tag) const;
-    void ForgetRequests() { m_requests.clear(); }
+    bool Awaiting(std::uint32_t tag) const { return m_requests.Awaiting(tag); }
+    void ForgetRequests() { m_requests.Clear(); }
     std::uint64_t DroppedReplies() const { return m_nDropped; }
 
     // The request record for a node; false (record untouched) when the path does
@@ -83,7 +84,6 @@ private:
     std::map<std::uint32_t, Node> m_nodes;
     std::vector<std::uint32_t> m_top;
     std::uint32_t m_nNext = 1;
-    static constexpr std::size_t kMaxRequests = 4096;
-    std::map<std::uint32_t, std::uint32_t> m_requests; // identity -> node asked for
+    PendingRequests<std::uint32_t> m_requests; // of nodes
     std::uint64_t m_nDropped = 0;
 };
