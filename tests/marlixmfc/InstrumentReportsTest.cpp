@@ -71,16 +71,6 @@ protected:
         sink.PumpFor(0);
         UseLoopback("127.0.0.2,127.0.0.3");
     }
-    bool Connect(const DeviceInfoRecord& rec) {
-        lib.DeviceState.m_nDeviceIP = Addr(kAddr);
-        if (!lib.BeginConnectedUDPThread())
-            return false;
-        const std::uint16_t param = 0;
-        const std::size_t before = sink.Count(WM_CONNECT_STATE);
-        if (lib.MxAddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, 2, &param, kMain) != 1 || !inst.AnswerConnect(rec))
-            return false;
-        return sink.PumpUntil([&] { return sink.Count(WM_CONNECT_STATE) > before; }, 10000);
-    }
     // Until the link has taken in `count` more datagrams (or they stop coming).
     void WaitTakenIn(std::uint64_t from, std::uint64_t count) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -113,7 +103,7 @@ protected:
 };
 
 TEST_F(InstrumentReports, StatusAndTransferFloodsPostABoundedFewAndTheNewestWins) {
-    ASSERT_TRUE(Connect(Record(1)));
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
     const std::size_t posted0 = sink.posted;
     const std::uint64_t rx0 = lib.GetLinkCounters().rxDatagrams;
     constexpr std::uint32_t kFlood = 5000;
@@ -146,7 +136,7 @@ TEST_F(InstrumentReports, StatusAndTransferFloodsPostABoundedFewAndTheNewestWins
 
 TEST_F(InstrumentReports, TheSoftwareVersionIsTheConnectedInstrumentsUntilTheLinkCloses) {
     EXPECT_FALSE(lib.HasSWVer());
-    ASSERT_TRUE(Connect(Record(1)));
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
     _MxVer_u v = lib.GetSWVer();
     EXPECT_EQ(std::vector<int>(v.m_abVer, v.m_abVer + 4), (std::vector<int>{7, 3, 2, 1}));
     EXPECT_TRUE(lib.HasSWVer());
@@ -154,7 +144,7 @@ TEST_F(InstrumentReports, TheSoftwareVersionIsTheConnectedInstrumentsUntilTheLin
     EXPECT_FALSE(lib.HasSWVer());
     EXPECT_EQ(lib.GetSWVer().m_dwVer, 0u);
 
-    ASSERT_TRUE(Connect(Record(9)));
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(9)));
     v = lib.GetSWVer();
     EXPECT_EQ(v.m_abVer[3], 9);
 }
@@ -164,7 +154,7 @@ TEST_F(InstrumentReports, ModeParameterAIsTheFamilysUntilThisInstrumentReportsIt
     lib.Mx2InitMinMaxValueForSystemMode(7, nullptr);
     EXPECT_EQ(lib.DeviceState.m_nModeParamA, mxp::DefaultLimits(7).modeParamA);
 
-    ASSERT_TRUE(Connect(Record(1)));
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
     mxp::Limits own = mxp::DefaultLimits(7);
     own.modeParamA = 77;
     own.iqRateMaxHz = 30000000;
@@ -176,7 +166,7 @@ TEST_F(InstrumentReports, ModeParameterAIsTheFamilysUntilThisInstrumentReportsIt
 
     // The next connection, before its instrument has reported anything.
     lib.CloseConnectedUDPThread();
-    ASSERT_TRUE(Connect(Record(1)));
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
     lib.Mx2InitMinMaxValueForSystemMode(7, nullptr);
     EXPECT_EQ(lib.DeviceState.m_nModeParamA, mxp::DefaultLimits(7).modeParamA);
     EXPECT_EQ(lib.Mx2IQRateConfirm(lib.DeviceState.m_nProductCatalog, 60000000u), 60000000u);

@@ -26,14 +26,9 @@ protected:
         ASSERT_TRUE(inst.bound);
         lib.m_hNotifyWnd = kMain;
         lib.SetPostSink(&sink);
-        lib.DeviceState.m_nDeviceIP = Addr(kAddr);
-        ASSERT_TRUE(lib.BeginConnectedUDPThread());
-        const std::uint16_t param = 0;
-        ASSERT_EQ(lib.MxAddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, 2, &param, kMain), 1);
         DeviceInfoRecord rec{};
         rec.m_nSpectrumPoints = 8192;
-        ASSERT_TRUE(inst.AnswerConnect(rec));
-        ASSERT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_CONNECT_STATE) > 0; }, 10000));
+        ASSERT_TRUE(inst.Connect(lib, sink, rec));
     }
     void TearDown() override {
         lib.CloseConnectedUDPThread();

@@ -14,7 +14,8 @@ ScriptedInstrument::ScriptedInstrument(const char* address) {
     m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_addr.s_addr = Addr(address);
+    m_addr = Addr(address);
+    a.sin_addr.s_addr = m_addr;
     a.sin_port = htons(TestPort());
     bound = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     // Floods are sent faster than the library may read them.
@@ -66,6 +67,18 @@ bool ScriptedInstrument::AnswerConnect(const DeviceInfoRecord& record, int timeo
         }
     }
     return false;
+}
+
+bool ScriptedInstrument::Connect(CMarlixMFC& lib, QueueSink& sink, const DeviceInfoRecord& record) {
+    lib.DeviceState.m_nDeviceIP = m_addr;
+    if (!lib.BeginConnectedUDPThread())
+        return false;
+    const std::uint16_t param = 0;
+    const std::size_t before = sink.Count(WM_CONNECT_STATE);
+    if (lib.MxAddCmd(MX_CMD_CONNECT, MX_RW_DEFAULT, sizeof param, &param, lib.m_hNotifyWnd) != 1 ||
+        !AnswerConnect(record))
+        return false;
+    return sink.PumpUntil([&] { return sink.Count(WM_CONNECT_STATE) > before; }, 10000);
 }
 
 void ScriptedInstrument::Serve(int ms) {

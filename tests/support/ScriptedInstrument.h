@@ -9,6 +9,8 @@
 
 #include "device/MarlixMFC.h"
 
+class QueueSink;
+
 class ScriptedInstrument {
 public:
     explicit ScriptedInstrument(const char* address);
@@ -18,6 +20,9 @@ public:
 
     // Waits for MX_CMD_CONNECT and answers EV_CONNECT_STATE 2 with the record.
     bool AnswerConnect(const DeviceInfoRecord& record, int timeoutMs = 10000);
+    // Starts lib's link to this instrument, answers its connect with the record and
+    // waits until lib has posted the connection (WM_CONNECT_STATE) through sink.
+    bool Connect(CMarlixMFC& lib, QueueSink& sink, const DeviceInfoRecord& record);
     // Reads what comes for ms: keep-alives are answered, commands kept.
     void Serve(int ms);
     // The same for what is waiting now, without waiting.
@@ -36,6 +41,7 @@ public:
 private:
     bool ReceiveOne(int waitMs);
     int m_fd = -1;
+    std::uint32_t m_addr = 0; // network order
     sockaddr_in m_client{};
     std::uint32_t m_seq = 1;
 };
