@@ -127,7 +127,7 @@ protected:
         Check(0);
         Check(1);
         browser->OnOpenFiles();
-        browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+        PlayResult(2);
         bar->LoadFile(); // what the frame does on the play file change
         cmds.clear();
     }
@@ -527,14 +527,7 @@ TEST_F(PlaybackWindows, PositionKindsAndPlayGuards) {
 }
 
 TEST_F(PlaybackWindows, PlayNextPausesWithoutBlockingAndAClockChangeScalesTheTotal) {
-    ListRootAndSelectD();
-    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
-    FileReply({File(QStringLiteral("a.bin"), 1000, 100), File(QStringLiteral("b.bin"), 1000, 200)});
-    Check(0);
-    Check(1);
-    browser->OnOpenFiles();
-    PlayResult(2);
-    bar->LoadFile();
+    LoadTwo();
     EXPECT_EQ(bar->m_nTotalSec, 100);
     EXPECT_FALSE(bar->m_btnNext->m_bDisabled);
 
@@ -1131,7 +1124,7 @@ TEST_F(PlaybackWindows, PositionDigitsAreLimitedLikeTheSlider) {
     FileReply({File(QStringLiteral("a.bin"), 1000, 225)});
     Check(0);
     browser->OnOpenFiles();
-    browser->SendMessage(WM_PLAY_FILE_RESULT, 2, 0);
+    PlayResult(2);
     bar->LoadFile();
     for (int kind : {138, 145, 146, 200}) {
         Report(kind, 0xFFFFFFFFu);
