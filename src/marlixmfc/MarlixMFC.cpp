@@ -280,6 +280,7 @@ public:
         CMarlixMFC::Impl* self = &m;
         for (auto& r : reports)
             r = MxLatestPost::Create([self](MxDelivery&& d) { self->Post(std::move(d)); });
+        askerStatus = MxLatestPost::Create([self](MxDelivery&& d) { self->Post(std::move(d)); });
     }
 
     // Pacing: at most kWindow commands go out before the instrument has shown,
@@ -477,11 +478,19 @@ private:
             apply = [owner, f = std::move(out.apply)] { f(*owner); };
         }
         // A status that answers a window's own command (a refused copy) reaches that window too,
-        // uncoalesced: it is that command's answer.
+        // coalesced as the main frame's: a flood naming a command kept for its positions
+        // (a play) must not fill the queue either.
         if (h.id == mxp::EV_STATUS) {
             const HWND asker = state.ReplyWindow(h.ref);
-            if (asker != notify)
-                Post(asker, out.msg, out.wParam, out.lParam, {}, h.ref);
+            if (asker != notify) {
+                MxDelivery d;
+                d.hwnd = asker;
+                d.ref = h.ref;
+                d.msg = out.msg;
+                d.wParam = out.wParam;
+                d.lParam = out.lParam;
+                askerStatus->Post(std::move(d));
+            }
         }
         if (out.latestReport >= 0) {
             MxDelivery d;
@@ -591,9 +600,10 @@ private:
     mxp::Reassembler reasm;
     std::uint32_t axesPoints = 0; // points per block the program's graphs were last set up for
     std::shared_ptr<MxLatestPost> reports[MxEventTable::kReportKinds];
-    std::uint32_t link = 0;       // Impl::linkSerial of the connection under way
-    std::size_t sentSinceAck = 0; // commands sent since the instrument last showed it had all
-    std::uint32_t barrierSeq = 0; // the keep-alive whose answer is awaited, 0 for none
+    std::shared_ptr<MxLatestPost> askerStatus; // statuses to the window of the command they name
+    std::uint32_t link = 0;                    // Impl::linkSerial of the connection under way
+    std::size_t sentSinceAck = 0;              // commands sent since the instrument last showed it had all
+    std::uint32_t barrierSeq = 0;              // the keep-alive whose answer is awaited, 0 for none
     std::uint64_t barrierAt = 0;
     std::vector<std::uint8_t> buf = std::vector<std::uint8_t>(65536);
 };

@@ -134,6 +134,41 @@ TEST_F(InstrumentReports, StatusAndTransferFloodsPostABoundedFewAndTheNewestWins
     ASSERT_TRUE(sink.PumpUntil([&] { return sink.Last(WM_STATUS_MESSAGE)->wParam == 0x1B0Eu; }, 5000));
 }
 
+TEST_F(InstrumentReports, AStatusFloodNamingAnOutstandingCommandStaysBoundedToItsWindowToo) {
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
+    const HWND kCopy = FakeHwnd(0x600);
+    const std::u16string path = u"D:\\a.bin";
+    std::uint32_t copy = 0;
+    ASSERT_EQ(
+        lib.MxAddCmd(MX_CMD_COPY_FILE, MX_RW_DEFAULT, unsigned(path.size() * 2), path.data(), kCopy, &copy),
+        1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (inst.commands.size() < 2 && std::chrono::steady_clock::now() < deadline)
+        inst.Serve(10);
+    ASSERT_EQ(inst.commands.size(), 2u);
+
+    const std::size_t posted0 = sink.posted;
+    const std::uint64_t rx0 = lib.GetLinkCounters().rxDatagrams;
+    constexpr std::uint32_t kFlood = 5000;
+    for (std::uint32_t i = 1; i <= kFlood; ++i)
+        inst.SendU32s(mxp::EV_STATUS, {0x1B00 + (i % 16)}, copy);
+    inst.SendU32s(mxp::EV_STATUS, {0x1B0C}, copy);
+    WaitTakenIn(rx0, kFlood + 1);
+    // The main frame's copy and the copy window's alike: a few each, not one a report.
+    EXPECT_LE(sink.posted - posted0, std::size_t(2 * MxLatestPost::kDefaultInFlight))
+        << "of " << lib.GetLinkCounters().rxDatagrams - rx0 << " reports taken in";
+
+    sink.PumpFor(200);
+    const SeenMessage* last = nullptr;
+    for (const SeenMessage& m : sink.seen)
+        if (m.msg == WM_STATUS_MESSAGE && m.hwnd == kCopy)
+            last = &m;
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->wParam, 0x1B0Cu);
+    EXPECT_EQ(last->ref, copy);
+    EXPECT_EQ(sink.Last(WM_STATUS_MESSAGE)->wParam, 0x1B0Cu);
+}
+
 TEST_F(InstrumentReports, TheSoftwareVersionIsTheConnectedInstrumentsUntilTheLinkCloses) {
     EXPECT_FALSE(lib.HasSWVer());
     ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
