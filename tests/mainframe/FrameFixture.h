@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "SimInstrument.h"
 #include "app/MarlixExApp.h"
 #include "mainframe/MainFrm.h"
 #include "platform/MsgBox.h"
@@ -33,4 +34,29 @@ protected:
     QTemporaryDir dir;
     RecordingMessageBoxes boxes;
     CMainFrame* frame = nullptr;
+};
+
+// The frame shown as connected, with the real graph library; OpenSpectrum brings
+// up the Spectrum window and its graph.
+class GraphFrameTest : public FrameTest {
+protected:
+    void SetUp() override {
+        // The previous test's ExitInstance let the graph library go.
+        if (!theApp.mh_Module)
+            theApp.LoadVarolGraphLibrary();
+        ASSERT_NE(theApp.m_pfnVarolGraph_Init, nullptr);
+        FrameTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        theApp.LoadDefaultSettings();
+        state().m_nConnectState = MX_CONNECT_CONNECTED;
+        state().m_nSpectrumPoints = 8192;
+        frame->resize(1000, 700);
+        frame->show();
+    }
+    void OpenSpectrum() {
+        theApp.OnWindowSpectrum();
+        ASSERT_TRUE(WaitFor([] { return theApp.m_bGraphCreated[0] == 1; }, 5000));
+        PumpPostedMessages(50);
+    }
 };

@@ -52,26 +52,19 @@ GraphDataInfo Info(int g) {
     return i;
 }
 
-class PlaybackFrame : public FrameTest {
+class PlaybackFrame : public GraphFrameTest {
 protected:
     // A copy: the device state is packed, and gtest binds references to what it compares.
     static double ClockKHz() { return state().m_dSampleClockKHz; }
 
     void SetUp() override {
-        // The previous test's ExitInstance let the graph library go.
-        if (!theApp.mh_Module)
-            theApp.LoadVarolGraphLibrary();
-        ASSERT_NE(theApp.m_pfnVarolGraph_Init, nullptr);
-        FrameTest::SetUp();
-        theApp.LoadDefaultSettings();
-        state().m_nConnectState = MX_CONNECT_CONNECTED;
-        state().m_nSpectrumPoints = 8192;
+        GraphFrameTest::SetUp();
+        if (HasFatalFailure())
+            return;
         state().m_nZephyraFreqHz = 87900000;
-        frame->resize(1000, 700);
-        frame->show();
-        theApp.OnWindowSpectrum();
-        ASSERT_TRUE(WaitFor([] { return theApp.m_bGraphCreated[0] == 1; }, 5000));
-        PumpPostedMessages(50);
+        OpenSpectrum();
+        if (HasFatalFailure())
+            return;
         theApp.m_fnCommandTap = [this](MX_CMD_ID_e id, MX_RW_ID_e, unsigned, const void*, HWND) {
             cmds.push_back(id);
         };
@@ -84,7 +77,7 @@ protected:
     void TearDown() override {
         g_Marlix.DeviceDataStore.m_vecFolders.clear();
         g_Marlix.DeviceDataStore.m_vecFiles.clear();
-        FrameTest::TearDown();
+        GraphFrameTest::TearDown();
     }
     // D:\ listed and selected, holding these files.
     void List(const std::vector<FileInfoRecord>& files) {

@@ -156,32 +156,23 @@ void OnEditor(std::function<void(CDialogSetValue*)> f) {
     });
 }
 
-class MeasureWindows : public FrameTest {
+class MeasureWindows : public GraphFrameTest {
 protected:
     void SetUp() override {
-        // The previous test's ExitInstance let the graph library go.
-        if (!theApp.mh_Module)
-            theApp.LoadVarolGraphLibrary();
-        ASSERT_NE(theApp.m_pfnVarolGraph_Init, nullptr);
-        FrameTest::SetUp();
-        theApp.LoadDefaultSettings();
-        state().m_nConnectState = MX_CONNECT_CONNECTED;
-        state().m_nSpectrumPoints = 8192;
+        GraphFrameTest::SetUp();
+        if (HasFatalFailure())
+            return;
         state().m_nPlayMode = 5;
-        frame->resize(1000, 700);
-        frame->show();
         Spy::Install();
-        theApp.OnWindowSpectrum();
+        OpenSpectrum();
         spectrum = qobject_cast<CSpectrumFrame*>(theApp.m_pSpectrumFrame);
         ASSERT_NE(spectrum, nullptr);
-        ASSERT_TRUE(WaitFor([] { return theApp.m_bGraphCreated[0] == 1; }, 5000));
-        PumpPostedMessages(50);
         view = spectrum->GetActiveView();
         dlg = &view->m_dlgSpectrum;
     }
     void TearDown() override {
         Spy::Remove();
-        FrameTest::TearDown();
+        GraphFrameTest::TearDown();
     }
     QAction* MenuAction(UINT id) const {
         for (QAction* a : frame->m_wndMenuBar->findChildren<QAction*>())
