@@ -133,11 +133,7 @@ protected:
     QString RowName(int row) const { return browser->m_listFile->topLevelItem(row)->text(0); }
     // The left button on the seek slider at x (pressed, moved or released).
     void Mouse(QEvent::Type t, int x) {
-        CBitmapSlider* s = bar->m_sliderSeek;
-        const QPointF p(x, s->height() / 2);
-        QMouseEvent e(t, p, s->mapToGlobal(p), Qt::LeftButton,
-                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(s, &e);
+        LeftButton(bar->m_sliderSeek, t, QPointF(x, bar->m_sliderSeek->height() / 2));
     }
     bool PositionReached(int sec) const { return bar->m_nCurPos >= sec; }
 

@@ -146,11 +146,7 @@ protected:
     }
     // The left button on the seek slider at x (pressed, moved or released).
     void Mouse(QEvent::Type t, int x) {
-        CBitmapSlider* s = bar->m_sliderSeek;
-        const QPointF p(x, s->height() / 2);
-        QMouseEvent e(t, p, s->mapToGlobal(p), Qt::LeftButton,
-                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(s, &e);
+        LeftButton(bar->m_sliderSeek, t, QPointF(x, bar->m_sliderSeek->height() / 2));
     }
     void TimeSet(int h, int m, int sec) {
         const int d[6] = {h / 10, h % 10, m / 10, m % 10, sec / 10, sec % 10};

@@ -2,6 +2,7 @@
 // controls post, and event pumping.
 #pragma once
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -41,6 +42,13 @@ public:
     std::vector<PostedMsg> msgs;
     std::function<void(UINT, WPARAM, LPARAM)> onMessage;
 };
+
+// The left button at p on w: pressed, moved while held, or released.
+inline void LeftButton(QWidget* w, QEvent::Type t, QPointF p) {
+    QMouseEvent e(t, p, w->mapToGlobal(p), Qt::LeftButton,
+                  t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
 
 inline void ShowAndFocus(QWidget* top) {
     top->show();
