@@ -3,48 +3,24 @@
 // every event, so that an instrument written from the document speaks the link.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "DocTable.h"
 #include "device/MxTypes.h"
 #include "marlixmfc/MxProtocol.h"
 
 namespace {
 
 std::string Document() {
-    std::ifstream in(ZEPHYRA_SOURCE_DIR "/docs/link-protocol.md");
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-// The lines of the table that follows a heading.
-std::vector<std::string> TableAfter(const std::string& doc, const std::string& heading) {
-    std::vector<std::string> rows;
-    const std::size_t at = doc.find("\n" + heading + "\n");
-    if (at == std::string::npos)
-        return rows;
-    std::istringstream in(doc.substr(at + heading.size() + 2));
-    std::string line;
-    bool inTable = false;
-    while (std::getline(in, line)) {
-        if (line.rfind("|", 0) == 0) {
-            inTable = true;
-            rows.push_back(line);
-        } else if (inTable || line.rfind("#", 0) == 0) {
-            break;
-        }
-    }
-    return rows;
+    return ReadSourceFile(ZEPHYRA_SOURCE_DIR "/docs/link-protocol.md");
 }
 
 TEST(ProtocolDoc, CommandTableMatchesTheIdsAndPayloadSizes) {
-    const std::vector<std::string> rows = TableAfter(Document(), "### Command ids");
+    const std::vector<std::string> rows = TableAfterHeading(Document(), "### Command ids");
     ASSERT_GT(rows.size(), 2u) << "no table under \"### Command ids\"";
     const std::regex row(R"(^\| 0x([0-9A-F]+) \| (\d+) \| `(\w+)` \| ([0-9–]+) \| (\w+) \|.*)");
     std::set<unsigned> seen;
@@ -86,7 +62,7 @@ TEST(ProtocolDoc, CommandTableMatchesTheIdsAndPayloadSizes) {
 }
 
 TEST(ProtocolDoc, EventTableNamesEveryEvent) {
-    const std::vector<std::string> rows = TableAfter(Document(), "## Events (instrument → library)");
+    const std::vector<std::string> rows = TableAfterHeading(Document(), "## Events (instrument → library)");
     ASSERT_GT(rows.size(), 2u);
     const std::regex row(R"(^\| 0x([0-9A-F]+) \| `(\w+)` \|.*)");
     std::set<unsigned> seen;
