@@ -30,7 +30,6 @@ public:
     // kMaxOutstanding are), whatever else is outstanding.
     void Sent(std::uint32_t seq, std::uint16_t id, std::uint16_t selector, HWND reply);
     static constexpr std::size_t kMaxOutstanding = 65536;
-    std::size_t Outstanding() const { return m_outstanding.size(); }
 
     // Where an answer that names command ref goes.
     struct Route {
