@@ -56,16 +56,20 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
+        // A whole number from lo to hi, or the option is refused.
+        auto number = [&](long lo, long hi) -> long {
+            const long v = std::strtol(value(), nullptr, 10);
+            if (v < lo || v > hi) {
+                std::fprintf(stderr, "marlix-sim: bad %s\n", a.c_str());
+                std::exit(2);
+            }
+            return v;
+        };
         if (a == "--bind")
             opt.bind = value();
-        else if (a == "--port") {
-            const long v = std::strtol(value(), nullptr, 10);
-            if (v <= 0 || v > 65535) {
-                std::fprintf(stderr, "marlix-sim: bad --port\n");
-                return 2;
-            }
-            opt.port = static_cast<std::uint16_t>(v);
-        } else if (a == "--name")
+        else if (a == "--port")
+            opt.port = static_cast<std::uint16_t>(number(1, 65535));
+        else if (a == "--name")
             opt.name = value();
         else if (a == "--serial")
             opt.serial = value();
@@ -81,42 +85,17 @@ int main(int argc, char** argv) {
             opt.externalDrives = false;
         else if (a == "--play-speed")
             opt.playSpeed = std::strtod(value(), nullptr);
-        else if (a == "--points") {
-            const long v = std::strtol(value(), nullptr, 10);
-            if (v < 1 || v > MX_MAX_POINTS) {
-                std::fprintf(stderr, "marlix-sim: bad --points\n");
-                return 2;
-            }
-            opt.spectrumPoints = static_cast<unsigned>(v);
-        } else if (a == "--measure-ms") {
-            const long v = std::strtol(value(), nullptr, 10);
-            if (v < 1 || v > 60000) {
-                std::fprintf(stderr, "marlix-sim: bad --measure-ms\n");
-                return 2;
-            }
-            opt.measureIntervalMs = static_cast<unsigned>(v);
-        } else if (a == "--copy-fail-after") {
-            const long v = std::strtol(value(), nullptr, 10);
-            if (v < 0 || v > 1000000) {
-                std::fprintf(stderr, "marlix-sim: bad --copy-fail-after\n");
-                return 2;
-            }
-            opt.copyFailAfter = static_cast<int>(v);
-        } else if (a == "--rcvbuf") {
-            const long v = std::strtol(value(), nullptr, 10);
-            if (v < 4096 || v > (64L << 20)) {
-                std::fprintf(stderr, "marlix-sim: bad --rcvbuf\n");
-                return 2;
-            }
-            opt.rcvBufBytes = static_cast<int>(v);
-        } else if (a == "--copy-ms") {
-            const long v = std::strtol(value(), nullptr, 10);
-            if (v < 1 || v > 60000) {
-                std::fprintf(stderr, "marlix-sim: bad --copy-ms\n");
-                return 2;
-            }
-            opt.copyStepMs = static_cast<unsigned>(v);
-        } else if (a == "--fail-delete")
+        else if (a == "--points")
+            opt.spectrumPoints = static_cast<unsigned>(number(1, MX_MAX_POINTS));
+        else if (a == "--measure-ms")
+            opt.measureIntervalMs = static_cast<unsigned>(number(1, 60000));
+        else if (a == "--copy-fail-after")
+            opt.copyFailAfter = static_cast<int>(number(0, 1000000));
+        else if (a == "--rcvbuf")
+            opt.rcvBufBytes = static_cast<int>(number(4096, 64L << 20));
+        else if (a == "--copy-ms")
+            opt.copyStepMs = static_cast<unsigned>(number(1, 60000));
+        else if (a == "--fail-delete")
             opt.failDelete = true;
         else if (a == "--fail-rename")
             opt.failRename = true;
