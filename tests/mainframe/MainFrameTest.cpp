@@ -14,6 +14,7 @@
 
 #include "FrameFixture.h"
 #include "SimInstrument.h"
+#include "TestSupport.h"
 #include "device/MxMessages.h"
 #include "mainframe/IPComboBox.h"
 #include "mainframe/SelectModeComboBox.h"
@@ -232,13 +233,7 @@ TEST_F(FrameTest, SetStatusPaneChangesOnlyWhatItsValueNames) {
 // An instrument that floods status and transfer reports: each pane is painted
 // once a frame with the newest value, never once a report.
 TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            paints += e->type() == QEvent::Paint;
-            return false;
-        }
-    } status, rate, progress;
+    EventCounter status(QEvent::Paint), rate(QEvent::Paint), progress(QEvent::Paint);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
     ASSERT_TRUE(frame->StatusPaneLabel(0)->isVisible());
     frame->StatusPaneLabel(0)->installEventFilter(&status);
@@ -253,13 +248,13 @@ TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
         data.m_nTransferDone = i;
         frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
     }
-    EXPECT_EQ(status.paints + rate.paints + progress.paints, 0);
+    EXPECT_EQ(status.count + rate.count + progress.count, 0);
     EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kPaneFlushTimer));
     EXPECT_LE(frame->TimerElapse(CMainFrame::kPaneFlushTimer), 50u);
     frame->OnTimer(CMainFrame::kPaneFlushTimer);
-    EXPECT_EQ(status.paints, 1);
-    EXPECT_EQ(rate.paints, 1);
-    EXPECT_LE(progress.paints, 2); // the bar repaints itself on a new value too
+    EXPECT_EQ(status.count, 1);
+    EXPECT_EQ(rate.count, 1);
+    EXPECT_LE(progress.count, 2); // the bar repaints itself on a new value too
     EXPECT_EQ(frame->StatusPaneLabel(0)->text(), QStringLiteral("Saturation"));
     EXPECT_EQ(frame->StatusPaneLabel(7)->text(), QStringLiteral("1000 KB/s"));
     EXPECT_EQ(frame->StatusProgress()->value(), 100);

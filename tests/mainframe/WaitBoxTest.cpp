@@ -13,16 +13,6 @@ namespace {
 
 const QString kText = QStringLiteral("Changing modulation mode");
 
-struct ShowCounter : QObject {
-    int* n;
-    explicit ShowCounter(int* p) : n(p) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Show)
-            ++*n;
-        return false;
-    }
-};
-
 TEST(WaitBox, DotsRunOneToElevenThenNoneAndContinueAcrossShowings) {
     CDialogWaitMessage dlg;
     dlg.show();
@@ -75,8 +65,8 @@ TEST_F(FrameTest, WaitShowOpensOneBoxAndWaitCloseEndsItAsCancel) {
     state().m_nConnectState = MX_CONNECT_CONNECTED;
     CDialogWaitMessage* box = frame->m_dlgWaitMessage;
     ASSERT_NE(box, nullptr);
-    int shown = 0;
-    ShowCounter counter(&shown);
+    EventCounter counter(QEvent::Show);
+    const int& shown = counter.count;
     box->installEventFilter(&counter);
     // A safety net: a test that fails must not hang in the modal loop.
     QTimer::singleShot(20000, box, [box] { box->done(QDialog::Accepted); });
@@ -132,8 +122,8 @@ TEST_F(FrameTest, ALostLinkClosesTheWaitBoxBeforeDisconnectedShows) {
     EXPECT_TRUE(WaitFor([&] { return !box->isVisible(); }, 5000));
     EXPECT_TRUE(WaitFor([&] { return state().m_nConnectState == MX_CONNECT_DISCONNECTED; }, 5000));
     // A wait asked for just before the link went, handled after it, opens nothing.
-    int shown = 0;
-    ShowCounter counter(&shown);
+    EventCounter counter(QEvent::Show);
+    const int& shown = counter.count;
     box->installEventFilter(&counter);
     QTimer::singleShot(5000, box, [box] { box->done(QDialog::Accepted); });
     frame->SendMessage(WM_WAIT_SHOW, 0, 0);

@@ -43,6 +43,17 @@ public:
     std::function<void(UINT, WPARAM, LPARAM)> onMessage;
 };
 
+// Counts the events of one type that an object it filters gets.
+struct EventCounter : QObject {
+    explicit EventCounter(QEvent::Type t) : type(t) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        count += e->type() == type;
+        return false;
+    }
+    QEvent::Type type;
+    int count = 0;
+};
+
 // The left button at p on w: pressed, moved while held, or released.
 inline void LeftButton(QWidget* w, QEvent::Type t, QPointF p) {
     QMouseEvent e(t, p, w->mapToGlobal(p), Qt::LeftButton,
