@@ -170,14 +170,8 @@ protected:
     bool LoadFirstFileOf(const QStringList& path) {
         CDialogPlayFolderList* browser = frame->m_pPlayFolderList;
         QTreeWidget* tree = browser->m_treeFolder;
-        auto child = [tree](QTreeWidgetItem* parent, const QString& text) -> QTreeWidgetItem* {
-            const int n = parent ? parent->childCount() : tree->topLevelItemCount();
-            for (int i = 0; i < n; ++i) {
-                QTreeWidgetItem* it = parent ? parent->child(i) : tree->topLevelItem(i);
-                if (it->text(0) == text)
-                    return it;
-            }
-            return nullptr;
+        auto child = [tree](QTreeWidgetItem* parent, const QString& text) {
+            return ChildNamed(tree, parent, text);
         };
         frame->m_pPlayBar->m_btnOpen->Click();
         QTreeWidgetItem* node = nullptr;

@@ -100,14 +100,7 @@ protected:
     }
 
     QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text) const {
-        QTreeWidget* t = browser->m_treeFolder;
-        const int n = parent ? parent->childCount() : t->topLevelItemCount();
-        for (int i = 0; i < n; ++i) {
-            QTreeWidgetItem* it = parent ? parent->child(i) : t->topLevelItem(i);
-            if (it->text(0) == text)
-                return it;
-        }
-        return nullptr;
+        return ChildNamed(browser->m_treeFolder, parent, text);
     }
     // Opens the browser and walks down the folders, waiting for each level.
     QTreeWidgetItem* OpenFolder(const QStringList& path, int minRows = 1, int timeoutMs = 20000) {

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "TestSupport.h"
 #include "app/MarlixExApp.h"
 #include "controls/CKbcButton.h"
 #include "device/MarlixMFC.h"
@@ -132,14 +133,7 @@ bool BenchSession::Disconnect() {
 }
 
 QTreeWidgetItem* BenchSession::Child(QTreeWidgetItem* parent, const QString& text) const {
-    QTreeWidget* t = browser->m_treeFolder;
-    const int n = parent ? parent->childCount() : t->topLevelItemCount();
-    for (int i = 0; i < n; ++i) {
-        QTreeWidgetItem* it = parent ? parent->child(i) : t->topLevelItem(i);
-        if (it->text(0) == text)
-            return it;
-    }
-    return nullptr;
+    return ChildNamed(browser->m_treeFolder, parent, text);
 }
 
 bool BenchSession::OpenFolder(const QStringList& path, int minRows) {

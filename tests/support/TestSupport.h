@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -42,6 +43,17 @@ public:
     std::vector<PostedMsg> msgs;
     std::function<void(UINT, WPARAM, LPARAM)> onMessage;
 };
+
+// The child of parent (a top-level item for none) whose first column reads text.
+inline QTreeWidgetItem* ChildNamed(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text) {
+    const int n = parent ? parent->childCount() : tree->topLevelItemCount();
+    for (int i = 0; i < n; ++i) {
+        QTreeWidgetItem* it = parent ? parent->child(i) : tree->topLevelItem(i);
+        if (it->text(0) == text)
+            return it;
+    }
+    return nullptr;
+}
 
 // Counts the events of one type that an object it filters gets.
 struct EventCounter : QObject {
