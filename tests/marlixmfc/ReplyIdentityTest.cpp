@@ -118,7 +118,9 @@ TEST_F(ReplyIdentity, CommandsStillGoOutPacedToAnInstrumentThatNeverAnswersAKeep
         const std::int32_t v = i;
         Queue(MX_CMD_UPDATE_SPEED, &v, 4, kMain);
     }
-    sink.PumpFor(2500); // the first 32, then a wait of its own for an answer that does not come
+    // The first 32, then a wait of its own for an answer that does not come; only
+    // once it has given up does the instrument read (and answer) anything.
+    ASSERT_TRUE(sink.PumpUntil([&] { return lib.GetLinkCounters().pacingTimeouts >= 1; }, 20000));
     ASSERT_TRUE(Received(40));
     for (int i = 0; i < 40; ++i) {
         std::int32_t v = -1;
