@@ -1,8 +1,10 @@
 #include "LinkTestSupport.h"
 
 #include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,8 +99,33 @@ const SeenMessage* QueueSink::Last(UINT msg) const {
     return nullptr;
 }
 
+namespace {
+bool UdpPortFree(int port) {
+    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (s < 0)
+        return false;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool ok = ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(s);
+    return ok;
+}
+} // namespace
+
 std::uint16_t TestPort() {
-    return static_cast<std::uint16_t>(20000 + (::getpid() * 7) % 30000);
+    // Picked once: from a spot that depends on the process, past ports in use,
+    // below the range the Qt tests pick from, so that another test process
+    // (here or in the Qt tests) already on the same loopback address is missed.
+    static const std::uint16_t port = [] {
+        int p = 20000 + (::getpid() * 7) % 10000;
+        for (int tries = 0; tries < 3000; ++tries, p = p >= 29990 ? 20000 : p + 3)
+            if (UdpPortFree(p) && UdpPortFree(p + 1))
+                break;
+        return static_cast<std::uint16_t>(p);
+    }();
+    return port;
 }
 
 void UseLoopback(const std::string& targets) {

@@ -53,8 +53,8 @@ inline HWND FakeHwnd(std::uintptr_t n) {
     return reinterpret_cast<HWND>(n);
 }
 
-// A UDP port for this test process (derived from the pid), the same on every
-// loopback address.
+// A UDP port for this test process (picked once, free when picked), the same on
+// every loopback address.
 std::uint16_t TestPort();
 // Sets MARLIX_PORT, MARLIX_LOOPBACK_ONLY=1 and MARLIX_DISCOVERY_TARGETS for this process.
 void UseLoopback(const std::string& targets);

@@ -91,6 +91,7 @@ bool SimInstrument::Start() {
     const QString exe = QCoreApplication::applicationDirPath() + QStringLiteral("/marlix-sim");
     if (!QFile::exists(exe))
         return false;
+    QFile::remove(LogPath()); // an earlier run's
     m_proc = std::make_unique<QProcess>();
     m_proc->setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -104,10 +105,9 @@ bool SimInstrument::Start() {
                            m_extraArgs);
     if (!m_proc->waitForStarted(10000))
         return false;
-    // Ready once it holds its port: nothing else can bind address:port then.
-    const QByteArray addr = m_address.toLatin1();
-    return WaitFor([&] { return !IsRunning() || !UdpPortFree(addr.constData(), m_port); }, 20000) &&
-           IsRunning();
+    // Ready once its log exists: it opens it only after binding its port. A port
+    // that another process holds on the address is no sign that this one is up.
+    return WaitFor([&] { return !IsRunning() || QFile::exists(LogPath()); }, 20000) && IsRunning();
 }
 
 bool SimInstrument::Stop() {
