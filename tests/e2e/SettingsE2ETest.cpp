@@ -13,6 +13,7 @@
 #include <QTest>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "ProgramSuite.h"
 #include "SimInstrument.h"
@@ -64,6 +65,19 @@ double SpectrumPeak() {
     return *std::max_element(s, s + n);
 }
 
+// Counts the blocks the frame hands the I graph (one a block), then passes them on.
+struct BlockCount {
+    static inline PFN_VarolGraph_SetData next = nullptr;
+    static inline int blocks = 0;
+    static int VG_CALL SetData(int g, int layer, const void* d, int count, int bytes, int flags) {
+        if (g == 3)
+            ++blocks;
+        return next(g, layer, d, count, bytes, flags);
+    }
+    BlockCount() { next = std::exchange(theApp.m_pfnVarolGraph_SetData, &SetData); }
+    ~BlockCount() { theApp.m_pfnVarolGraph_SetData = next; }
+};
+
 class SettingsE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -112,10 +126,11 @@ protected:
                       frame->GetSafeHwnd());
         theApp.AddCmd(MX_CMD_PLAY_START, MX_RW_DEFAULT, 0, nullptr, frame->GetSafeHwnd());
     }
-    // The peak once a few blocks computed after now have arrived.
+    // The peak once a few blocks computed after now have arrived: up to four were
+    // made before (three waiting for the GUI thread, one being made).
     double SettledPeak() {
-        QTest::qWait(700);
-        PumpPostedMessages(50);
+        const int until = BlockCount::blocks + 5;
+        EXPECT_TRUE(WaitFor([&] { return BlockCount::blocks >= until; }, 20000));
         return SpectrumPeak();
     }
 
@@ -211,6 +226,7 @@ TEST_F(SettingsE2E, AnInstrumentAnsweringInternalStorageGetsEachChoiceOnce) {
 
 TEST_F(SettingsE2E, PowerUnitChangesTheLiveSpectrum) {
     Connect();
+    const BlockCount counting;
     Play(QStringLiteral("D:\\Recordings\\rec_0001_AM.bin"));
     ASSERT_TRUE(WaitFor([] { return DS().m_nPlayMode == 5; }, 10000));
     const double dBm = SettledPeak();
