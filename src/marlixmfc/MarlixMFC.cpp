@@ -351,7 +351,8 @@ private:
                     cfg.port, m.counters);
     }
 
-    void Post(HWND h, UINT msg, WPARAM w, LPARAM l, std::function<void()> apply, std::uint32_t ref = 0) {
+    static MxDelivery Delivery(HWND h, UINT msg, WPARAM w, LPARAM l, std::function<void()> apply,
+                               std::uint32_t ref) {
         MxDelivery d;
         d.hwnd = h;
         d.ref = ref;
@@ -359,7 +360,11 @@ private:
         d.wParam = w;
         d.lParam = l;
         d.apply = std::move(apply);
-        m.Post(std::move(d));
+        return d;
+    }
+
+    void Post(HWND h, UINT msg, WPARAM w, LPARAM l, std::function<void()> apply, std::uint32_t ref = 0) {
+        m.Post(Delivery(h, msg, w, l, std::move(apply), ref));
     }
 
     void ReportLost() {
@@ -482,25 +487,12 @@ private:
         // (a play) must not fill the queue either.
         if (h.id == mxp::EV_STATUS) {
             const HWND asker = state.ReplyWindow(h.ref);
-            if (asker != notify) {
-                MxDelivery d;
-                d.hwnd = asker;
-                d.ref = h.ref;
-                d.msg = out.msg;
-                d.wParam = out.wParam;
-                d.lParam = out.lParam;
-                askerStatus->Post(std::move(d));
-            }
+            if (asker != notify)
+                askerStatus->Post(Delivery(asker, out.msg, out.wParam, out.lParam, {}, h.ref));
         }
         if (out.latestReport >= 0) {
-            MxDelivery d;
-            d.hwnd = to;
-            d.ref = h.ref;
-            d.msg = out.msg;
-            d.wParam = out.wParam;
-            d.lParam = out.lParam;
-            d.apply = std::move(apply);
-            reports[out.latestReport]->Post(std::move(d));
+            reports[out.latestReport]->Post(
+                Delivery(to, out.msg, out.wParam, out.lParam, std::move(apply), h.ref));
             return Taken::Accepted;
         }
         Post(to, out.msg, out.wParam, out.lParam, std::move(apply), h.ref);
