@@ -240,6 +240,12 @@ LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM wParam, LPARAM) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_treeFolder);
         item->setText(0, ins.text);
         item->setData(0, kTagRole, ins.tag);
+        // Shown but never asked for, as a file row whose name cannot be used.
+        const QString why = FolderUnusableText(ins.tag);
+        if (!why.isEmpty()) {
+            item->setToolTip(0, why);
+            item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+        }
         m_items.insert(ins.tag, item);
         if (parent)
             parent->setExpanded(true);
@@ -249,6 +255,15 @@ LRESULT CDialogPlayFolderList::OnFolderListReady(WPARAM wParam, LPARAM) {
     if (last)
         m_treeFolder->scrollToItem(last);
     return 0;
+}
+
+QString CDialogPlayFolderList::FolderUnusableText(std::uint32_t tag) const {
+    QString badName, why;
+    if (!m_tree.BadName(tag, badName, &why))
+        return QString();
+    return QStringLiteral("The instrument lists the folder \"%1\", which cannot be part of a path. "
+                          "Its files cannot be listed.\n%2")
+        .arg(badName, why);
 }
 
 void CDialogPlayFolderList::OnTreeSelChanged() {
@@ -270,13 +285,10 @@ void CDialogPlayFolderList::OnTreeSelChanged() {
     SetTotalText(0);
     ShowNotListed(QString());
     FolderItemRecord r;
-    QString badName;
-    if (m_tree.BadName(tag, badName)) {
-        AfxMessageBox(
-            QStringLiteral("The instrument lists the folder \"%1\", which cannot be part of a path. "
-                           "Its files cannot be listed.")
-                .arg(badName),
-            MB_OK | MB_ICONWARNING);
+    const QString unusable = FolderUnusableText(tag);
+    if (!unusable.isEmpty()) {
+        ShowNotListed(QStringLiteral("Not listed: the folder's name cannot be part of a path"));
+        AfxMessageBox(unusable, MB_OK | MB_ICONWARNING);
         return;
     }
     if (!CFolderTree::MakeRequest(tag, path, r)) {

@@ -121,6 +121,9 @@ private:
     void ShowRowStates();
     void CloseRenameEdit();
     void TellUnusable(const FileRow& row);
+    // Why a folder's files cannot be listed (its name, or an ancestor's, cannot
+    // be part of a path), or empty when they can.
+    QString FolderUnusableText(std::uint32_t tag) const;
     void SetTotalText(std::uint64_t bytes);
     void ClearTree();
     void OnTreeSelChanged();

@@ -92,10 +92,13 @@ QString CFolderTree::NameError(const QString& name) {
         return QStringLiteral("The file name must not be . or ..");
     if (name.contains(QChar(0)))
         return QStringLiteral("The file name must not contain a NUL character.");
+    // Half a character: any mending (U+FFFD) would name a file nobody listed.
+    if (!name.isValidUtf16())
+        return QStringLiteral("The name holds a lone UTF-16 surrogate (half a character).");
     return QString();
 }
 
-bool CFolderTree::BadName(std::uint32_t tag, QString& badName) const {
+bool CFolderTree::BadName(std::uint32_t tag, QString& badName, QString* why) const {
     for (std::uint32_t t = tag; t != kRoot && m_nodes.count(t); t = Parent(t)) {
         const QString text = Text(t);
         QString name = text;
@@ -103,8 +106,11 @@ bool CFolderTree::BadName(std::uint32_t tag, QString& badName) const {
             name.chop(1);
         const bool drive = Parent(t) == kRoot && name.size() == 2 && name[0].isLetter() &&
                            name[0].unicode() < 128 && name[1] == QLatin1Char(':');
-        if (!drive && !NameError(name).isEmpty()) {
+        const QString error = drive ? QString() : NameError(name);
+        if (!error.isEmpty()) {
             badName = text;
+            if (why)
+                *why = error;
             return true;
         }
     }
@@ -177,5 +183,7 @@ QString CFolderTree::FieldText(const char16_t* field, std::size_t chars) {
     std::size_t n = 0;
     while (n < chars && field[n] != 0)
         ++n;
-    return QString::fromUtf16(field, qsizetype(n));
+    // The code units as they came, so a name goes back exactly as listed: a
+    // decoder would take a leading U+FEFF or U+FFFE for a byte-order mark.
+    return QString(reinterpret_cast<const QChar*>(field), qsizetype(n));
 }

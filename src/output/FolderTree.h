@@ -38,12 +38,12 @@ public:
     QString Path(std::uint32_t tag) const;
 
     // Why a listed name cannot be one part of a device path (empty, "." or
-    // "..", or holding \, / or :), or empty when it can.
+    // "..", holding \, / or :, NUL, or a lone UTF-16 surrogate), or empty when it can.
     static QString NameError(const QString& name);
     // True when a node's path holds a part that cannot be a name (badName gets
-    // that part's text). A part may end in its own backslash, and a top-level
-    // part may be a drive ("D:\").
-    bool BadName(std::uint32_t tag, QString& badName) const;
+    // that part's text, why the reason). A part may end in its own backslash,
+    // and a top-level part may be a drive ("D:\").
+    bool BadName(std::uint32_t tag, QString& badName, QString* why = nullptr) const;
 
     // A folder-list reply: when the first entry is tagged kRoot the tree is
     // emptied first (cleared set); each entry becomes the last child of the

@@ -230,6 +230,14 @@ TEST(FolderTree, RequestsAndFieldsStayWithinTheirRecords) {
         c = u'x';
     full[1].m_hItem = 0x00790079u; // what would follow in memory
     EXPECT_EQ(CFolderTree::FieldText(full[0].m_szPath, 260).size(), 260);
+
+    // The code units as they came: no byte-order mark taken off or obeyed, no
+    // half character mended into another one.
+    for (const char16_t* name : {u"\xFEFFx.bin", u"\xFFFEx.bin", u"\xD800x", u"x\xDC00", u"\xD83D\xDE00"}) {
+        FolderItemRecord f = Folder(1, name);
+        EXPECT_EQ(CFolderTree::FieldText(f.m_szPath, 260), QString(reinterpret_cast<const QChar*>(name)))
+            << std::hex << unsigned(name[0]);
+    }
 }
 
 TEST(FileListModel, RowsShowTheSevenColumns) {
@@ -448,7 +456,9 @@ TEST(FileListModel, AListedNameThatCannotBeAFileNameIsShownButNeverUsed) {
                           {u"..", false},
                           {u".", false},
                           {u"C:x.bin", false},
-                          {u"", false}};
+                          {u"", false},
+                          {u"\xD800x_FM.bin", false}, // half a character: U+FFFD would name another file
+                          {u"x_FM.bin\xDC00", false}};
     const QString f = QStringLiteral("D:\\Vectors\\");
     std::vector<FileInfoRecord> reply;
     for (const Case& c : cases)
@@ -458,7 +468,7 @@ TEST(FileListModel, AListedNameThatCannotBeAFileNameIsShownButNeverUsed) {
     ASSERT_TRUE(m.TakeReply(reply, 1, f));
     for (int i = 0; i < m.RowCount(); ++i) {
         const FileRow& row = m.Rows()[std::size_t(i)];
-        EXPECT_EQ(row.name, QString::fromUtf16(cases[i].name)); // shown as it is
+        EXPECT_EQ(row.name, QString(reinterpret_cast<const QChar*>(cases[i].name))); // shown as it is
         EXPECT_EQ(row.Actionable(), cases[i].usable) << row.name.toStdString();
         EXPECT_EQ(CFileListModel::UnusableText(row).isEmpty(), cases[i].usable) << row.name.toStdString();
         m.SetChecked(i, true);
@@ -482,18 +492,21 @@ TEST(FolderTree, AListedFolderNameThatCannotBePartOfAPathIsFound) {
                                       Folder(CFolderTree::kRoot, u"..")},
                                      cleared);
     ASSERT_EQ(top.size(), 3u);
-    const auto kids = tree.ApplyReply({Folder(top[0].tag, u"Vectors"), Folder(top[0].tag, u"FM\\"),
-                                       Folder(top[0].tag, u"a/b"), Folder(top[0].tag, u".."),
-                                       Folder(top[0].tag, u"x\\..\\y"), Folder(top[0].tag, u"C:")},
-                                      cleared);
-    ASSERT_EQ(kids.size(), 6u);
+    const auto kids = tree.ApplyReply(
+        {Folder(top[0].tag, u"Vectors"), Folder(top[0].tag, u"FM\\"), Folder(top[0].tag, u"a/b"),
+         Folder(top[0].tag, u".."), Folder(top[0].tag, u"x\\..\\y"), Folder(top[0].tag, u"C:"),
+         Folder(top[0].tag, u"\xD800x"), Folder(top[0].tag, u"x\xDC00"), Folder(top[0].tag, u"\xD83D\xDE00")},
+        cleared);
+    ASSERT_EQ(kids.size(), 9u);
     const auto deep = tree.ApplyReply({Folder(kids[3].tag, u"AM")}, cleared);
     QString bad;
     EXPECT_FALSE(tree.BadName(top[0].tag, bad));
     EXPECT_FALSE(tree.BadName(top[1].tag, bad));
     EXPECT_FALSE(tree.BadName(kids[0].tag, bad));
     EXPECT_FALSE(tree.BadName(kids[1].tag, bad)); // its own closing backslash
-    for (std::uint32_t t : {top[2].tag, kids[2].tag, kids[3].tag, kids[4].tag, kids[5].tag, deep[0].tag}) {
+    EXPECT_FALSE(tree.BadName(kids[8].tag, bad)); // a whole surrogate pair
+    for (std::uint32_t t : {top[2].tag, kids[2].tag, kids[3].tag, kids[4].tag, kids[5].tag, kids[6].tag,
+                            kids[7].tag, deep[0].tag}) {
         EXPECT_TRUE(tree.BadName(t, bad)) << tree.Path(t).toStdString();
         EXPECT_FALSE(bad.isEmpty());
     }

@@ -889,9 +889,44 @@ TEST_F(PlaybackWindows, AListedFolderNameThatCannotBePartOfAPathIsNotAskedFor) {
     cmds.clear();
     browser->m_treeFolder->setCurrentItem(up);
     EXPECT_TRUE(cmds.empty());
-    EXPECT_TRUE(
-        boxes.Contains(QStringLiteral("The instrument lists the folder \"..\", which cannot be part of a "
-                                      "path. Its files cannot be listed.")));
+    EXPECT_TRUE(boxes.Contains(
+        QStringLiteral("The instrument lists the folder \"..\", which cannot be part of a "
+                       "path. Its files cannot be listed.\nThe file name must not be . or ..")));
+}
+
+TEST_F(PlaybackWindows, AFolderNameHoldingHalfACharacterIsGreyedToldAndNeverAskedFor) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(0));
+    browser->m_treeFolder->setCurrentItem(Top(1));
+    const QString high = QChar(0xD800) + QStringLiteral("Drafts");
+    const QString low = QStringLiteral("Mix") + QChar(0xDC00);
+    const QString pair = QString(QChar(0xD83D)) + QChar(0xDE00) + QStringLiteral("Vectors");
+    FolderReply({Folder(Tag(Top(1)), high), Folder(Tag(Top(1)), low), Folder(Tag(Top(1)), pair)});
+    ASSERT_EQ(Top(1)->childCount(), 3);
+    const QBrush grey = browser->palette().brush(QPalette::Disabled, QPalette::Text);
+    for (int i : {0, 1}) {
+        QTreeWidgetItem* item = Top(1)->child(i);
+        EXPECT_EQ(item->foreground(0), grey) << i;
+        EXPECT_NE(item->toolTip(0).indexOf(QStringLiteral("lone UTF-16 surrogate")), -1) << i;
+        cmds.clear();
+        boxes.boxes.clear();
+        browser->m_treeFolder->setCurrentItem(item);
+        EXPECT_TRUE(cmds.empty()) << i << ": " << Text(cmds.front().payload.mid(4, 40)).toStdString();
+        ASSERT_EQ(boxes.boxes.size(), 1u) << i;
+        EXPECT_NE(boxes.boxes[0].text.indexOf(QStringLiteral("lone UTF-16 surrogate")), -1);
+        EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+        EXPECT_FALSE(browser->NotListedText().isEmpty());
+    }
+    // A whole pair is one character like any other: asked for as listed.
+    QTreeWidgetItem* good = Top(1)->child(2);
+    EXPECT_NE(good->foreground(0), grey);
+    cmds.clear();
+    browser->m_treeFolder->setCurrentItem(good);
+    ASSERT_EQ(cmds.size(), 2u);
+    FolderItemRecord r;
+    std::memcpy(&r, cmds[0].payload.constData(), sizeof r);
+    EXPECT_EQ(QString(reinterpret_cast<const QChar*>(r.m_szPath)),
+              QStringLiteral("D:\\") + pair + QLatin1Char('\\'));
 }
 
 TEST_F(PlaybackWindows, AHeldThumbFollowsTheDragAloneAndItsReleaseSeeksThere) {
