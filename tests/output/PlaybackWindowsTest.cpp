@@ -1064,6 +1064,20 @@ TEST_F(PlaybackWindows, RepeatPlaysTheFileAgainFromTheStart) {
     EXPECT_EQ(Seeks(), std::vector<int>{0});
     EXPECT_TRUE(bar->m_btnStop->m_bDisabled);
     EXPECT_FALSE(bar->m_btnPlay->m_bDisabled);
+
+    // Repeat needs the loaded file, not a play list: browsing empties the list, the file plays on.
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
+    FileReply({File(QStringLiteral("v.bin"))});
+    ASSERT_TRUE(browser->m_vecPlayList.empty());
+    ASSERT_TRUE(bar->HasFile());
+    bar->m_chkRepeat->click();
+    bar->m_btnPlay->Click();
+    cmds.clear();
+    bar->OnPlayFinished();
+    ASSERT_EQ(cmds.size(), 2u);
+    EXPECT_EQ(Seeks(), std::vector<int>{0});
+    EXPECT_EQ(cmds[1].id, MX_CMD_PLAY_START);
+    EXPECT_FALSE(bar->m_btnStop->m_bDisabled);
 }
 
 TEST_F(PlaybackWindows, TheRepeatBoxShowsAnEmptyBoxWhenUnchecked) {
