@@ -338,11 +338,20 @@ TEST(FileListModel, RenameIsCheckedAndAppliesToTheFileItWasStartedOn) {
         QString name;
         bool ok;
     };
-    const Case cases[] = {{QStringLiteral("new.bin"), true},       {QString(), false},
-                          {QStringLiteral("   "), false},          {QStringLiteral("a\\b.bin"), false},
-                          {QStringLiteral("a/b.bin"), false},      {QStringLiteral(".."), false},
-                          {QStringLiteral("C:x.bin"), false},      {QString(99, QLatin1Char('n')), true},
-                          {QString(100, QLatin1Char('n')), false}, {QStringLiteral("..x.bin"), true}};
+    const Case cases[] = {{QStringLiteral("new.bin"), true},
+                          {QString(), false},
+                          {QStringLiteral("   "), false},
+                          {QStringLiteral("a\\b.bin"), false},
+                          {QStringLiteral("a/b.bin"), false},
+                          {QStringLiteral(".."), false},
+                          {QStringLiteral("C:x.bin"), false},
+                          {QString(99, QLatin1Char('n')), true},
+                          {QString(100, QLatin1Char('n')), false},
+                          {QStringLiteral("..x.bin"), true},
+                          // The instrument would read a NUL as the name's end.
+                          {QStringLiteral("a") + QChar(0) + QStringLiteral("b.bin"), false},
+                          {QStringLiteral("x.bin") + QChar(0), false},
+                          {QString(QChar(0)), false}};
     for (const Case& c : cases)
         EXPECT_EQ(CFileListModel::RenameError(c.name, f).isEmpty(), c.ok) << c.name.toStdString();
     EXPECT_FALSE(

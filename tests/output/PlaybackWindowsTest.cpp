@@ -823,6 +823,28 @@ TEST_F(PlaybackWindows, AResetOrANewListingEndsAPendingRenameAndClosesItsBox) {
     EXPECT_TRUE(Of(MX_CMD_FILE_RENAME_FROM).empty());
 }
 
+TEST_F(PlaybackWindows, ATypedRenameHoldingANulIsRefusedWithAMessageAndNothingSent) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin"))});
+    const QString nul(QChar(0));
+    for (const QString& name : {QStringLiteral("x") + nul + QStringLiteral("y.bin"),
+                                QStringLiteral("b.bin") + nul, nul + QStringLiteral("a.bin"), nul}) {
+        cmds.clear();
+        boxes.boxes.clear();
+        browser->BeginRename(0);
+        ASSERT_NE(browser->RenameEdit(), nullptr);
+        browser->RenameEdit()->setText(name);
+        ASSERT_EQ(browser->RenameEdit()->text(), name); // the box holds the NUL as typed
+        QTest::keyClick(browser->RenameEdit(), Qt::Key_Return);
+        EXPECT_TRUE(cmds.empty()) << name.size() << ": " << Text(cmds.front().payload).toStdString();
+        EXPECT_TRUE(boxes.Contains(QStringLiteral("The file name must not contain a NUL character.")))
+            << name.size();
+        EXPECT_FALSE(browser->Files().RenamePending());
+        EXPECT_EQ(browser->m_listFile->topLevelItem(0)->text(0), QStringLiteral("a.bin"));
+    }
+}
+
 TEST_F(PlaybackWindows, AListedNameThatCannotBeAFileNameIsShownAndToldButNeverSent) {
     ListRootAndSelectD();
     browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
