@@ -2,11 +2,15 @@
 // loopback: an answer reaches the window that asked with its command's identity,
 // once; one naming no outstanding command is dropped and counted; one the decoder
 // refuses tells the asking window that its listing will not come; and commands
-// still go out, paced, to an instrument that never answers a keep-alive.
+// go out paced: at most a window of them beyond the instrument's answer to the
+// keep-alive after them, and still, window by window, to an instrument that never
+// answers one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
 
 #include "LinkTestSupport.h"
 #include "ScriptedInstrument.h"
@@ -46,6 +50,26 @@ protected:
         while (inst.commands.size() < count + 1 && std::chrono::steady_clock::now() < deadline)
             inst.Serve(10);
         return inst.commands.size() >= count + 1;
+    }
+    // Serves until pred holds; an instrument that answers no keep-alive still shows
+    // it is alive (a status every 250 ms), so only pacing holds commands back.
+    bool ServeUntil(const std::function<bool()>& pred, int ms = 20000) {
+        const auto start = std::chrono::steady_clock::now();
+        auto life = start;
+        while (!pred() && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(ms)) {
+            inst.Serve(10);
+            if (std::chrono::steady_clock::now() - life > std::chrono::milliseconds(250)) {
+                life = std::chrono::steady_clock::now();
+                inst.SendU32s(mxp::EV_STATUS, {0x1B0C});
+            }
+        }
+        return pred();
+    }
+    void QueueSpeeds(int n) {
+        for (int i = 0; i < n; ++i) {
+            const std::int32_t v = i;
+            Queue(MX_CMD_UPDATE_SPEED, &v, 4, kMain);
+        }
     }
     std::vector<SeenMessage> Of(UINT msg) const {
         std::vector<SeenMessage> v;
@@ -129,6 +153,47 @@ TEST_F(ReplyIdentity, CommandsStillGoOutPacedToAnInstrumentThatNeverAnswersAKeep
         EXPECT_EQ(v, i); // in order
     }
     EXPECT_GE(lib.GetLinkCounters().pacingTimeouts, 1u);
+}
+
+TEST_F(ReplyIdentity, EachWindowGoesOutAfterItsOwnTimeOutToAnInstrumentThatNeverAnswersAKeepAlive) {
+    inst.answerKeepAlives = false;
+    QueueSpeeds(80); // three windows: two time-outs
+    EXPECT_TRUE(ServeUntil([&] { return inst.commands.size() >= 81; }));
+    EXPECT_EQ(inst.commands.size(), 81u);
+    for (std::size_t i = 1; i < inst.commands.size(); ++i) {
+        std::int32_t v = -1;
+        std::memcpy(&v, inst.commands[i].payload.data(), 4);
+        ASSERT_EQ(v, std::int32_t(i - 1)); // in order
+    }
+    EXPECT_GE(lib.GetLinkCounters().pacingTimeouts, 2u);
+}
+
+TEST_F(ReplyIdentity, OnlyTheAnswerToTheKeepAliveAfterAWindowOpensTheNext) {
+    inst.answerKeepAlives = false;
+    QueueSpeeds(63); // the connect and 31: one window
+    ASSERT_TRUE(ServeUntil([&] {
+        return inst.commands.size() >= 32 && inst.keepAlives.size() > inst.commands[31].keepAlivesBefore;
+    }));
+    ASSERT_EQ(inst.commands.size(), 32u);
+    // An answer naming what went before the window's keep-alive (the window's last
+    // command) shows nothing of the window: the next waits for the time-out.
+    inst.Send(mxp::EV_KEEPALIVE, inst.commands.back().seq, {});
+    ASSERT_TRUE(ServeUntil([&] { return inst.commands.size() > 32; }));
+    EXPECT_GE(lib.GetLinkCounters().pacingTimeouts, 1u)
+        << "the next window went out on another keep-alive's answer";
+}
+
+TEST_F(ReplyIdentity, NoMoreThanAWindowOfCommandsArrivesBetweenTwoKeepAlives) {
+    QueueSpeeds(1000);
+    ASSERT_TRUE(ServeUntil([&] { return inst.commands.size() >= 1001; }));
+    std::size_t longest = 0, run = 0;
+    for (std::size_t i = 0; i < inst.commands.size(); ++i) {
+        run =
+            i > 0 && inst.commands[i].keepAlivesBefore == inst.commands[i - 1].keepAlivesBefore ? run + 1 : 1;
+        longest = std::max(longest, run);
+    }
+    // What the instrument's receive buffer must hold at most, whatever its pace.
+    EXPECT_LE(longest, 32u);
 }
 
 } // namespace

@@ -25,6 +25,7 @@ ScriptedInstrument::ScriptedInstrument(const char* address) {
 }
 
 ScriptedInstrument::~ScriptedInstrument() {
+    StopFlood();
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -43,11 +44,15 @@ bool ScriptedInstrument::ReceiveOne(int waitMs) {
     if (d.h.id == MX_CMD_DISCONNECT)
         return true; // from the send-at-once socket: not the client's port
     m_client = from;
+    const auto now = std::chrono::steady_clock::now();
     if (d.h.id == mxp::LINK_KEEPALIVE) {
-        Send(mxp::EV_KEEPALIVE, d.h.seq, {});
+        keepAlives.push_back(now);
+        if (answerKeepAlives)
+            Send(mxp::EV_KEEPALIVE, d.h.seq, {});
         return true;
     }
-    commands.push_back({d.h.id, d.h.seq, std::vector<std::uint8_t>(d.payload, d.payload + d.size)});
+    commands.push_back(
+        {d.h.id, d.h.seq, std::vector<std::uint8_t>(d.payload, d.payload + d.size), keepAlives.size(), now});
     return true;
 }
 
@@ -105,4 +110,27 @@ void ScriptedInstrument::SendU32s(std::uint16_t id, const std::vector<std::uint3
     for (std::uint32_t v : values)
         w.U32(v);
     Send(id, ref, w.Data());
+}
+
+void ScriptedInstrument::StartFlood(std::uint16_t id, const std::vector<std::uint8_t>& payload, int senders) {
+    StopFlood();
+    m_floodStop = false;
+    const auto dgrams = mxp::EncodeMessage(mxp::FLAG_FROM_INSTRUMENT, id, MX_RW_DEFAULT, m_seq++, 0,
+                                           payload.data(), payload.size());
+    for (int i = 0; i < senders; ++i)
+        m_flood.emplace_back([this, dgrams, to = m_client] {
+            while (!m_floodStop.load(std::memory_order_relaxed))
+                for (const auto& dg : dgrams)
+                    if (::sendto(m_fd, dg.data(), dg.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                                 sizeof to) > 0)
+                        m_floodSent.fetch_add(1, std::memory_order_relaxed);
+        });
+}
+
+unsigned long long ScriptedInstrument::StopFlood() {
+    m_floodStop = true;
+    for (auto& t : m_flood)
+        t.join();
+    m_flood.clear();
+    return m_floodSent.exchange(0);
 }

@@ -4,7 +4,10 @@
 #pragma once
 #include <netinet/in.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "device/MarlixMFC.h"
@@ -30,12 +33,23 @@ public:
     void Send(std::uint16_t id, std::uint32_t ref, const std::vector<std::uint8_t>& payload);
     void SendU32s(std::uint16_t id, const std::vector<std::uint32_t>& values, std::uint32_t ref = 0);
 
+    // Sends the message again and again, as fast as `senders` threads can, until
+    // StopFlood (which returns how many datagrams went out). Serve and Send may go
+    // on meanwhile on this thread.
+    void StartFlood(std::uint16_t id, const std::vector<std::uint8_t>& payload, int senders = 1);
+    unsigned long long StopFlood();
+
     struct Command {
         std::uint16_t id;
         std::uint32_t seq;
         std::vector<std::uint8_t> payload;
+        std::size_t keepAlivesBefore; // keep-alives received before it
+        std::chrono::steady_clock::time_point at;
     };
     std::vector<Command> commands;
+    // When each keep-alive arrived; answered only while answerKeepAlives.
+    std::vector<std::chrono::steady_clock::time_point> keepAlives;
+    bool answerKeepAlives = true;
     bool bound = false;
 
 private:
@@ -44,4 +58,7 @@ private:
     std::uint32_t m_addr = 0; // network order
     sockaddr_in m_client{};
     std::uint32_t m_seq = 1;
+    std::vector<std::thread> m_flood;
+    std::atomic<bool> m_floodStop{false};
+    std::atomic<unsigned long long> m_floodSent{0};
 };
