@@ -157,6 +157,9 @@ LRESULT CDialogCopyDrive::OnStatusMessage(WPARAM wParam, LPARAM) {
     // The instrument refused this file: the wait ends here, with the reason.
     m_bCopying = false;
     theApp.AddCmd(MX_CMD_COPY_CANCEL, MX_RW_DEFAULT, 0, nullptr, GetSafeHwnd()); // nothing half done stays
+    // The transfer is over now, not when the dialog closes.
+    if (CMainFrame* frame = theApp.m_pMainWnd)
+        frame->TransferEnded();
     const QString name = m_progress.Files()[file];
     m_strFailure = QStringLiteral("Not copied: %1 (%2)").arg(name, text);
     m_txtName->setText(m_strFailure);

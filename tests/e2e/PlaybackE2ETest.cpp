@@ -458,6 +458,8 @@ TEST_F(PlaybackE2E, ACopyTheInstrumentRefusesEndsWithTheFilesName) {
     const QString second = RowName(1);
     QString failure, label;
     bool copying = true;
+    int progressAtFailure = -1;
+    std::string rateAtFailure;
     WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
         dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
         dlg->m_btnCopy->click();
@@ -465,12 +467,17 @@ TEST_F(PlaybackE2E, ACopyTheInstrumentRefusesEndsWithTheFilesName) {
         failure = dlg->Failure();
         label = dlg->m_txtName->text();
         copying = dlg->Copying();
+        progressAtFailure = frame->StatusProgress()->value();
+        rateAtFailure = frame->StatusPaneLabel(7)->text().toStdString();
         dlg->m_btnCancel->click();
     });
     browser->m_btnCopy->click();
     EXPECT_EQ(failure, QStringLiteral("Not copied: %1 (Err:Hard Disk FULL)").arg(second));
     EXPECT_EQ(label, failure);
     EXPECT_FALSE(copying);
+    // The refusal ended the transfer: the panes are empty while the dialog still stands.
+    EXPECT_EQ(progressAtFailure, 0);
+    EXPECT_EQ(rateAtFailure, "0 KB/s");
     EXPECT_TRUE(
         boxes.Contains(QStringLiteral("The instrument did not copy %1: Err:Hard Disk FULL.\nThe copy has "
                                       "stopped after 1 of 3 files.")
@@ -478,30 +485,34 @@ TEST_F(PlaybackE2E, ACopyTheInstrumentRefusesEndsWithTheFilesName) {
 }
 
 TEST_F(PlaybackE2E, ACopyThatStallsIsCancelledByEscapeAndByTheButton) {
-    Connect(kSimB, {QStringLiteral("--copy-fail-after"), QStringLiteral("1")});
+    Connect(kSimB, {QStringLiteral("--copy-ms"), QStringLiteral("300")});
     ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("AM")}, 3));
     for (int row : {0, 1, 2})
         ClickRow(row);
     QString doneWhenStalled;
-    int progressWhenStalled = 0;
-    std::string rateWhenStalled;
+    bool panesShown = false;
     WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
         dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
         dlg->m_btnCopy->click();
-        // The first file completes, the second stalls half-way: then Escape.
+        // The first file completes, the second stalls half-way (the instrument stops
+        // answering, well inside the link's time-out): then Escape.
         WaitFor([&] { return dlg->Progress().Copied() == 1 && dlg->Progress().FilePercent() == 50; }, 5000);
-        PumpPostedMessages(400);
+        EXPECT_TRUE(sim->Pause());
+        panesShown = WaitFor(
+            [&] {
+                return frame->StatusProgress()->value() >= 49 && // half of the second file, rounded down
+                       frame->StatusPaneLabel(7)->text() == QLatin1String("25000 KB/s");
+            },
+            2000);
         doneWhenStalled = dlg->m_txtDone->text();
-        progressWhenStalled = frame->StatusProgress()->value();
-        rateWhenStalled = frame->StatusPaneLabel(7)->text().toStdString();
         Grab(dlg, QStringLiteral("copy-dialog"));
         QTest::keyClick(dlg, Qt::Key_Escape);
     });
     browser->m_btnCopy->click();
+    ASSERT_TRUE(sim->Resume());
     EXPECT_EQ(doneWhenStalled, QStringLiteral("1/3"));
     // The panes show the transfer while it runs, and nothing once it is cancelled.
-    EXPECT_GE(progressWhenStalled, 49); // half of the second file, rounded down
-    EXPECT_EQ(rateWhenStalled, "25000 KB/s");
+    EXPECT_TRUE(panesShown);
     PumpPostedMessages(300);
     EXPECT_EQ(frame->StatusProgress()->value(), 0);
     EXPECT_EQ(frame->StatusPaneLabel(7)->text().toStdString(), "0 KB/s");

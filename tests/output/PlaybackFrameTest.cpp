@@ -4,6 +4,7 @@
 // transfer panes around a copy and a disconnection.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTreeWidget>
@@ -20,6 +21,7 @@
 #include "controls/CKbcButton.h"
 #include "device/MxMessages.h"
 #include "output/CZephyraCtrlDlg.h"
+#include "output/DialogCopyDrive.h"
 #include "output/DialogPlayFolderList.h"
 #include "output/DumpPlayBar.h"
 #include "views/SpectrumView.h"
@@ -98,6 +100,26 @@ protected:
         DeliverAnswer(browser->GetSafeHwnd(), WM_PLAY_FILE_RESULT, 2, queue.LastRef(MX_CMD_PLAY_FILE));
         PumpPostedMessages(20);
     }
+
+    // Copies the rows checked now to D:\; the identities of the files' copy commands.
+    std::vector<std::uint32_t> StartCopy(CDialogCopyDrive& dlg) {
+        dlg.m_comboDrive->setCurrentIndex(dlg.m_comboDrive->findText(QStringLiteral("D:\\")));
+        dlg.OnCopy();
+        std::vector<std::uint32_t> refs;
+        for (const FakeCommandQueue::Cmd& c : queue.cmds)
+            if (c.id == MX_CMD_COPY_FILE)
+                refs.push_back(c.ref);
+        return refs;
+    }
+    // The instrument's transfer reports, shown at the next frame.
+    void Transfer(std::uint32_t done, std::uint32_t total, WPARAM rate) {
+        g_Marlix.DeviceDataStore.m_nTransferDone = done;
+        g_Marlix.DeviceDataStore.m_nTransferTotal = total;
+        frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+        frame->SendMessage(WM_TRANSFER_RATE, rate, 0);
+        frame->OnTimer(CMainFrame::kPaneFlushTimer);
+    }
+    std::string Rate() const { return frame->StatusPaneLabel(7)->text().toStdString(); }
 
     std::vector<MX_CMD_ID_e> cmds;
     FakeCommandQueue queue;
@@ -245,6 +267,31 @@ TEST_F(PlaybackFrame, TransferPanesShowATransferOnlyWhileACopyRuns) {
     frame->OnTimer(CMainFrame::kPaneFlushTimer);
     EXPECT_EQ(rate->text().toStdString(), "0 KB/s");
     data.m_nTransferTotal = data.m_nTransferDone = 0;
+}
+
+// The instrument refuses the file being copied: the transfer has ended there, and
+// the panes say so at once, not when the dialog is closed.
+TEST_F(PlaybackFrame, ARefusedCopyEndsTheTransferPanesAtOnce) {
+    List({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    browser->OnSelectAll();
+    CDialogCopyDrive dlg(browser);
+    const std::vector<std::uint32_t> refs = StartCopy(dlg);
+    ASSERT_EQ(refs.size(), 3u);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, refs[0]);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 50, refs[1]);
+    Transfer(1960, 4000, 25000000);
+    ASSERT_EQ(frame->StatusProgress()->value(), 49);
+    ASSERT_EQ(Rate(), "25000 KB/s");
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_STATUS_MESSAGE, 0x1B0C, refs[1]);
+    ASSERT_FALSE(dlg.Copying());
+    EXPECT_EQ(frame->StatusProgress()->value(), 0);
+    EXPECT_EQ(Rate(), "0 KB/s");
+    // A report still on its way stays away.
+    Transfer(2000, 4000, 25000000);
+    EXPECT_EQ(frame->StatusProgress()->value(), 0);
+    EXPECT_EQ(Rate(), "0 KB/s");
+    EXPECT_EQ(dlg.m_txtName->text(), QStringLiteral("Not copied: b.bin (Err:Hard Disk FULL)"));
+    g_Marlix.DeviceDataStore.m_nTransferTotal = g_Marlix.DeviceDataStore.m_nTransferDone = 0;
 }
 
 } // namespace
