@@ -297,6 +297,7 @@ void CDumpPlayBar::ShowPlayPosition(std::uint32_t seconds) {
 }
 
 void CDumpPlayBar::ClearFile() {
+    m_bPlaying = false;
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::ClearFile, PlayListSize(), false));
     m_strFileName.clear();
     m_strDescription.clear();
@@ -307,6 +308,7 @@ void CDumpPlayBar::ClearFile() {
 }
 
 void CDumpPlayBar::LoadFile() {
+    m_bPlaying = false; // the instrument stops to load a file
     if (m_pBrowser) {
         m_strDescription = m_pBrowser->m_strCurrentDescription;
         m_strFileName = m_pBrowser->m_strCurrentName;
@@ -352,6 +354,7 @@ void CDumpPlayBar::StartPlay(std::int32_t startSec) {
         m_pBrowser->DisableFileButtons();
     }
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::Play, PlayListSize(), true));
+    m_bPlaying = true;
     for (const PlayBarRules::Command& c : PlayBarRules::PlayCommands(DS().m_nPlayMode, startSec))
         Send(c);
 }
@@ -360,6 +363,7 @@ void CDumpPlayBar::OnStop() {
     CancelJump();
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::Stop, PlayListSize(), true));
     DS().m_nPlayMode = 9;
+    m_bPlaying = false;
     Send({MX_CMD_PLAY_STOP, {}});
 }
 
@@ -382,6 +386,7 @@ void CDumpPlayBar::Jump(UINT message) {
     if (DS().m_nPlayMode == 8 || DS().m_nPlayMode == 10)
         DS().m_bPlayJump = 1;
     DS().m_nPlayMode = 9;
+    m_bPlaying = false;
     Send({MX_CMD_PLAY_STOP, {}});
     // The instrument gets its pause after the stop; the GUI keeps running.
     // Until the step is taken, Stop cancels it and Play waits for it; they look so.
@@ -455,6 +460,10 @@ LRESULT CDumpPlayBar::OnSampleClockChanged(WPARAM, LPARAM) {
 }
 
 void CDumpPlayBar::OnPlayFinished() {
+    // An end with nothing playing (one already handled, or after a stop) asks for nothing.
+    if (!m_bPlaying)
+        return;
+    m_bPlaying = false;
     if (m_pBrowser)
         m_pBrowser->UpdateFileButtons();
     SetTimeDigits(0, 0);
@@ -469,6 +478,7 @@ void CDumpPlayBar::OnPlayFinished() {
 
 void CDumpPlayBar::ResetAll() {
     CancelJump();
+    m_bPlaying = false;
     // A thumb held over a reset (the link went, the bar is disabled next) is
     // let go without a seek, or it would hold off every later report.
     m_sliderSeek->m_bLButtonDown = 0;

@@ -114,6 +114,9 @@ private:
     LRESULT OnSampleClockChanged(WPARAM wParam, LPARAM lParam);
 
     CDialogPlayFolderList* m_pBrowser = nullptr;
+    // A play the bar started and that neither a stop, a step, the file's end,
+    // a new file nor a reset has ended since.
+    bool m_bPlaying = false;
     QTimer* m_pJumpTimer = nullptr;
     UINT m_nJumpMessage = 0;
     QImage m_bmpBackground;

@@ -4,6 +4,7 @@
 // transfer panes around a copy and a disconnection.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -188,6 +189,45 @@ TEST_F(PlaybackFrame, ClearingThePlayListResetsTheBrowserAndTheBar) {
     cmds.clear();
     bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdPlay, 0);
     EXPECT_TRUE(cmds.empty());
+}
+
+TEST_F(PlaybackFrame, AnEndOfFileSendsOnlyWhileAFilePlays) {
+    List({File(QStringLiteral("a_FM.bin")), File(QStringLiteral("b_FM.bin"))});
+    Play({0, 1});
+    ASSERT_EQ(bar->m_strFileName, QStringLiteral("a_FM.bin"));
+    auto endOfFile = [&] {
+        cmds.clear();
+        frame->SendMessage(WM_PLAY_EVENT, 9, 0);
+        return cmds;
+    };
+    auto command = [&](UINT id) { bar->SendMessage(WM_COMMAND, id, 0); };
+    using Sent = std::vector<MX_CMD_ID_e>;
+    EXPECT_EQ(endOfFile(), Sent{}) << "loaded, never played";
+    command(CDumpPlayBar::kIdPlay);
+    EXPECT_EQ(endOfFile(), Sent{MX_CMD_PLAY_SEEK});
+    EXPECT_EQ(endOfFile(), Sent{}) << "a second end, nothing plays";
+    command(CDumpPlayBar::kIdPlay);
+    command(CDumpPlayBar::kIdStop);
+    EXPECT_EQ(endOfFile(), Sent{}) << "stopped";
+    command(CDumpPlayBar::kIdPlay);
+    command(CDumpPlayBar::kIdNext); // stops for the pause before the next file
+    EXPECT_EQ(endOfFile(), Sent{}) << "stepping to the next file";
+    command(CDumpPlayBar::kIdStop);
+    // Repeat plays again, so the next end is a file's end too.
+    auto repeat = [&](bool on) {
+        bar->m_chkRepeat->setChecked(on);
+        command(CDumpPlayBar::kIdRepeat);
+    };
+    repeat(true);
+    command(CDumpPlayBar::kIdPlay);
+    EXPECT_EQ(endOfFile(), (Sent{MX_CMD_PLAY_SEEK, MX_CMD_PLAY_START}));
+    repeat(false);
+    EXPECT_EQ(endOfFile(), Sent{MX_CMD_PLAY_SEEK});
+    EXPECT_EQ(endOfFile(), Sent{});
+    // After a reset nothing plays either.
+    command(CDumpPlayBar::kIdPlay);
+    frame->SendMessage(WM_PLAY_LIST_CLEAR, 0, 0);
+    EXPECT_EQ(endOfFile(), Sent{}) << "reset";
 }
 
 TEST_F(PlaybackFrame, AFileClockThatIsNoUsableNumberKeepsTheClockInUse) {
