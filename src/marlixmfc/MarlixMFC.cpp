@@ -328,12 +328,25 @@ public:
         }
     }
 
-    void ReceiveAll() {
+    // A bounded part of what waits (by count and by time), so that however fast the
+    // instrument sends, each pass of the loop also sends what is queued and runs the
+    // timers. Reading is cheap: a measurement block is only decoded and kept, the
+    // newest few of a pass are handled (spectrum, posting) at its end; every other
+    // message is handled as it comes, so no answer is lost to a flood of blocks.
+    static constexpr int kReadsPerPass = 256;
+    static constexpr auto kReadTime = std::chrono::milliseconds(5);
+    static constexpr std::size_t kKeptBlocks = 3; // as many as may wait for the GUI thread
+
+    void ReceiveSome() {
+        const auto until = std::chrono::steady_clock::now() + kReadTime;
         std::uint32_t fromAddr = 0;
         std::uint16_t fromPort = 0;
         long n;
-        while ((n = m.link.Receive(buf.data(), buf.size(), fromAddr, fromPort)) >= 0)
+        for (int i = 0; i < kReadsPerPass && std::chrono::steady_clock::now() < until &&
+                        (n = m.link.Receive(buf.data(), buf.size(), fromAddr, fromPort)) >= 0;
+             ++i)
             OnDatagram(fromAddr, fromPort, buf.data(), static_cast<std::size_t>(n));
+        HandleKeptBlocks();
     }
 
     void Tick() {
@@ -431,10 +444,13 @@ private:
             barrierSeq = 0;
             sentSinceAck = 0;
         }
+        if (h.id == mxp::EV_MEASURE)
+            return KeepBlock(p, n);
+        // Blocks that came before limits or a connection state are theirs: handled first.
+        if (h.id == mxp::EV_LIMITS || h.id == mxp::EV_CONNECT_STATE)
+            HandleKeptBlocks();
         if (h.id == mxp::EV_CONNECT_STATE)
             return OnConnectState(p, n);
-        if (h.id == mxp::EV_MEASURE)
-            return OnMeasure(p, n);
         MxEventOutcome out;
         switch (MxEventTable::Decode(h.id, p, n, out)) {
         case MxEventTable::Result::NotInTable:
@@ -540,13 +556,28 @@ private:
         return Taken::Accepted;
     }
 
-    Taken OnMeasure(const std::uint8_t* p, std::size_t n) {
+    Taken KeepBlock(const std::uint8_t* p, std::size_t n) {
         auto blk = std::make_shared<MeasureBlock>();
         if (!mxp::DecodeMeasure(p, n, blk->head, blk->iq))
             return Taken::Malformed;
+        if (kept.size() >= kKeptBlocks) {
+            kept.pop_front(); // superseded before it was handled
+            m.counters.dropDeliveries++;
+        }
+        kept.push_back(std::move(blk));
+        return Taken::Accepted;
+    }
+
+    void HandleKeptBlocks() {
+        for (auto& blk : kept)
+            OnMeasure(std::move(blk));
+        kept.clear();
+    }
+
+    void OnMeasure(std::shared_ptr<MeasureBlock> blk) {
         if (m.measureInFlight->load() >= 3) {
             m.counters.dropDeliveries++;
-            return Taken::Accepted;
+            return;
         }
         const int points = static_cast<int>(blk->head.points);
         if (blk->head.kind != 1) {
@@ -581,7 +612,6 @@ private:
         };
         d.release = [inFlight] { inFlight->fetch_sub(1); };
         m.Post(std::move(d));
-        return Taken::Accepted;
     }
 
     CMarlixMFC::Impl& m;
@@ -591,6 +621,7 @@ private:
     MxLinkStateMachine state;
     mxp::Reassembler reasm;
     std::uint32_t axesPoints = 0; // points per block the program's graphs were last set up for
+    std::deque<std::shared_ptr<MeasureBlock>> kept; // decoded this pass, not yet handled
     std::shared_ptr<MxLatestPost> reports[MxEventTable::kReportKinds];
     std::shared_ptr<MxLatestPost> askerStatus; // statuses to the window of the command they name
     std::uint32_t link = 0;                    // Impl::linkSerial of the connection under way
@@ -608,7 +639,7 @@ void CMarlixMFC::Impl::LinkLoop(mxp::LinkConfig cfg, HWND notify) {
         link.Wait(100);
         if (linkStop.load())
             break;
-        session.ReceiveAll(); // answers first: they may open the window
+        session.ReceiveSome(); // answers first: they may open the window
         std::deque<QueuedCmd> cmds;
         {
             std::lock_guard<std::mutex> lock(queueMutex);

@@ -1,6 +1,7 @@
 // What an instrument reports about itself and its state, against a scripted
 // instrument on loopback: floods of status and transfer reports stay bounded on
-// their way to the GUI thread and end on the newest; the software version and
+// their way to the GUI thread and end on the newest; a flood of measurement blocks
+// holds back no command or keep-alive; the software version and
 // the limits are the connected instrument's, never an earlier one's.
 #include <gtest/gtest.h>
 
@@ -192,6 +193,44 @@ TEST_F(InstrumentReports, AStatusFloodNamingAnOutstandingCommandStaysBoundedToIt
     EXPECT_EQ(last->wParam, 0x1B0Cu);
     EXPECT_EQ(last->ref, copy);
     EXPECT_EQ(sink.Last(WM_STATUS_MESSAGE)->wParam, 0x1B0Cu);
+}
+
+TEST_F(InstrumentReports, UnderAFloodOfBlocksKeepAlivesAndCommandsStillGoOutOnTime) {
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
+    constexpr std::uint32_t kPoints = 354; // the largest block of one datagram
+    std::vector<std::int16_t> iq(2 * kPoints);
+    for (std::size_t i = 0; i < iq.size(); ++i)
+        iq[i] = std::int16_t((i * 7919) % 20000 - 10000);
+    mxp::MeasureHead h;
+    h.points = kPoints;
+    // Faster than the link can handle blocks: their spectra are computed and
+    // the GUI thread (this one) takes every block posted.
+    inst.StartFlood(mxp::EV_MEASURE, mxp::EncodeMeasure(h, iq.data(), iq.data() + kPoints), 3);
+    ASSERT_TRUE(sink.PumpUntil([&] { return sink.Count(WM_MEASURE_DATA) >= 10; }, 20000));
+    // Queued while the flood is under way.
+    const std::size_t keepAlives0 = inst.keepAlives.size();
+    std::uint32_t ref = 0;
+    const std::int32_t speed = 3;
+    ASSERT_EQ(lib.MxAddCmd(MX_CMD_UPDATE_SPEED, MX_RW_DEFAULT, 4, &speed, kMain, &ref), 1);
+    const auto arrived = [&] {
+        for (const auto& c : inst.commands)
+            if (c.seq == ref)
+                return true;
+        return false;
+    };
+    // Keep-alives go out every second: three of them while the flood goes on.
+    const bool onTime = sink.PumpUntil(
+        [&] {
+            inst.ServeWaiting();
+            return arrived() && inst.keepAlives.size() - keepAlives0 >= 3;
+        },
+        20000);
+    const unsigned long long flooded = inst.StopFlood();
+    EXPECT_TRUE(onTime) << "command arrived: " << arrived()
+                        << ", keep-alives during the flood: " << inst.keepAlives.size() - keepAlives0
+                        << ", blocks sent: " << flooded;
+    EXPECT_GT(sink.Count(WM_MEASURE_DATA), 0u); // blocks still reach the GUI thread
+    EXPECT_EQ(lib.GetLinkCounters().linkLost, 0u);
 }
 
 TEST_F(InstrumentReports, TheSoftwareVersionIsTheConnectedInstrumentsUntilTheLinkCloses) {
