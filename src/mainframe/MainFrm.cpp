@@ -465,13 +465,15 @@ void CMainFrame::ShowAtNextFrame(int nPane, UINT nValue) {
     }
 }
 
-void CMainFrame::TransferStarted() {
+void CMainFrame::TransferStarted(HWND hOwner) {
     m_bTransferActive = true;
+    m_hTransferOwner = hOwner;
 }
 
 void CMainFrame::TransferEnded() {
     // Reports still under way when the copy ended must not bring its figures back.
     m_bTransferActive = false;
+    m_hTransferOwner = nullptr;
     m_pendingPanes.Drop(6);
     m_pendingPanes.Drop(7);
     m_pProgress->setValue(0);

@@ -81,8 +81,9 @@ public:
     // Pane 0 says for a second that a command could not be queued (the link's queue refused it).
     void ShowCommandNotSent();
     // The copy dialog's files are being copied: panes 6 and 7 show the transfer
-    // reports only in between, and are emptied at the end.
-    void TransferStarted();
+    // reports only in between, and are emptied at the end. The window that started
+    // it gets WM_CONNECT_STATE MX_CONNECT_LOST if the link goes meanwhile.
+    void TransferStarted(HWND hOwner = nullptr);
     void TransferEnded();
     void RefreshSettingPages();
     void OnApplicationLook(UINT id);
@@ -210,6 +211,7 @@ private:
     QLabel* m_apPane[8] = {};
     QProgressBar* m_pProgress = nullptr;
     bool m_bTransferActive = false;
+    HWND m_hTransferOwner = nullptr;
     PendingPanes m_pendingPanes;
     // Status and transfer reports wait here for the next frame.
     void ShowAtNextFrame(int nPane, UINT nValue);

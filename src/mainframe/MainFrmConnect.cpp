@@ -1,5 +1,7 @@
 // Connection commands and connection-state messages of the main frame.
 
+#include <utility>
+
 #include "app/MarlixExApp.h"
 #include "mainframe/ConnectLogic.h"
 #include "mainframe/DialogMarlixIP.h"
@@ -199,6 +201,9 @@ LRESULT CMainFrame::OnConnectState(WPARAM wParam, LPARAM) {
         CloseWaitBox(); // before "Disconnected!", which must not stand over it
         PostMessage(WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
         ScheduleCommandUIUpdate();
+        // A copy waits for answers that cannot come now: it ends and says how far it got.
+        if (const HWND owner = std::exchange(m_hTransferOwner, nullptr))
+            ::SendMessage(owner, WM_CONNECT_STATE, MX_CONNECT_LOST, 0);
         AfxMessageBox(QStringLiteral("Disconnected!"), MB_OK | MB_ICONINFORMATION);
         return 0;
     default:

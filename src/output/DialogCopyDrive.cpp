@@ -16,6 +16,7 @@
 BEGIN_MESSAGE_MAP(CDialogCopyDrive, CMsgTarget)
 ON_MESSAGE(WM_COPY_PROGRESS, &CDialogCopyDrive::OnCopyProgress)
 ON_MESSAGE(WM_STATUS_MESSAGE, &CDialogCopyDrive::OnStatusMessage)
+ON_MESSAGE(WM_CONNECT_STATE, &CDialogCopyDrive::OnConnectState)
 ON_MESSAGE(WM_CLOSE, &CDialogCopyDrive::OnCloseMessage)
 END_MESSAGE_MAP()
 
@@ -110,7 +111,7 @@ void CDialogCopyDrive::OnCopy() {
     m_btnCopy->setEnabled(false);
     m_bCopying = true;
     if (CMainFrame* frame = theApp.m_pMainWnd)
-        frame->TransferStarted();
+        frame->TransferStarted(GetSafeHwnd());
     const std::int32_t index = drive;
     const QStringList files = m_progress.Files();
     for (int i = 0; i < files.size(); ++i) {
@@ -166,6 +167,24 @@ LRESULT CDialogCopyDrive::OnStatusMessage(WPARAM wParam, LPARAM) {
     AfxMessageBox(
         QStringLiteral("The instrument did not copy %1: %2.\nThe copy has stopped after %3 of %4 files.")
             .arg(name, text)
+            .arg(m_progress.Copied())
+            .arg(m_progress.Total()),
+        MB_OK | MB_ICONWARNING);
+    return 0;
+}
+
+LRESULT CDialogCopyDrive::OnConnectState(WPARAM wParam, LPARAM) {
+    if (!m_bCopying || wParam != MX_CONNECT_LOST)
+        return 0;
+    // No answer can come over a lost link: the wait ends, and no cancel is sent to it.
+    m_bCopying = false;
+    if (CMainFrame* frame = theApp.m_pMainWnd)
+        frame->TransferEnded();
+    m_strFailure =
+        QStringLiteral("Link lost: %1 of %2 files copied").arg(m_progress.Copied()).arg(m_progress.Total());
+    m_txtName->setText(m_strFailure);
+    AfxMessageBox(
+        QStringLiteral("The link to the instrument was lost.\nThe copy has stopped after %1 of %2 files.")
             .arg(m_progress.Copied())
             .arg(m_progress.Total()),
         MB_OK | MB_ICONWARNING);

@@ -51,6 +51,8 @@ private:
     LRESULT OnCopyProgress(WPARAM wParam, LPARAM);
     // A status the instrument gave in answer to one of this copy's files.
     LRESULT OnStatusMessage(WPARAM wParam, LPARAM);
+    // The main frame tells of a lost link (MX_CONNECT_LOST) while this copy runs.
+    LRESULT OnConnectState(WPARAM wParam, LPARAM);
     LRESULT OnCloseMessage(WPARAM, LPARAM);
 
     CDialogPlayFolderList* m_pBrowser;

@@ -484,6 +484,40 @@ TEST_F(PlaybackE2E, ACopyTheInstrumentRefusesEndsWithTheFilesName) {
                            .arg(second)));
 }
 
+TEST_F(PlaybackE2E, ALinkLostDuringACopyEndsTheDialogsWaitWithHowManyFilesWereCopied) {
+    Connect(kSimB, {QStringLiteral("--copy-ms"), QStringLiteral("300")});
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("AM")}, 3));
+    for (int row : {0, 1, 2})
+        ClickRow(row);
+    QString failure, label;
+    bool copying = true;
+    int progressAtLoss = -1;
+    std::string rateAtLoss;
+    WhenModal<CDialogCopyDrive>([&](CDialogCopyDrive* dlg) {
+        dlg->m_comboDrive->setCurrentIndex(dlg->m_comboDrive->findText(QStringLiteral("C:\\")));
+        dlg->m_btnCopy->click();
+        WaitFor([&] { return dlg->Progress().Copied() == 1 && dlg->Progress().FilePercent() >= 25; }, 10000);
+        EXPECT_TRUE(sim->Pause()); // the link goes quiet with the second file half copied
+        WaitFor([&] { return !dlg->Failure().isEmpty(); }, 30000);
+        failure = dlg->Failure();
+        label = dlg->m_txtName->text();
+        copying = dlg->Copying();
+        progressAtLoss = frame->StatusProgress()->value();
+        rateAtLoss = frame->StatusPaneLabel(7)->text().toStdString();
+        dlg->m_btnCancel->click();
+    });
+    browser->m_btnCopy->click();
+    ASSERT_TRUE(sim->Resume());
+    EXPECT_EQ(failure.toStdString(), "Link lost: 1 of 3 files copied");
+    EXPECT_EQ(label, failure);
+    EXPECT_FALSE(copying);
+    EXPECT_EQ(progressAtLoss, 0);
+    EXPECT_EQ(rateAtLoss, "0 KB/s");
+    EXPECT_TRUE(boxes.Contains(
+        QStringLiteral("The link to the instrument was lost.\nThe copy has stopped after 1 of 3 files.")));
+    EXPECT_TRUE(boxes.Contains(QStringLiteral("Disconnected!")));
+}
+
 TEST_F(PlaybackE2E, ACopyThatStallsIsCancelledByEscapeAndByTheButton) {
     Connect(kSimB, {QStringLiteral("--copy-ms"), QStringLiteral("300")});
     ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("AM")}, 3));

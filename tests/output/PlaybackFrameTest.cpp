@@ -334,4 +334,31 @@ TEST_F(PlaybackFrame, ARefusedCopyEndsTheTransferPanesAtOnce) {
     g_Marlix.DeviceDataStore.m_nTransferTotal = g_Marlix.DeviceDataStore.m_nTransferDone = 0;
 }
 
+// The link goes while a file is being copied: nothing more will come, so the
+// dialog stops waiting and says so, and the panes end the transfer.
+TEST_F(PlaybackFrame, ALinkLostDuringACopyEndsItsWaitAndSaysHowFarItGot) {
+    List({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    browser->OnSelectAll();
+    CDialogCopyDrive dlg(browser);
+    const std::vector<std::uint32_t> refs = StartCopy(dlg);
+    ASSERT_EQ(refs.size(), 3u);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, refs[0]);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 50, refs[1]);
+    Transfer(1960, 4000, 25000000);
+    ASSERT_EQ(Rate(), "25000 KB/s");
+    cmds.clear();
+    frame->SendMessage(WM_CONNECT_STATE, MX_CONNECT_LOST, 0);
+    EXPECT_FALSE(dlg.Copying());
+    EXPECT_EQ(dlg.Failure().toStdString(), "Link lost: 1 of 3 files copied");
+    EXPECT_EQ(dlg.m_txtName->text().toStdString(), "Link lost: 1 of 3 files copied");
+    EXPECT_TRUE(boxes.Contains(
+        QStringLiteral("The link to the instrument was lost.\nThe copy has stopped after 1 of 3 files.")));
+    EXPECT_EQ(frame->StatusProgress()->value(), 0);
+    EXPECT_EQ(Rate(), "0 KB/s");
+    // No cancel for a link that is gone, neither now nor when the dialog closes.
+    dlg.done(QDialog::Accepted);
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), MX_CMD_COPY_CANCEL), 0);
+    g_Marlix.DeviceDataStore.m_nTransferTotal = g_Marlix.DeviceDataStore.m_nTransferDone = 0;
+}
+
 } // namespace
