@@ -176,9 +176,11 @@ public:
     LRESULT OnPlayNext(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlayBarNext(WPARAM wParam, LPARAM lParam);
     LRESULT OnPlayBarPlay(WPARAM wParam, LPARAM lParam);
-    // The play bar and the browser: created with the frame, emptied on a disconnection.
+    // The play bar and the browser: created with the frame, emptied on a disconnection,
+    // listed again on a connection.
     void CreatePlayWindows();
     void ResetPlayWindows();
+    void ConnectPlayWindows();
     void DestroyPlayWindows();
 
     // Handlers whose work belongs to the measurement and graph windows; they

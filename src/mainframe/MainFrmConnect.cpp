@@ -221,6 +221,8 @@ LRESULT CMainFrame::OnAfterConnect(WPARAM, LPARAM) {
     EnableWindow(m_wndZephyraPane ? &m_wndZephyraPane->m_dlgCtrl : nullptr, true);
     QueueInt(MX_CMD_SYSTEM_MODE, kZephyraMode, GetSafeHwnd());
     EnterSystemMode(kZephyraMode);
+    // A browser left open shows the new instrument's drives, not an empty tree.
+    ConnectPlayWindows();
     return 0;
 }
 

@@ -19,7 +19,12 @@ void CMainFrame::CreatePlayWindows() {
 
 void CMainFrame::ResetPlayWindows() {
     if (m_pPlayFolderList)
-        m_pPlayFolderList->ResetContents();
+        m_pPlayFolderList->LinkDown();
+}
+
+void CMainFrame::ConnectPlayWindows() {
+    if (m_pPlayFolderList)
+        m_pPlayFolderList->LinkUp();
 }
 
 void CMainFrame::DestroyPlayWindows() {

@@ -577,6 +577,17 @@ void CDialogPlayFolderList::ResetContents() {
     ClearPlayList();
 }
 
+void CDialogPlayFolderList::LinkDown() {
+    ResetContents();
+    ShowNotListed(QStringLiteral("Not listed: no instrument is connected"));
+}
+
+void CDialogPlayFolderList::LinkUp() {
+    ResetContents();
+    if (isVisible())
+        RefreshOnShow();
+}
+
 // --- delete, rename, copy ---
 
 void CDialogPlayFolderList::OnDelete() {

@@ -45,6 +45,11 @@ public:
     // Rows, tree, loaded flag, play request and checked count back to the start
     // (a disconnection, or the instrument asked for it).
     void ResetContents();
+    // The link went: reset, and the list says why it is empty.
+    void LinkDown();
+    // A new connection: reset, and a browser left open lists the drives again as
+    // a fresh Open does (a hidden one lists them on its next Open).
+    void LinkUp();
 
     void OnUpdate();
     void OnOpenFiles();

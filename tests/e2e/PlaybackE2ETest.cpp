@@ -641,3 +641,36 @@ TEST_F(PlaybackE2E, ALostRenameResultDoesNotHoldF2AfterAReconnect) {
     rename(QStringLiteral("again.bin"));
     ASSERT_TRUE(WaitFor([&] { return RowName(0) == QLatin1String("again.bin"); }, 5000));
 }
+
+TEST_F(PlaybackE2E, ABrowserLeftOpenAcrossAReconnectShowsWhatAFreshOpenShows) {
+    Connect(kSimA);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+    ClickRow(0);
+    ASSERT_EQ(browser->m_nCheckedCount, 1);
+    ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_CONTROL_DISCONNECT, 0);
+    ASSERT_TRUE(WaitFor([this] { return State() == 0 && !frame->m_connectSequence.IsPausing(); }, 10000));
+    PumpPostedMessages(200);
+    ASSERT_TRUE(browser->isVisible());
+    EXPECT_EQ(browser->m_treeFolder->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->NotListedText(), QStringLiteral("Not listed: no instrument is connected"));
+
+    // Connected again with the browser still open: no Open, no Update.
+    frame->GetIPCombo()->setEditText(kSimA);
+    ::PostMessage(frame->GetSafeHwnd(), WM_COMMAND, ID_IP_COMBO, 0);
+    ASSERT_TRUE(WaitFor([&] { return State() == 2; }));
+    EXPECT_TRUE(WaitFor([&] { return Child(nullptr, QStringLiteral("D:\\")) != nullptr; }, 10000));
+    EXPECT_EQ(browser->m_treeFolder->topLevelItemCount(), 2);
+    EXPECT_EQ(browser->SelectedTag(), 0u);
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->NotListedText(), QString());
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:0 MB"));
+    EXPECT_EQ(browser->m_nCheckedCount, 0);
+    EXPECT_FALSE(browser->m_btnOpenFiles->isEnabled());
+
+    // Update then lists what it lists after a fresh Open, and a folder its rows.
+    browser->m_btnUpdate->click();
+    ASSERT_TRUE(WaitFor([&] { return Child(nullptr, QStringLiteral("D:\\")) != nullptr; }, 10000));
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
+}

@@ -951,6 +951,40 @@ TEST_F(PlaybackWindows, AFolderNameHoldingHalfACharacterIsGreyedToldAndNeverAske
               QStringLiteral("D:\\") + pair + QLatin1Char('\\'));
 }
 
+TEST_F(PlaybackWindows, AcrossALinkDropTheBrowserSaysWhyItIsEmptyThenListsAsAFreshOpen) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    const std::uint32_t before = queue.LastRef(MX_CMD_FILE_LIST); // answered only after the drop
+    browser->LinkDown();
+    EXPECT_EQ(browser->m_treeFolder->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->NotListedText(), QStringLiteral("Not listed: no instrument is connected"));
+
+    // A hidden browser asks for nothing until its next Open.
+    browser->hide();
+    cmds.clear();
+    browser->LinkUp();
+    EXPECT_TRUE(cmds.empty());
+    EXPECT_EQ(browser->NotListedText(), QString());
+    bar->m_btnOpen->Click();
+    EXPECT_EQ(Of(MX_CMD_FOLDER_LIST).size(), 1u);
+
+    // One left open asks for the drives at once; the old link's answer is dropped.
+    browser->LinkDown();
+    cmds.clear();
+    browser->LinkUp();
+    ASSERT_EQ(Of(MX_CMD_FOLDER_LIST).size(), 1u);
+    FolderItemRecord r;
+    std::memcpy(&r, Of(MX_CMD_FOLDER_LIST)[0].payload.constData(), sizeof r);
+    EXPECT_EQ(CFolderTree::FieldText(r.m_szPath, 260), QStringLiteral("root"));
+    FileReplyTo(before, {File(QStringLiteral("old.bin"))});
+    FolderReply({Folder(CFolderTree::kRoot, QStringLiteral("C:\\")),
+                 Folder(CFolderTree::kRoot, QStringLiteral("D:\\"))});
+    EXPECT_EQ(browser->m_treeFolder->topLevelItemCount(), 2);
+    EXPECT_EQ(browser->m_listFile->topLevelItemCount(), 0);
+    EXPECT_EQ(browser->NotListedText(), QString());
+    EXPECT_EQ(browser->m_txtTotal->text(), QStringLiteral("Total:0 MB"));
+}
+
 TEST_F(PlaybackWindows, AHeldThumbFollowsTheDragAloneAndItsReleaseSeeksThere) {
     LoadTwo();
     bar->m_btnPlay->Click();
