@@ -281,6 +281,8 @@ public:
         for (auto& r : reports)
             r = MxLatestPost::Create([self](MxDelivery&& d) { self->Post(std::move(d)); });
         askerStatus = MxLatestPost::Create([self](MxDelivery&& d) { self->Post(std::move(d)); });
+        for (auto& r : resets)
+            r = std::make_unique<MxSamePost>([self](MxDelivery&& d) { self->Post(std::move(d)); });
     }
 
     // Pacing: at most kWindow commands go out before the instrument has shown,
@@ -376,7 +378,11 @@ private:
         return d;
     }
 
+    // Every message but the coalesced reports and the blocks: a reset that comes
+    // after it is not the one waiting before it.
     void Post(HWND h, UINT msg, WPARAM w, LPARAM l, std::function<void()> apply, std::uint32_t ref = 0) {
+        for (auto& r : resets)
+            r->Break();
         m.Post(Delivery(h, msg, w, l, std::move(apply), ref));
     }
 
@@ -506,6 +512,11 @@ private:
             if (asker != notify)
                 askerStatus->Post(Delivery(asker, out.msg, out.wParam, out.lParam, {}, h.ref));
         }
+        if (out.sameReport >= 0) {
+            resets[out.sameReport]->Post(
+                Delivery(to, out.msg, out.wParam, out.lParam, std::move(apply), h.ref));
+            return Taken::Accepted;
+        }
         if (out.latestReport >= 0) {
             reports[out.latestReport]->Post(
                 Delivery(to, out.msg, out.wParam, out.lParam, std::move(apply), h.ref));
@@ -624,9 +635,10 @@ private:
     std::deque<std::shared_ptr<MeasureBlock>> kept; // decoded this pass, not yet handled
     std::shared_ptr<MxLatestPost> reports[MxEventTable::kReportKinds];
     std::shared_ptr<MxLatestPost> askerStatus; // statuses to the window of the command they name
-    std::uint32_t link = 0;                    // Impl::linkSerial of the connection under way
-    std::size_t sentSinceAck = 0;              // commands sent since the instrument last showed it had all
-    std::uint32_t barrierSeq = 0;              // the keep-alive whose answer is awaited, 0 for none
+    std::unique_ptr<MxSamePost> resets[MxEventTable::kSameReportKinds];
+    std::uint32_t link = 0;       // Impl::linkSerial of the connection under way
+    std::size_t sentSinceAck = 0; // commands sent since the instrument last showed it had all
+    std::uint32_t barrierSeq = 0; // the keep-alive whose answer is awaited, 0 for none
     std::uint64_t barrierAt = 0;
     std::vector<std::uint8_t> buf = std::vector<std::uint8_t>(65536);
 };

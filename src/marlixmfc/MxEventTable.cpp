@@ -99,6 +99,8 @@ Result PlayEvent(const std::uint8_t* p, std::size_t n, MxEventOutcome& out) {
     const auto mode = static_cast<std::int32_t>(v[1]);
     out.msg = WM_PLAY_EVENT;
     out.wParam = v[0];
+    if (v[0] == MxEventTable::kPlayEventEndOfFile)
+        out.sameReport = MxEventTable::kEndOfFile; // another code is never taken for it
     out.apply = [mode](CMarlixMFC& g) { g.DeviceState.m_nPlayMode = mode; };
     return Result::Delivery;
 }
@@ -126,6 +128,12 @@ Result Transfer(const std::uint8_t* p, std::size_t n, MxEventOutcome& out) {
     return Result::Delivery;
 }
 
+Result PlayListClear(const std::uint8_t* p, std::size_t n, MxEventOutcome& out) {
+    const Result r = Empty<WM_PLAY_LIST_CLEAR>(p, n, out);
+    out.sameReport = MxEventTable::kPlayListClear;
+    return r;
+}
+
 Result KeepAlive(const std::uint8_t*, std::size_t n, MxEventOutcome&) {
     return n == 0 ? Result::NoMessage : Result::Malformed;
 }
@@ -148,7 +156,7 @@ constexpr Row kRows[] = {
     {mxp::EV_CAL_VALUE, To::Reply, CalValue},
     {mxp::EV_TRANSFER, To::Notify, Transfer, MxEventTable::kTransferReport},
     {mxp::EV_TRANSFER_RATE, To::Notify, OneValue<WM_TRANSFER_RATE>, MxEventTable::kRateReport},
-    {mxp::EV_PLAY_LIST_CLEAR, To::Notify, Empty<WM_PLAY_LIST_CLEAR>},
+    {mxp::EV_PLAY_LIST_CLEAR, To::Notify, PlayListClear},
     {mxp::EV_KEEPALIVE, To::Notify, KeepAlive},
 };
 

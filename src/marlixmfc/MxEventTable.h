@@ -24,6 +24,9 @@ struct MxEventOutcome {
     // A report of which only the newest matters (a flood of them is coalesced):
     // kStatusReport, kTransferReport, kRateReport; -1 for every other event.
     int latestReport = -1;
+    // A report that resets state (kPlayListClear, kEndOfFile): one that comes while
+    // the same still waits for the GUI thread is that one; -1 for every other event.
+    int sameReport = -1;
     // What the window that asked is told when this answer cannot be read: a list
     // refused (MX_LIST_REFUSED), a play or rename failed (0). refusalMsg 0 for the
     // events whose loss it need not hear of.
@@ -39,6 +42,8 @@ struct MxEventOutcome {
 class MxEventTable {
 public:
     static constexpr int kStatusReport = 0, kTransferReport = 1, kRateReport = 2, kReportKinds = 3;
+    static constexpr int kPlayListClear = 0, kEndOfFile = 1, kSameReportKinds = 2;
+    static constexpr std::uint32_t kPlayEventEndOfFile = 9; // EV_PLAY_EVENT's code
     enum class Result {
         Delivery,   // out holds the message
         NoMessage,  // well formed, nothing to tell (the keep-alive answer)

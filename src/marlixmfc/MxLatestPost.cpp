@@ -59,3 +59,40 @@ bool MxLatestPost::HasAside() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_aside.has_value();
 }
+
+void MxSamePost::Post(MxDelivery&& d) {
+    if (m_waiting) {
+        std::unique_lock<std::mutex> lock(m_waiting->mutex);
+        if (m_waiting->open) {
+            m_waiting->apply = std::move(d.apply);
+            lock.unlock();
+            if (d.release)
+                d.release();
+            return;
+        }
+    }
+    auto slot = std::make_shared<Slot>();
+    slot->apply = std::move(d.apply);
+    d.apply = [slot] {
+        std::function<void()> f;
+        {
+            std::lock_guard<std::mutex> lock(slot->mutex);
+            slot->open = false;
+            f = std::move(slot->apply);
+        }
+        if (f)
+            f();
+    };
+    // Dropped unhandled (no sink, the window gone): no later report may wait on it.
+    std::function<void()> own = std::move(d.release);
+    d.release = [slot, own = std::move(own)] {
+        {
+            std::lock_guard<std::mutex> lock(slot->mutex);
+            slot->open = false;
+        }
+        if (own)
+            own();
+    };
+    m_waiting = slot;
+    m_post(std::move(d));
+}

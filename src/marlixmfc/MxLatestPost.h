@@ -36,3 +36,28 @@ private:
     int m_nInFlight = 0;
     std::optional<MxDelivery> m_aside;
 };
+
+// Posting for reports that reset state (the play list cleared, the end of a
+// file): one that arrives while the same report still waits for the GUI thread
+// is that one, and only brings its fields up to date. Anything else posted in
+// between ends the wait (Break), so no report moves ahead of a message that came
+// before it. A flood thus queues one at a time, and the last one is the one handled.
+class MxSamePost {
+public:
+    using PostFn = MxLatestPost::PostFn;
+    explicit MxSamePost(PostFn post) : m_post(std::move(post)) {}
+
+    // The posting thread only.
+    void Post(MxDelivery&& d);
+    void Break() { m_waiting.reset(); }
+
+private:
+    // One posted delivery, shared with the GUI thread: open until its handling begins.
+    struct Slot {
+        std::mutex mutex;
+        bool open = true;
+        std::function<void()> apply; // the newest report's
+    };
+    PostFn m_post;
+    std::shared_ptr<Slot> m_waiting;
+};

@@ -1,7 +1,6 @@
 // What an instrument reports about itself and its state, against a scripted
 // instrument on loopback: floods of status and transfer reports stay bounded on
-// their way to the GUI thread and end on the newest; a flood of measurement blocks
-// holds back no command or keep-alive; the software version and
+// their way to the GUI thread and end on the newest; the software version and
 // the limits are the connected instrument's, never an earlier one's.
 #include <gtest/gtest.h>
 
@@ -57,6 +56,42 @@ TEST(LatestPost, AFloodKeepsAFewInFlightAndEndsOnTheNewest) {
         EXPECT_EQ(got.wParam, i);
     }
     EXPECT_EQ(queued.size(), 3u);
+}
+
+TEST(SamePost, OneThatComesWhileTheSameWaitsIsThatOneAndOnlyBringsItsFieldsUpToDate) {
+    std::vector<MxDelivery> queued; // posted, not yet handled
+    MxSamePost post([&](MxDelivery&& d) { queued.push_back(std::move(d)); });
+    int mode = 0, released = 0;
+    const auto report = [&](int m) {
+        MxDelivery d;
+        d.msg = WM_PLAY_LIST_CLEAR;
+        d.apply = [&mode, m] { mode = m; };
+        d.release = [&released] { ++released; };
+        post.Post(std::move(d));
+    };
+    for (int i = 1; i <= 100; ++i)
+        report(i);
+    ASSERT_EQ(queued.size(), 1u);
+    EXPECT_EQ(released, 99); // the folded ones still free what they own
+
+    // Once its handling has begun, the next is a report of its own.
+    queued[0].apply();
+    EXPECT_EQ(mode, 100);
+    report(101);
+    ASSERT_EQ(queued.size(), 2u);
+    queued[0].release();
+    // One dropped unhandled (no apply) holds no later one back.
+    queued[1].release();
+    report(102);
+    ASSERT_EQ(queued.size(), 3u);
+    // Something else posted in between: the next is not folded into the one before it.
+    post.Break();
+    report(103);
+    ASSERT_EQ(queued.size(), 4u);
+    queued[2].apply();
+    EXPECT_EQ(mode, 102);
+    queued[3].apply();
+    EXPECT_EQ(mode, 103);
 }
 
 class InstrumentReports : public ::testing::Test {
@@ -193,6 +228,58 @@ TEST_F(InstrumentReports, AStatusFloodNamingAnOutstandingCommandStaysBoundedToIt
     EXPECT_EQ(last->wParam, 0x1B0Cu);
     EXPECT_EQ(last->ref, copy);
     EXPECT_EQ(sink.Last(WM_STATUS_MESSAGE)->wParam, 0x1B0Cu);
+}
+
+TEST_F(InstrumentReports, FloodsOfPlayListClearsAndEndsOfFilePostAFewAndEndOnTheLast) {
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
+    const std::size_t posted0 = sink.posted;
+    const std::uint64_t rx0 = lib.GetLinkCounters().rxDatagrams;
+    constexpr std::uint32_t kFlood = 5000, kEndOfFile = 9, kOther = 7;
+    // In bursts the link takes in whole, as the floods above; the GUI thread
+    // handles nothing meanwhile.
+    constexpr std::uint32_t kBurst = 32;
+    std::uint64_t sent = 0;
+    for (std::uint32_t i = 1; i <= kFlood; ++i) {
+        inst.Send(mxp::EV_PLAY_LIST_CLEAR, 0, {});
+        inst.SendU32s(mxp::EV_PLAY_EVENT, {kEndOfFile, i % 4});
+        sent += 2;
+        if (i == kFlood / 2) { // another play event is no end of file
+            inst.SendU32s(mxp::EV_PLAY_EVENT, {kOther, 8});
+            ++sent;
+        }
+        if (i % kBurst == 0) {
+            ASSERT_TRUE(WaitTakenIn(rx0, sent)) << lib.GetLinkCounters().rxDatagrams - rx0 << " of " << sent;
+        }
+    }
+    inst.SendU32s(mxp::EV_PLAY_EVENT, {kEndOfFile, 6}); // the last, with the newest play mode
+    ++sent;
+    ASSERT_TRUE(WaitTakenIn(rx0, sent)) << lib.GetLinkCounters().rxDatagrams - rx0 << " of " << sent;
+    // A clear or an end of file that finds the same waiting is that one: before
+    // and after the other play event, one each.
+    EXPECT_LE(sink.posted - posted0, 5u);
+
+    const auto ends = [&] {
+        std::vector<WPARAM> codes;
+        for (const SeenMessage& m : sink.seen)
+            if (m.msg == WM_PLAY_EVENT)
+                codes.push_back(m.wParam);
+        return codes;
+    };
+    EXPECT_TRUE(
+        sink.PumpUntil([&] { return ends().size() >= 3 && sink.Count(WM_PLAY_LIST_CLEAR) >= 2; }, 20000));
+    sink.PumpFor(200);
+    EXPECT_EQ(ends(), (std::vector<WPARAM>{kEndOfFile, kOther, kEndOfFile}));
+    EXPECT_EQ(sink.Count(WM_PLAY_LIST_CLEAR), 2u);
+    EXPECT_EQ(lib.DeviceState.m_nPlayMode, 6);
+    ASSERT_NE(sink.Last(WM_PLAY_EVENT), nullptr);
+    EXPECT_EQ(sink.Last(WM_PLAY_EVENT)->hwnd, kMain);
+
+    // Afterwards each comes through on its own.
+    inst.Send(mxp::EV_PLAY_LIST_CLEAR, 0, {});
+    inst.SendU32s(mxp::EV_PLAY_EVENT, {kEndOfFile, 1});
+    EXPECT_TRUE(
+        sink.PumpUntil([&] { return ends().size() == 4 && sink.Count(WM_PLAY_LIST_CLEAR) == 3; }, 5000));
+    EXPECT_EQ(lib.DeviceState.m_nPlayMode, 1);
 }
 
 TEST_F(InstrumentReports, UnderAFloodOfBlocksKeepAlivesAndCommandsStillGoOutOnTime) {
