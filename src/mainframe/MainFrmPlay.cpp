@@ -73,12 +73,8 @@ LRESULT CMainFrame::OnPlayListClear(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnPlayPrev(WPARAM, LPARAM) {
-    CDialogPlayFolderList* browser = m_pPlayFolderList;
-    if (!browser || browser->m_nPlayCount == 0)
-        return 0;
-    const int i = PlayListPrev(browser->m_nCurrentIndex, browser->m_nPlayCount);
-    if (i >= 0 && std::size_t(i) < browser->m_vecPlayList.size())
-        browser->PlayItem(i);
+    if (m_pPlayFolderList)
+        m_pPlayFolderList->PlayPrev();
     return 0;
 }
 

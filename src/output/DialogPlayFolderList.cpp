@@ -488,7 +488,9 @@ void CDialogPlayFolderList::OnOpenFiles() {
     if (m_nPlayCount >= 1) {
         PlayItem(0);
     } else {
+        m_loaded = PlayListItem{};
         m_strCurrentName = QStringLiteral("None");
+        m_strCurrentPath.clear();
         if (HWND h = MainWindow())
             ::PostMessage(h, WM_PLAY_FILE_CHANGED, 0, 0);
     }
@@ -500,20 +502,26 @@ void CDialogPlayFolderList::GetPlayItem(int index, PlayListItem& item) {
     m_nCurrentIndex = index;
 }
 
-void CDialogPlayFolderList::PlayItem(int index) {
-    if (index < 0 || std::size_t(index) >= m_vecPlayList.size())
-        return;
-    m_nCurrentIndex = index;
-    m_nPlayRequest = 1;
-    PlayListItem it;
-    GetPlayItem(index, it);
+void CDialogPlayFolderList::SetCurrent(const PlayListItem& it) {
     m_strCurrentDescription = it.m_strDescription;
     m_strCurrentName = it.m_strName;
+    m_strCurrentPath = it.m_strPath;
     m_llCurrentSize = it.m_llSize;
     m_dCurrentSampleClock = it.m_dSampleClock;
     m_bCurrentFM = it.m_bFM;
     m_nCurrentTimeSec = it.m_nTimeSec;
     m_nCurrentPower = it.m_nPower;
+}
+
+void CDialogPlayFolderList::PlayItem(int index) {
+    if (index < 0 || std::size_t(index) >= m_vecPlayList.size())
+        return;
+    // The list's position moves when the instrument has loaded the file.
+    m_nPlayRequest = 1;
+    const PlayListItem it = m_vecPlayList[std::size_t(index)];
+    m_playAsked = it;
+    m_nPlayIndex = index;
+    SetCurrent(it);
     DeviceState& ds = DS();
     if (frontpanel::UsableClockKHz(it.m_dSampleClock))
         ds.m_dSampleClockKHz = it.m_dSampleClock; // else the clock in use stays for the axes
@@ -538,9 +546,17 @@ void CDialogPlayFolderList::PlayItem(int index) {
 void CDialogPlayFolderList::PlayNext() {
     if (m_nPlayCount == 0)
         return;
-    const int next = PlayListNext(m_nCurrentIndex, int(m_vecPlayList.size()));
+    const int next = PlayListNext(StepFrom(), int(m_vecPlayList.size()));
     if (next >= 0)
         PlayItem(next);
+}
+
+void CDialogPlayFolderList::PlayPrev() {
+    if (m_nPlayCount == 0)
+        return;
+    const int prev = PlayListPrev(StepFrom(), int(m_vecPlayList.size()));
+    if (prev >= 0)
+        PlayItem(prev);
 }
 
 LRESULT CDialogPlayFolderList::OnPlayFileResult(WPARAM wParam, LPARAM) {
@@ -551,8 +567,14 @@ LRESULT CDialogPlayFolderList::OnPlayFileResult(WPARAM wParam, LPARAM) {
     m_nPlayRef = 0;
     // Any answer ends the request: after a failure the user can try again.
     m_nPlayRequest = -1;
-    if (wParam != 2)
+    if (wParam != 2) {
+        // The bar keeps the file it shows: so do the list's position and the record.
+        SetCurrent(m_loaded);
         return 0;
+    }
+    m_loaded = m_playAsked;
+    SetCurrent(m_loaded);
+    m_nCurrentIndex = m_nPlayIndex;
     if (HWND h = MainWindow())
         ::PostMessage(h, WM_PLAY_FILE_CHANGED, 0, 0);
     hide();
@@ -693,7 +715,10 @@ void CDialogPlayFolderList::OnEndLabelEdit(bool cancelled, const QString& newNam
 }
 
 LRESULT CDialogPlayFolderList::OnRenameResult(WPARAM wParam, LPARAM) {
-    const int row = m_files.RenameResult(wParam == 2, CurrentReplyRef());
+    CFileListModel::RenamedFile renamed;
+    const int row = m_files.RenameResult(wParam == 2, CurrentReplyRef(), &renamed);
+    if (!renamed.oldPath.isEmpty())
+        FollowRename(renamed);
     if (row < 0)
         return 0;
     if (QTreeWidgetItem* item = m_listFile->topLevelItem(row)) {
@@ -704,6 +729,27 @@ LRESULT CDialogPlayFolderList::OnRenameResult(WPARAM wParam, LPARAM) {
         m_bFilling = false;
     }
     return 0;
+}
+
+void CDialogPlayFolderList::FollowRename(const CFileListModel::RenamedFile& r) {
+    // The old path names no file any more: every place that would send it takes the new one.
+    auto follow = [&r](PlayListItem& it) {
+        if (it.m_strPath != r.oldPath)
+            return;
+        it.m_strPath = r.newPath;
+        it.m_strName = r.newName;
+        it.m_strDescription = r.description;
+    };
+    for (PlayListItem& it : m_vecPlayList)
+        follow(it);
+    follow(m_playAsked);
+    follow(m_loaded);
+    if (m_strCurrentPath == r.oldPath) {
+        m_strCurrentPath = r.newPath;
+        m_strCurrentName = r.newName;
+        m_strCurrentDescription = r.description;
+    }
+    emit PlayFileRenamed(r.oldPath, r.newPath, r.newName, r.description);
 }
 
 void CDialogPlayFolderList::OnCopy() {

@@ -40,6 +40,7 @@ public:
     void ClearPlayList();
     void PlayItem(int index);
     void PlayNext();
+    void PlayPrev();
     void GetSelectedFolderPath(QString& path) const;
     void GetPlayItem(int index, PlayListItem& item);
     // Rows, tree, loaded flag, play request and checked count back to the start
@@ -67,6 +68,7 @@ public:
     // The current play item, read by the play bar, front panel and main frame.
     QString m_strCurrentDescription;
     QString m_strCurrentName;
+    QString m_strCurrentPath;
     std::int64_t m_llCurrentSize = 0;
     double m_dCurrentSampleClock = 0.0;
     std::int32_t m_bCurrentFM = 0;
@@ -106,6 +108,9 @@ public:
 signals:
     // The play list was emptied or made anew (the play bar's Prev and Next follow it).
     void PlayListChanged();
+    // The instrument renamed the file at oldPath (the play bar follows when it is its file).
+    void PlayFileRenamed(const QString& oldPath, const QString& newPath, const QString& name,
+                         const QString& description);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -131,6 +136,10 @@ private:
     QString FolderUnusableText(std::uint32_t tag) const;
     void SetTotalText(std::uint64_t bytes);
     void ClearTree();
+    void SetCurrent(const PlayListItem& it);
+    // Where Prev and Next step from: the file asked for while its answer is awaited.
+    int StepFrom() const { return m_nPlayRef != 0 ? m_nPlayIndex : m_nCurrentIndex; }
+    void FollowRename(const CFileListModel::RenamedFile& r);
     void OnTreeSelChanged();
     void OnItemChanged(QTreeWidgetItem* item, int column);
     void SetAllChecks(bool on);
@@ -153,6 +162,9 @@ private:
     QLineEdit* m_pRenameEdit = nullptr;
     QLabel* m_txtNotListed = nullptr;
     std::uint32_t m_nPlayRef = 0; // the MX_CMD_PLAY_FILE whose result is awaited
+    PlayListItem m_playAsked;     // its file, and where it stood in the list
+    int m_nPlayIndex = 0;
+    PlayListItem m_loaded; // the file the instrument last said it loaded
     std::uint64_t m_nDroppedPlayResults = 0;
     QString m_strRenameFolder;
     QString m_strRenameOld;

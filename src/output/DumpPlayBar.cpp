@@ -232,8 +232,10 @@ void CDumpPlayBar::SetBrowser(CDialogPlayFolderList* browser) {
     if (m_pBrowser)
         disconnect(m_pBrowser, nullptr, this, nullptr);
     m_pBrowser = browser;
-    if (m_pBrowser)
+    if (m_pBrowser) {
         connect(m_pBrowser, &CDialogPlayFolderList::PlayListChanged, this, &CDumpPlayBar::OnPlayListChanged);
+        connect(m_pBrowser, &CDialogPlayFolderList::PlayFileRenamed, this, &CDumpPlayBar::OnFileRenamed);
+    }
 }
 
 std::size_t CDumpPlayBar::PlayListSize() const {
@@ -256,6 +258,17 @@ void CDumpPlayBar::OnPlayListChanged() {
     PlayBarRules::ButtonLooks l;
     l.prevNext = PlayBarRules::CanStep(PlayListSize()) ? Look::Enabled : Look::Disabled;
     ApplyLooks(l);
+}
+
+void CDumpPlayBar::OnFileRenamed(const QString& oldPath, const QString& newPath, const QString& name,
+                                 const QString& description) {
+    if (!HasFile() || m_strFilePath != oldPath)
+        return;
+    m_strFilePath = newPath;
+    m_strFileName = name;
+    m_strDescription = description;
+    m_txtFileName->setText(m_strFileName);
+    SetDescription(m_strDescription);
 }
 
 void CDumpPlayBar::SetDescription(const QString& text) {
@@ -300,6 +313,7 @@ void CDumpPlayBar::ClearFile() {
     m_bPlaying = false;
     ApplyLooks(PlayBarRules::LooksAfter(BarAction::ClearFile, PlayListSize(), false));
     m_strFileName.clear();
+    m_strFilePath.clear();
     m_strDescription.clear();
     m_chkRepeat->setChecked(DS().m_bRepeat == 1);
     m_txtFileName->setText(m_strFileName);
@@ -312,6 +326,7 @@ void CDumpPlayBar::LoadFile() {
     if (m_pBrowser) {
         m_strDescription = m_pBrowser->m_strCurrentDescription;
         m_strFileName = m_pBrowser->m_strCurrentName;
+        m_strFilePath = m_pBrowser->m_strCurrentPath;
         m_llFileSize = m_pBrowser->m_llCurrentSize;
         m_nTotalSec = m_pBrowser->m_nCurrentTimeSec;
     }
@@ -484,6 +499,7 @@ void CDumpPlayBar::ResetAll() {
     m_sliderSeek->m_bLButtonDown = 0;
     m_sliderSeek->ReleaseCapture();
     m_strFileName.clear();
+    m_strFilePath.clear();
     m_strDescription.clear();
     m_txtFileName->setText(QString());
     SetDescription(QString());

@@ -66,6 +66,9 @@ public:
     std::size_t PlayListSize() const;
     // The browser's play list was emptied or made anew.
     void OnPlayListChanged();
+    // The instrument renamed the file at oldPath: the bar follows when it is the loaded file.
+    void OnFileRenamed(const QString& oldPath, const QString& newPath, const QString& name,
+                       const QString& description);
 
     // The digits a row shows now (0 position, 1 total).
     std::array<int, 6> RowDigits(int row) const;
@@ -83,6 +86,7 @@ public:
     InfoLabel* m_txtDescription = nullptr;
     QString m_strDescription;
     QString m_strFileName;
+    QString m_strFilePath; // the loaded file's path on the instrument
     std::int64_t m_llFileSize = 0;
     std::int32_t m_nTotalSec = 0;
     std::int32_t m_nCurPos = 0;

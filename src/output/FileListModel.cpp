@@ -206,22 +206,27 @@ void CFileListModel::RenameSent(const QString& folder, const QString& oldName, c
     m_rename = Rename{folder, oldName, newName, ref};
 }
 
-int CFileListModel::RenameResult(bool ok, std::uint32_t ref) {
+int CFileListModel::RenameResult(bool ok, std::uint32_t ref, RenamedFile* renamed) {
     if (!m_rename || ref == 0 || ref != m_rename->ref) {
         ++m_nDropped;
         return -1;
     }
     const Rename r = *m_rename;
     m_rename.reset();
-    if (!ok || r.folder != m_strFolder)
+    if (!ok)
+        return -1;
+    std::u16string desc;
+    GetTestVectorDescription(r.newName.toStdU16String(), desc);
+    const QString description = QString::fromStdU16String(desc);
+    if (renamed)
+        *renamed = RenamedFile{r.folder + r.oldName, r.folder + r.newName, r.newName, description};
+    if (r.folder != m_strFolder)
         return -1;
     const int row = FindRow(r.oldName);
     if (row >= 0) {
         FileRow& f = m_rows[std::size_t(row)];
         f.name = r.newName;
-        std::u16string desc;
-        GetTestVectorDescription(f.name.toStdU16String(), desc);
-        f.description = QString::fromStdU16String(desc);
+        f.description = description;
     }
     return row;
 }

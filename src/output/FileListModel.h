@@ -96,11 +96,17 @@ public:
     bool RenamePending() const { return m_rename.has_value(); }
     // Nothing outstanding any more (a reset, or the rows were listed again).
     void EndRename() { m_rename.reset(); }
+    // A rename the instrument has done: the file's full paths before and after,
+    // its new name and the description that name gives.
+    struct RenamedFile {
+        QString oldPath, newPath, newName, description;
+    };
     // The result answering command ref: on success the row of the renamed file (if
     // the rows still show that folder and file) takes the new name; returns that
     // row or -1. A result for another command changes nothing (counted); the
-    // rename's own ends it whatever it says.
-    int RenameResult(bool ok, std::uint32_t ref);
+    // rename's own ends it whatever it says. A success fills renamed, whatever
+    // the rows show now.
+    int RenameResult(bool ok, std::uint32_t ref, RenamedFile* renamed = nullptr);
 
 private:
     struct Rename {

@@ -293,6 +293,32 @@ TEST_F(PlaybackE2E, OpenCheckThreePlaySeekNextPrevAndWrap) {
     EXPECT_EQ(pauses, 4);
 }
 
+TEST_F(PlaybackE2E, AFileRenamedInThePlayListIsPlayedByItsNewName) {
+    Connect(kSimA);
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("FM")}, 3));
+    for (int row : {0, 1, 2})
+        ClickRow(row);
+    const QString first = RowName(0), folder = browser->Files().Folder();
+    browser->m_btnOpenFiles->click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == first; }));
+    // F2 on the second, a new name, Enter.
+    bar->m_btnOpen->Click();
+    browser->m_listFile->setCurrentItem(browser->m_listFile->topLevelItem(1));
+    QTest::keyClick(browser->m_listFile, Qt::Key_F2);
+    ASSERT_NE(browser->RenameEdit(), nullptr);
+    const QString renamed = QStringLiteral("renamed_FM.bin");
+    browser->RenameEdit()->setText(renamed);
+    QTest::keyClick(browser->RenameEdit(), Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return RowName(1) == renamed; }, 5000));
+    bar->m_btnNext->Click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == renamed; }))
+        << bar->m_strFileName.toStdString() << " loaded";
+    const auto plays = Lines(sim->Log(), QStringLiteral("MX_CMD_PLAY_FILE"));
+    ASSERT_EQ(plays.size(), 2u);
+    EXPECT_EQ(plays[1].payload, Utf16(folder + renamed));
+    EXPECT_EQ(bar->m_txtFileName->text(), renamed);
+}
+
 TEST_F(PlaybackE2E, AFileThatEndsReturnsTheBarToTheStart) {
     Connect(kSimA);
     ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));

@@ -430,6 +430,66 @@ TEST_F(PlaybackWindows, OpenFilesWithNothingCheckedSaysNoneAndAFailedPlayCanBeTr
     EXPECT_TRUE(frame.Of(WM_PLAY_FILE_CHANGED).empty());
 }
 
+TEST_F(PlaybackWindows, ARenamedFileIsPlayedByItsNewNameAndAFailedPlayKeepsThePosition) {
+    ListRootAndSelectD();
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    for (int row : {0, 1, 2})
+        Check(row);
+    browser->OnOpenFiles();
+    PlayResult(2);
+    bar->LoadFile();
+    auto rename = [&](int row, const QString& name, WPARAM result) {
+        browser->show();
+        browser->BeginRename(row);
+        ASSERT_NE(browser->RenameEdit(), nullptr);
+        browser->RenameEdit()->setText(name);
+        QTest::keyClick(browser->RenameEdit(), Qt::Key_Return);
+        DeliverAnswer(browser->GetSafeHwnd(), WM_RENAME_RESULT, result, queue.LastRef(MX_CMD_FILE_RENAME_TO));
+    };
+    auto played = [&] { return Text(Of(MX_CMD_PLAY_FILE).back().payload).toStdString(); };
+    rename(1, QStringLiteral("n.bin"), 2);
+    ASSERT_EQ(browser->m_listFile->topLevelItem(1)->text(0), QStringLiteral("n.bin"));
+    rename(2, QStringLiteral("refused.bin"), 0); // the instrument kept c.bin
+    cmds.clear();
+    browser->PlayNext();
+    EXPECT_EQ(played(), "D:\\Recordings\\n.bin");
+    // The instrument fails it: the list stays where it was, and so does the record shown.
+    PlayResult(0);
+    EXPECT_EQ(browser->m_nCurrentIndex, 0);
+    EXPECT_EQ(browser->m_strCurrentName.toStdString(), "a.bin");
+    browser->PlayNext();
+    EXPECT_EQ(played(), "D:\\Recordings\\n.bin");
+    PlayResult(2);
+    EXPECT_EQ(browser->m_nCurrentIndex, 1);
+    bar->LoadFile();
+    browser->PlayNext();
+    EXPECT_EQ(played(), "D:\\Recordings\\c.bin");
+    PlayResult(2);
+    bar->LoadFile();
+    ASSERT_EQ(bar->m_strFileName.toStdString(), "c.bin");
+
+    // The loaded file renamed: the bar shows its new name, also after browsing emptied the list.
+    rename(2, QStringLiteral("c2_FM.bin"), 2);
+    EXPECT_EQ(bar->m_strFileName.toStdString(), "c2_FM.bin");
+    EXPECT_EQ(bar->m_txtFileName->text().toStdString(), "c2_FM.bin");
+    EXPECT_EQ(browser->m_strCurrentName.toStdString(), "c2_FM.bin");
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
+    FileReply({});
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
+    FileReply(
+        {File(QStringLiteral("a.bin")), File(QStringLiteral("n.bin")), File(QStringLiteral("c2_FM.bin"))});
+    ASSERT_TRUE(browser->m_vecPlayList.empty());
+    rename(2, QStringLiteral("d.bin"), 2);
+    EXPECT_EQ(bar->m_strFileName.toStdString(), "d.bin");
+    EXPECT_EQ(bar->m_txtFileName->text().toStdString(), "d.bin");
+    // Another file of that name elsewhere is not the loaded one.
+    browser->m_treeFolder->setCurrentItem(Top(1)->child(0));
+    FileReply({File(QStringLiteral("d.bin"))});
+    rename(0, QStringLiteral("e.bin"), 2);
+    EXPECT_EQ(bar->m_strFileName.toStdString(), "d.bin");
+}
+
 TEST_F(PlaybackWindows, APlayResultCountsOnlyForTheFileItAnswers) {
     ListRootAndSelectD();
     browser->m_treeFolder->setCurrentItem(Top(1)->child(1));
