@@ -452,6 +452,16 @@ void CMainFrame::OnUpdateChildCommand(CCmdUI* pCmdUI) {
 }
 
 LRESULT CMainFrame::OnStatusMessage(WPARAM wParam, LPARAM) {
+    // A code without a text (0 and 1, what the status poll answers) neither takes
+    // the place of a text waiting for its frame nor cuts a shown text's second short:
+    // pane 0 clears 1000 ms after the last text, however the reports come.
+    if (StatusText::CodeText(std::int32_t(wParam)).isEmpty()) {
+        const std::optional<UINT> waiting = m_pendingPanes.Waiting(0);
+        if (waiting && !StatusText::CodeText(std::int32_t(*waiting)).isEmpty())
+            return 0;
+        if (!waiting && IsTimerRunning(kStatusClearTimer) && !m_apPane[0]->text().isEmpty())
+            return 0;
+    }
     ShowAtNextFrame(0, UINT(wParam));
     return 0;
 }

@@ -20,6 +20,12 @@ bool PendingPanes::Empty() const {
     return std::none_of(m_values.begin(), m_values.end(), [](const auto& v) { return v.has_value(); });
 }
 
+std::optional<UINT> PendingPanes::Waiting(int pane) const {
+    if (pane < 0 || pane >= kPanes)
+        return std::nullopt;
+    return m_values[std::size_t(pane)];
+}
+
 std::vector<std::pair<int, UINT>> PendingPanes::Take() {
     std::vector<std::pair<int, UINT>> out;
     for (int i = 0; i < kPanes; ++i) {

@@ -18,6 +18,8 @@ public:
     bool Set(int pane, UINT value);
     void Drop(int pane);
     bool Empty() const;
+    // The value waiting for pane, if any.
+    std::optional<UINT> Waiting(int pane) const;
     // The waiting values in pane order; nothing waits afterwards.
     std::vector<std::pair<int, UINT>> Take();
 

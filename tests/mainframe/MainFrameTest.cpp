@@ -201,6 +201,40 @@ TEST_F(FrameTest, StatusTextClearsAboutOneSecondAfterTheLastOne) {
     EXPECT_FALSE(frame->IsTimerRunning(CMainFrame::kStatusClearTimer));
 }
 
+// Codes 0 and 1 have no text, and the status poll's answer is one of them: it may
+// come at any moment, and after a flood the answers of polls held behind it come
+// together. The last text still stays its whole second.
+TEST_F(FrameTest, ACodeWithoutATextLeavesTheLastTextItsWholeSecond) {
+    QLabel* pane = frame->StatusPaneLabel(0);
+    // Within one frame: the text is shown, not the empty code after it.
+    frame->SendMessage(WM_STATUS_MESSAGE, 0x1B0E, 0);
+    frame->SendMessage(WM_STATUS_MESSAGE, 0, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
+    EXPECT_EQ(pane->text().toStdString(), "Saturation");
+    // In a later frame neither code empties it; its second ends it.
+    for (WPARAM code : {0, 1}) {
+        frame->SendMessage(WM_STATUS_MESSAGE, code, 0);
+        frame->OnTimer(CMainFrame::kPaneFlushTimer);
+        EXPECT_EQ(pane->text().toStdString(), "Saturation") << code;
+        EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kStatusClearTimer)) << code;
+    }
+    frame->OnTimer(CMainFrame::kStatusClearTimer);
+    EXPECT_EQ(pane->text().toStdString(), "");
+    // After its second the pane shows code 0 as ever: empty.
+    frame->SendMessage(WM_STATUS_MESSAGE, 0, 0);
+    frame->OnTimer(CMainFrame::kPaneFlushTimer);
+    EXPECT_EQ(pane->text().toStdString(), "");
+
+    // On the running timers: the text goes no sooner than a second after it came.
+    ::PostMessage(frame->GetSafeHwnd(), WM_STATUS_MESSAGE, 0x1404, 0);
+    ASSERT_TRUE(WaitFor([&] { return pane->text() == QStringLiteral("Err:DAC Lock"); }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    ::PostMessage(frame->GetSafeHwnd(), WM_STATUS_MESSAGE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return pane->text().isEmpty(); }, 10000));
+    EXPECT_GE(clock.elapsed(), 900);
+}
+
 TEST_F(FrameTest, SetStatusPaneChangesOnlyWhatItsValueNames) {
     frame->SetStatusPane(1, 2);
     EXPECT_EQ(frame->StatusPaneLabel(1)->text(), QStringLiteral("Connected"));
