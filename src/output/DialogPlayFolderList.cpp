@@ -335,7 +335,6 @@ LRESULT CDialogPlayFolderList::OnFileListReady(WPARAM wParam, LPARAM) {
     if (!m_files.TakeReply(theApp.Data().m_vecFiles, ref, selected))
         return 0; // not the newest answer for the folder shown
     ShowNotListed(QString());
-    m_nPlayRequest = -1;
     m_nCheckedCount = 0;
     DisableFileButtons();
     ClearPlayList();
@@ -560,7 +559,9 @@ void CDialogPlayFolderList::PlayPrev() {
 }
 
 LRESULT CDialogPlayFolderList::OnPlayFileResult(WPARAM wParam, LPARAM) {
-    if (m_nPlayRequest == -1 || m_nPlayRef == 0 || CurrentReplyRef() != m_nPlayRef) {
+    // The answer naming the play asked for is taken whatever came since (a listing
+    // that emptied the play list): the instrument has done what it says.
+    if (m_nPlayRef == 0 || CurrentReplyRef() != m_nPlayRef) {
         ++m_nDroppedPlayResults; // an earlier file's, a repeat, or one never asked for
         return 0;
     }

@@ -191,6 +191,42 @@ TEST_F(PlaybackFrame, ClearingThePlayListResetsTheBrowserAndTheBar) {
     EXPECT_TRUE(cmds.empty());
 }
 
+TEST_F(PlaybackFrame, APlayAnswerThatComesAfterAListingLoadsItsFileWithItsOwnRecord) {
+    List({File(QStringLiteral("a_FM.bin"), 744187.5, 100),
+          File(QStringLiteral("b_AM.bin"), 46511.71875, 200)});
+    Play({0});
+    ASSERT_EQ(bar->m_strFileName, QStringLiteral("a_FM.bin"));
+    browser->OnUnselectAll();
+    browser->m_listFile->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    PumpPostedMessages();
+    browser->OnOpenFiles();
+    const std::uint32_t play = queue.LastRef(MX_CMD_PLAY_FILE);
+    // A slow instrument: another folder is selected and listed before the answer.
+    browser->OnUpdate();
+    g_Marlix.DeviceDataStore.m_vecFolders = {Folder(CFolderTree::kRoot, QStringLiteral("C:\\")),
+                                             Folder(CFolderTree::kRoot, QStringLiteral("D:\\"))};
+    DeliverAnswer(browser->GetSafeHwnd(), WM_FOLDER_LIST_READY, 0, queue.LastRef(MX_CMD_FOLDER_LIST));
+    browser->m_treeFolder->setCurrentItem(browser->m_treeFolder->topLevelItem(0));
+    g_Marlix.DeviceDataStore.m_vecFiles = {File(QStringLiteral("c_FM.bin"), 744187.5, 300)};
+    DeliverAnswer(browser->GetSafeHwnd(), WM_FILE_LIST_READY, 0, queue.LastRef(MX_CMD_FILE_LIST));
+    ASSERT_TRUE(browser->m_vecPlayList.empty());
+    DeliverAnswer(browser->GetSafeHwnd(), WM_PLAY_FILE_RESULT, 2, play);
+    PumpPostedMessages(20);
+    EXPECT_EQ(bar->m_strFileName.toStdString(), "b_AM.bin");
+    EXPECT_EQ(bar->m_txtFileName->text().toStdString(), "b_AM.bin");
+    EXPECT_EQ(bar->m_nTotalSec, 200);
+    EXPECT_EQ(bar->RowDigits(1), (std::array<int, 6>{0, 0, 0, 3, 2, 0}));
+    EXPECT_EQ(ClockKHz(), 46511.71875);
+    EXPECT_EQ(panel->m_llSampleClock, 46511719);
+    cmds.clear();
+    bar->SendMessage(WM_COMMAND, CDumpPlayBar::kIdPlay, 0);
+    EXPECT_EQ(cmds, std::vector<MX_CMD_ID_e>{MX_CMD_PLAY_START});
+    // Its answer, once more, is no answer to anything.
+    const std::uint64_t dropped = browser->DroppedReplies();
+    DeliverAnswer(browser->GetSafeHwnd(), WM_PLAY_FILE_RESULT, 2, play);
+    EXPECT_EQ(browser->DroppedReplies(), dropped + 1);
+}
+
 TEST_F(PlaybackFrame, AnEndOfFileSendsOnlyWhileAFilePlays) {
     List({File(QStringLiteral("a_FM.bin")), File(QStringLiteral("b_FM.bin"))});
     Play({0, 1});
