@@ -305,6 +305,39 @@ TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
     data.m_nTransferTotal = data.m_nTransferDone = 0;
 }
 
+// Reports that never pause (one of each every pass of the event loop, far faster
+// than a frame) still reach panes 0, 6 and 7 at a frame's pace: the frame's timer
+// runs from the first value waiting, not from the newest.
+TEST_F(FrameTest, ReportsThatNeverPauseStillPaintThePanesEachFrame) {
+    EventCounter status(QEvent::Paint), rate(QEvent::Paint), progress(QEvent::Paint);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    frame->StatusPaneLabel(0)->installEventFilter(&status);
+    frame->StatusPaneLabel(7)->installEventFilter(&rate);
+    frame->StatusProgress()->installEventFilter(&progress);
+    frame->TransferStarted();
+    DeviceDataStore& data = g_Marlix.DeviceDataStore;
+    data.m_nTransferTotal = 1000;
+    const auto painted = [&] { return status.count >= 3 && rate.count >= 3 && progress.count >= 3; };
+    QElapsedTimer clock;
+    clock.start();
+    UINT n = 0;
+    while (!painted() && clock.elapsed() < 5000) {
+        ++n;
+        frame->SendMessage(WM_STATUS_MESSAGE, n % 2 ? 0x1404 : 0x1B0E, 0);
+        frame->SendMessage(WM_TRANSFER_RATE, n * 1000, 0);
+        data.m_nTransferDone = n % 1000;
+        frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(painted()) << status.count << ", " << rate.count << " and " << progress.count << " paints of "
+                           << n << " reports in " << clock.elapsed() << " ms";
+    frame->StatusPaneLabel(0)->removeEventFilter(&status);
+    frame->StatusPaneLabel(7)->removeEventFilter(&rate);
+    frame->StatusProgress()->removeEventFilter(&progress);
+    frame->TransferEnded();
+    data.m_nTransferTotal = data.m_nTransferDone = 0;
+}
+
 TEST_F(FrameTest, StatusPollQueuesOnlyWhileConnected) {
     EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kStatusPollTimer));
     EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kRenderTimer));
