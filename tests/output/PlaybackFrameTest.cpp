@@ -397,4 +397,22 @@ TEST_F(PlaybackFrame, ALinkLostDuringACopyEndsItsWaitAndSaysHowFarItGot) {
     g_Marlix.DeviceDataStore.m_nTransferTotal = g_Marlix.DeviceDataStore.m_nTransferDone = 0;
 }
 
+// The instrument may refuse a file other than the one the dialog shows as being
+// copied (one queued behind it): the label and the message name the refused file.
+TEST_F(PlaybackFrame, ARefusalNamesTheRefusedFileNotTheOneShownAsCurrent) {
+    List({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+    browser->OnSelectAll();
+    CDialogCopyDrive dlg(browser);
+    const std::vector<std::uint32_t> refs = StartCopy(dlg);
+    ASSERT_EQ(refs.size(), 3u);
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 40, refs[0]);
+    ASSERT_EQ(dlg.m_txtName->text().toStdString(), "a.bin");
+    DeliverAnswer(dlg.GetSafeHwnd(), WM_STATUS_MESSAGE, 0x1B0C, refs[2]);
+    EXPECT_FALSE(dlg.Copying());
+    EXPECT_EQ(dlg.Failure().toStdString(), "Not copied: c.bin (Err:Hard Disk FULL)");
+    EXPECT_EQ(dlg.m_txtName->text().toStdString(), "Not copied: c.bin (Err:Hard Disk FULL)");
+    EXPECT_TRUE(boxes.Contains(QStringLiteral(
+        "The instrument did not copy c.bin: Err:Hard Disk FULL.\nThe copy has stopped after 0 of 3 files.")));
+}
+
 } // namespace
