@@ -212,6 +212,7 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
                      static_cast<unsigned long long>(m_nBlocksSent));
         m_reasm.Clear();
         StopPlay(false);
+        m_playLoads.clear();
         mxp::Writer w;
         w.I32(MX_CONNECT_CONNECTED);
         mxp::PutDeviceInfo(w, Info());
@@ -228,6 +229,7 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         m_bConnected = false;
         StopPlay(false);
         m_copies.clear();
+        m_playLoads.clear();
         return;
     }
     if (from.port != m_client.port)
@@ -363,24 +365,14 @@ void CMarlixSim::Command(const Peer& from, const mxp::Header& h, const std::uint
         }
         break;
     }
-    case MX_CMD_PLAY_FILE: {
-        const SimFile* f = m_storage.Find(text);
+    case MX_CMD_PLAY_FILE:
         StopPlay(false);
-        if (f) {
-            m_playFile = *f;
-            m_strPlayPath = text;
-            m_measure.Load(f->name);
-            m_bFileLoaded = true;
-            m_dPos = 0.0;
-            m_dSampleClockKHz = f->sampleClockKHz;
-            Reply(mxp::EV_PLAY_FILE_RESULT, h.seq, mxp::EncodeU32s({2}));
-        } else {
+        if (m_opt.playFileMs > 0) { // a drive that takes its time: other commands are answered meanwhile
             m_bFileLoaded = false;
-            Reply(mxp::EV_PLAY_FILE_RESULT, h.seq, mxp::EncodeU32s({0}));
-            Reply(mxp::EV_STATUS, h.seq, mxp::EncodeU32s({0x1B00})); // "Err:Play file"
-        }
+            m_playLoads.push_back({text, h.seq, SteadyMs() + m_opt.playFileMs});
+        } else
+            LoadPlayFile(text, h.seq);
         break;
-    }
     case MX_CMD_PLAY_START:
     case MX_CMD_PLAY_START_STATE8:
     case MX_CMD_PLAY_START_STATE10:
@@ -553,8 +545,30 @@ void CMarlixSim::SendMeasureBlock(std::uint64_t nowMs) {
     Reply(mxp::EV_MEASURE, 0, block);
 }
 
+void CMarlixSim::LoadPlayFile(const std::u16string& path, std::uint32_t ref) {
+    const SimFile* f = m_storage.Find(path);
+    if (f) {
+        m_playFile = *f;
+        m_strPlayPath = path;
+        m_measure.Load(f->name);
+        m_bFileLoaded = true;
+        m_dPos = 0.0;
+        m_dSampleClockKHz = f->sampleClockKHz;
+        Reply(mxp::EV_PLAY_FILE_RESULT, ref, mxp::EncodeU32s({2}));
+    } else {
+        m_bFileLoaded = false;
+        Reply(mxp::EV_PLAY_FILE_RESULT, ref, mxp::EncodeU32s({0}));
+        Reply(mxp::EV_STATUS, ref, mxp::EncodeU32s({0x1B00})); // "Err:Play file"
+    }
+}
+
 void CMarlixSim::Tick() {
     const std::uint64_t now = SteadyMs();
+    while (!m_playLoads.empty() && now >= m_playLoads.front().due) {
+        const PlayLoad load = m_playLoads.front();
+        m_playLoads.pop_front();
+        LoadPlayFile(load.path, load.ref);
+    }
     if (m_bConnected && m_opt.silentAfterMs && !m_bSilent && now - m_connectedAt >= m_opt.silentAfterMs)
         SetSilent(true);
     if (m_bPlaying) {

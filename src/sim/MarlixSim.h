@@ -28,6 +28,7 @@ struct SimOptions {
     unsigned measureIntervalMs = 0;     // --measure-ms: blocks this often instead of by update speed
     int copyFailAfter = -1;             // --copy-fail-after N: the copy after N whole files fails half-way
     unsigned copyStepMs = 100;          // --copy-ms: each quarter of a file's copy takes this long
+    unsigned playFileMs = 0;            // --play-file-ms: a file to play is loaded and answered this late
     int rcvBufBytes = 0;                // --rcvbuf: the socket's receive buffer as the system reports it;
                                         // 0 keeps the system's default, as an instrument does
     bool failDelete = false;            // --fail-delete: every delete is refused
@@ -75,6 +76,7 @@ private:
     mxp::Limits CurrentLimits() const;
     void Tick();
     void StopPlay(bool report);
+    void LoadPlayFile(const std::u16string& path, std::uint32_t ref);
     void SendMeasureBlock(std::uint64_t nowMs);
 
     SimOptions m_opt;
@@ -112,6 +114,12 @@ private:
     double m_dPos = 0.0;
     std::uint64_t m_lastPlayTick = 0, m_lastPosReport = 0;
     std::uint32_t m_playRef = 0;
+    struct PlayLoad {
+        std::u16string path;
+        std::uint32_t ref = 0;
+        std::uint64_t due = 0;
+    };
+    std::deque<PlayLoad> m_playLoads; // files still loading (--play-file-ms)
     SimMeasureStream m_measure;
 
     // Copies.

@@ -27,15 +27,17 @@ void OnSignal(int sig) {
 }
 
 void Usage() {
-    std::fprintf(stderr,
-                 "usage: marlix-sim [--bind ADDR] [--port N] [--name TEXT] [--serial TEXT] [--log FILE]\n"
-                 "                  [--status CODE] [--silent-after MS] [--malformed-on-connect]\n"
-                 "                  [--no-external] [--play-speed X] [--points N] [--measure-ms MS]\n"
-                 "                  [--copy-fail-after N] [--copy-ms MS] [--rcvbuf BYTES] [--fail-delete]\n"
-                 "                  [--fail-rename] [--answer-internal-storage] [--control-stdin]\n"
-                 "signals: SIGUSR1 toggles silence, SIGUSR2 sends malformed and foreign datagrams,\n"
-                 "         SIGINT/SIGTERM stop. Control lines on stdin (with --control-stdin):\n"
-                 "         silent | resume | malformed | foreign | status CODE\n");
+    std::fprintf(
+        stderr,
+        "usage: marlix-sim [--bind ADDR] [--port N] [--name TEXT] [--serial TEXT] [--log FILE]\n"
+        "                  [--status CODE] [--silent-after MS] [--malformed-on-connect]\n"
+        "                  [--no-external] [--play-speed X] [--points N] [--measure-ms MS]\n"
+        "                  [--copy-fail-after N] [--copy-ms MS] [--play-file-ms MS] [--rcvbuf BYTES]\n"
+        "                  [--fail-delete] [--fail-rename] [--answer-internal-storage]\n"
+        "                  [--control-stdin]\n"
+        "signals: SIGUSR1 toggles silence, SIGUSR2 sends malformed and foreign datagrams,\n"
+        "         SIGINT/SIGTERM stop. Control lines on stdin (with --control-stdin):\n"
+        "         silent | resume | malformed | foreign | status CODE\n");
 }
 } // namespace
 
@@ -95,6 +97,8 @@ int main(int argc, char** argv) {
             opt.rcvBufBytes = static_cast<int>(number(4096, 64L << 20));
         else if (a == "--copy-ms")
             opt.copyStepMs = static_cast<unsigned>(number(1, 60000));
+        else if (a == "--play-file-ms")
+            opt.playFileMs = static_cast<unsigned>(number(1, 60000));
         else if (a == "--fail-delete")
             opt.failDelete = true;
         else if (a == "--fail-rename")

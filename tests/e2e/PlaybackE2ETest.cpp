@@ -319,6 +319,35 @@ TEST_F(PlaybackE2E, AFileRenamedInThePlayListIsPlayedByItsNewName) {
     EXPECT_EQ(bar->m_txtFileName->text(), renamed);
 }
 
+TEST_F(PlaybackE2E, APlayAnswerAfterAListingLoadsTheFileTheInstrumentLoaded) {
+    // An instrument whose drive takes two seconds to load a file to play.
+    Connect(kSimA, {QStringLiteral("--play-file-ms"), QStringLiteral("2000")});
+    ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Vectors"), QStringLiteral("FM")}, 3));
+    ClickRow(0);
+    const QString first = RowName(0), second = RowName(1);
+    const int secondTime = browser->m_listFile->topLevelItem(1)->text(6).toInt();
+    browser->m_btnOpenFiles->click();
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == first; }));
+    bar->m_btnOpen->Click();
+    ClickRow(0);
+    ClickRow(1);
+    browser->m_btnOpenFiles->click();
+    // Another folder is selected and listed before the answer.
+    QTreeWidgetItem* recordings = Child(Child(nullptr, QStringLiteral("D:\\")), QStringLiteral("Recordings"));
+    ASSERT_NE(recordings, nullptr);
+    browser->m_treeFolder->setCurrentItem(recordings);
+    ASSERT_TRUE(WaitFor([&] { return browser->m_listFile->topLevelItemCount() >= 2; }));
+    ASSERT_EQ(bar->m_strFileName, first) << "the listing came after the play's answer";
+    EXPECT_TRUE(browser->m_vecPlayList.empty());
+    ASSERT_TRUE(WaitFor([&] { return bar->m_strFileName == second; }, 10000))
+        << bar->m_strFileName.toStdString() << " loaded";
+    EXPECT_EQ(bar->m_txtFileName->text(), second);
+    EXPECT_EQ(bar->m_nTotalSec, secondTime);
+    EXPECT_EQ(bar->RowDigits(1), PlayBarRules::TimeDigits(std::uint32_t(secondTime)));
+    bar->m_btnPlay->Click();
+    ASSERT_TRUE(WaitFor([&] { return PositionReached(1); }, 10000));
+}
+
 TEST_F(PlaybackE2E, AFileThatEndsReturnsTheBarToTheStart) {
     Connect(kSimA);
     ASSERT_TRUE(OpenFolder({QStringLiteral("D:\\"), QStringLiteral("Recordings")}, 2));
