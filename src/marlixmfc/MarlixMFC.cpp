@@ -332,8 +332,8 @@ public:
 
     // A bounded part of what waits (by count and by time), so that however fast the
     // instrument sends, each pass of the loop also sends what is queued and runs the
-    // timers. Reading is cheap: a measurement block is only decoded and kept, the
-    // newest few of a pass are handled (spectrum, posting) at its end; every other
+    // timers. Reading is cheap: a run of measurement blocks is only decoded and kept,
+    // the newest few of it handled (spectrum, posting) when the run ends; every other
     // message is handled as it comes, so no answer is lost to a flood of blocks.
     static constexpr int kReadsPerPass = 256;
     static constexpr auto kReadTime = std::chrono::milliseconds(5);
@@ -452,9 +452,9 @@ private:
         }
         if (h.id == mxp::EV_MEASURE)
             return KeepBlock(p, n);
-        // Blocks that came before limits or a connection state are theirs: handled first.
-        if (h.id == mxp::EV_LIMITS || h.id == mxp::EV_CONNECT_STATE)
-            HandleKeptBlocks();
+        // Blocks kept before any other message are handled first: they write fields
+        // (the play position) that what follows them may write again.
+        HandleKeptBlocks();
         if (h.id == mxp::EV_CONNECT_STATE)
             return OnConnectState(p, n);
         MxEventOutcome out;

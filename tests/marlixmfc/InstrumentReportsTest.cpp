@@ -320,6 +320,39 @@ TEST_F(InstrumentReports, UnderAFloodOfBlocksKeepAlivesAndCommandsStillGoOutOnTi
     EXPECT_EQ(lib.GetLinkCounters().linkLost, 0u);
 }
 
+// Blocks and position reports both write the play position: whatever the link
+// reads together, the GUI thread gets them in the order they came, so the
+// position shown never goes back to an older block's.
+TEST_F(InstrumentReports, BlocksAndPositionReportsReachTheGuiThreadInTheOrderTheyCame) {
+    ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
+    constexpr std::uint32_t kPoints = 64;
+    const std::vector<std::int16_t> iq(2 * kPoints, 100);
+    mxp::MeasureHead h;
+    h.points = kPoints;
+    constexpr std::uint32_t kReports = 2000, kPlaying = 138;
+    const std::uint64_t from = lib.GetLinkCounters().rxDatagrams;
+    for (std::uint32_t s = 1; s <= kReports; ++s) {
+        h.positionSec = s;
+        inst.Send(mxp::EV_MEASURE, 0, mxp::EncodeMeasure(h, iq.data(), iq.data() + kPoints));
+        inst.SendU32s(mxp::EV_PLAY_POSITION, {kPlaying, s, 5});
+    }
+    std::uint32_t shown = 0, backwards = 0, firstBack = 0;
+    ASSERT_TRUE(sink.PumpUntil(
+        [&] {
+            return lib.GetLinkCounters().rxDatagrams - from >= 2 * kReports &&
+                   sink.Count(WM_PLAY_POSITION) > 0 && lib.DeviceDataStore.m_nPlayPosSec == kReports;
+        },
+        20000,
+        [&](const SeenMessage&) {
+            const std::uint32_t now = lib.DeviceDataStore.m_nPlayPosSec;
+            if (now < shown && backwards++ == 0)
+                firstBack = shown;
+            shown = std::max(shown, now);
+        }));
+    EXPECT_EQ(backwards, 0u) << "the position went back, first from " << firstBack << " s";
+    EXPECT_EQ(lib.DeviceDataStore.m_nPlayPosSec, kReports);
+}
+
 TEST_F(InstrumentReports, TheSoftwareVersionIsTheConnectedInstrumentsUntilTheLinkCloses) {
     EXPECT_FALSE(lib.HasSWVer());
     ASSERT_TRUE(inst.Connect(lib, sink, Record(1)));
