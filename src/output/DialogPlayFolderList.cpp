@@ -543,19 +543,19 @@ void CDialogPlayFolderList::PlayItem(int index) {
 }
 
 void CDialogPlayFolderList::PlayNext() {
-    if (m_nPlayCount == 0)
-        return;
-    const int next = PlayListNext(StepFrom(), int(m_vecPlayList.size()));
-    if (next >= 0)
-        PlayItem(next);
+    PlayStep(PlayListNext);
 }
 
 void CDialogPlayFolderList::PlayPrev() {
+    PlayStep(PlayListPrev);
+}
+
+void CDialogPlayFolderList::PlayStep(int (*step)(int current, int count)) {
     if (m_nPlayCount == 0)
         return;
-    const int prev = PlayListPrev(StepFrom(), int(m_vecPlayList.size()));
-    if (prev >= 0)
-        PlayItem(prev);
+    const int to = step(StepFrom(), int(m_vecPlayList.size()));
+    if (to >= 0)
+        PlayItem(to);
 }
 
 LRESULT CDialogPlayFolderList::OnPlayFileResult(WPARAM wParam, LPARAM) {

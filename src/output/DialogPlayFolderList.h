@@ -139,6 +139,8 @@ private:
     void SetCurrent(const PlayListItem& it);
     // Where Prev and Next step from: the file asked for while its answer is awaited.
     int StepFrom() const { return m_nPlayRef != 0 ? m_nPlayIndex : m_nCurrentIndex; }
+    // Plays the item that step (PlayListNext or PlayListPrev) gives from StepFrom().
+    void PlayStep(int (*step)(int current, int count));
     void FollowRename(const CFileListModel::RenamedFile& r);
     void OnTreeSelChanged();
     void OnItemChanged(QTreeWidgetItem* item, int column);

@@ -264,15 +264,29 @@ TEST_F(FrameTest, SetStatusPaneChangesOnlyWhatItsValueNames) {
     data.m_nTransferTotal = data.m_nTransferDone = 0;
 }
 
+// Paints of panes 0 (status), 7 (rate) and 6 (the progress bar) while it lives.
+struct PanePaints {
+    explicit PanePaints(CMainFrame* f) : frame(f) {
+        frame->StatusPaneLabel(0)->installEventFilter(&status);
+        frame->StatusPaneLabel(7)->installEventFilter(&rate);
+        frame->StatusProgress()->installEventFilter(&progress);
+    }
+    ~PanePaints() {
+        frame->StatusPaneLabel(0)->removeEventFilter(&status);
+        frame->StatusPaneLabel(7)->removeEventFilter(&rate);
+        frame->StatusProgress()->removeEventFilter(&progress);
+    }
+    CMainFrame* frame;
+    EventCounter status{QEvent::Paint}, rate{QEvent::Paint}, progress{QEvent::Paint};
+};
+
 // An instrument that floods status and transfer reports: each pane is painted
 // once a frame with the newest value, never once a report.
 TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
-    EventCounter status(QEvent::Paint), rate(QEvent::Paint), progress(QEvent::Paint);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
     ASSERT_TRUE(frame->StatusPaneLabel(0)->isVisible());
-    frame->StatusPaneLabel(0)->installEventFilter(&status);
-    frame->StatusPaneLabel(7)->installEventFilter(&rate);
-    frame->StatusProgress()->installEventFilter(&progress);
+    PanePaints paints(frame);
+    const int &status = paints.status.count, &rate = paints.rate.count, &progress = paints.progress.count;
     frame->TransferStarted();
     DeviceDataStore& data = g_Marlix.DeviceDataStore;
     data.m_nTransferTotal = 1000;
@@ -282,13 +296,13 @@ TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
         data.m_nTransferDone = i;
         frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
     }
-    EXPECT_EQ(status.count + rate.count + progress.count, 0);
+    EXPECT_EQ(status + rate + progress, 0);
     EXPECT_TRUE(frame->IsTimerRunning(CMainFrame::kPaneFlushTimer));
     EXPECT_LE(frame->TimerElapse(CMainFrame::kPaneFlushTimer), 50u);
     frame->OnTimer(CMainFrame::kPaneFlushTimer);
-    EXPECT_EQ(status.count, 1);
-    EXPECT_EQ(rate.count, 1);
-    EXPECT_LE(progress.count, 2); // the bar repaints itself on a new value too
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(rate, 1);
+    EXPECT_LE(progress, 2); // the bar repaints itself on a new value too
     EXPECT_EQ(frame->StatusPaneLabel(0)->text(), QStringLiteral("Saturation"));
     EXPECT_EQ(frame->StatusPaneLabel(7)->text(), QStringLiteral("1000 KB/s"));
     EXPECT_EQ(frame->StatusProgress()->value(), 100);
@@ -299,9 +313,6 @@ TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
     frame->TransferEnded();
     frame->OnTimer(CMainFrame::kPaneFlushTimer);
     EXPECT_EQ(frame->StatusPaneLabel(7)->text(), QStringLiteral("0 KB/s"));
-    frame->StatusPaneLabel(0)->removeEventFilter(&status);
-    frame->StatusPaneLabel(7)->removeEventFilter(&rate);
-    frame->StatusProgress()->removeEventFilter(&progress);
     data.m_nTransferTotal = data.m_nTransferDone = 0;
 }
 
@@ -309,15 +320,13 @@ TEST_F(FrameTest, AFloodOfReportsPaintsEachPaneOnceAFrameWithTheNewest) {
 // than a frame) still reach panes 0, 6 and 7 at a frame's pace: the frame's timer
 // runs from the first value waiting, not from the newest.
 TEST_F(FrameTest, ReportsThatNeverPauseStillPaintThePanesEachFrame) {
-    EventCounter status(QEvent::Paint), rate(QEvent::Paint), progress(QEvent::Paint);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
-    frame->StatusPaneLabel(0)->installEventFilter(&status);
-    frame->StatusPaneLabel(7)->installEventFilter(&rate);
-    frame->StatusProgress()->installEventFilter(&progress);
+    PanePaints paints(frame);
+    const int &status = paints.status.count, &rate = paints.rate.count, &progress = paints.progress.count;
     frame->TransferStarted();
     DeviceDataStore& data = g_Marlix.DeviceDataStore;
     data.m_nTransferTotal = 1000;
-    const auto painted = [&] { return status.count >= 3 && rate.count >= 3 && progress.count >= 3; };
+    const auto painted = [&] { return status >= 3 && rate >= 3 && progress >= 3; };
     QElapsedTimer clock;
     clock.start();
     UINT n = 0;
@@ -329,11 +338,8 @@ TEST_F(FrameTest, ReportsThatNeverPauseStillPaintThePanesEachFrame) {
         frame->SendMessage(WM_TRANSFER_PROGRESS, 0, 0);
         QCoreApplication::processEvents();
     }
-    EXPECT_TRUE(painted()) << status.count << ", " << rate.count << " and " << progress.count << " paints of "
-                           << n << " reports in " << clock.elapsed() << " ms";
-    frame->StatusPaneLabel(0)->removeEventFilter(&status);
-    frame->StatusPaneLabel(7)->removeEventFilter(&rate);
-    frame->StatusProgress()->removeEventFilter(&progress);
+    EXPECT_TRUE(painted()) << status << ", " << rate << " and " << progress << " paints of " << n
+                           << " reports in " << clock.elapsed() << " ms";
     frame->TransferEnded();
     data.m_nTransferTotal = data.m_nTransferDone = 0;
 }

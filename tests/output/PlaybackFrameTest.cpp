@@ -80,6 +80,7 @@ protected:
     void TearDown() override {
         g_Marlix.DeviceDataStore.m_vecFolders.clear();
         g_Marlix.DeviceDataStore.m_vecFiles.clear();
+        g_Marlix.DeviceDataStore.m_nTransferTotal = g_Marlix.DeviceDataStore.m_nTransferDone = 0;
         GraphFrameTest::TearDown();
     }
     // D:\ listed and selected, holding these files.
@@ -111,6 +112,17 @@ protected:
             if (c.id == MX_CMD_COPY_FILE)
                 refs.push_back(c.ref);
         return refs;
+    }
+    // a.bin, b.bin and c.bin listed in D:\ and all checked.
+    void CheckThree() {
+        List({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
+        browser->OnSelectAll();
+    }
+    // a.bin copied, b.bin half way, the panes at 49 % and 25000 KB/s.
+    void HalfwayThroughB(CDialogCopyDrive& dlg, const std::vector<std::uint32_t>& refs) {
+        DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, refs[0]);
+        DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 50, refs[1]);
+        Transfer(1960, 4000, 25000000);
     }
     // The instrument's transfer reports, shown at the next frame.
     void Transfer(std::uint32_t done, std::uint32_t total, WPARAM rate) {
@@ -348,14 +360,11 @@ TEST_F(PlaybackFrame, TransferPanesShowATransferOnlyWhileACopyRuns) {
 // The instrument refuses the file being copied: the transfer has ended there, and
 // the panes say so at once, not when the dialog is closed.
 TEST_F(PlaybackFrame, ARefusedCopyEndsTheTransferPanesAtOnce) {
-    List({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
-    browser->OnSelectAll();
+    CheckThree();
     CDialogCopyDrive dlg(browser);
     const std::vector<std::uint32_t> refs = StartCopy(dlg);
     ASSERT_EQ(refs.size(), 3u);
-    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, refs[0]);
-    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 50, refs[1]);
-    Transfer(1960, 4000, 25000000);
+    HalfwayThroughB(dlg, refs);
     ASSERT_EQ(frame->StatusProgress()->value(), 49);
     ASSERT_EQ(Rate(), "25000 KB/s");
     DeliverAnswer(dlg.GetSafeHwnd(), WM_STATUS_MESSAGE, 0x1B0C, refs[1]);
@@ -367,20 +376,16 @@ TEST_F(PlaybackFrame, ARefusedCopyEndsTheTransferPanesAtOnce) {
     EXPECT_EQ(frame->StatusProgress()->value(), 0);
     EXPECT_EQ(Rate(), "0 KB/s");
     EXPECT_EQ(dlg.m_txtName->text(), QStringLiteral("Not copied: b.bin (Err:Hard Disk FULL)"));
-    g_Marlix.DeviceDataStore.m_nTransferTotal = g_Marlix.DeviceDataStore.m_nTransferDone = 0;
 }
 
 // The link goes while a file is being copied: nothing more will come, so the
 // dialog stops waiting and says so, and the panes end the transfer.
 TEST_F(PlaybackFrame, ALinkLostDuringACopyEndsItsWaitAndSaysHowFarItGot) {
-    List({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
-    browser->OnSelectAll();
+    CheckThree();
     CDialogCopyDrive dlg(browser);
     const std::vector<std::uint32_t> refs = StartCopy(dlg);
     ASSERT_EQ(refs.size(), 3u);
-    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 100, refs[0]);
-    DeliverAnswer(dlg.GetSafeHwnd(), WM_COPY_PROGRESS, 50, refs[1]);
-    Transfer(1960, 4000, 25000000);
+    HalfwayThroughB(dlg, refs);
     ASSERT_EQ(Rate(), "25000 KB/s");
     cmds.clear();
     frame->SendMessage(WM_CONNECT_STATE, MX_CONNECT_LOST, 0);
@@ -394,14 +399,12 @@ TEST_F(PlaybackFrame, ALinkLostDuringACopyEndsItsWaitAndSaysHowFarItGot) {
     // No cancel for a link that is gone, neither now nor when the dialog closes.
     dlg.done(QDialog::Accepted);
     EXPECT_EQ(std::count(cmds.begin(), cmds.end(), MX_CMD_COPY_CANCEL), 0);
-    g_Marlix.DeviceDataStore.m_nTransferTotal = g_Marlix.DeviceDataStore.m_nTransferDone = 0;
 }
 
 // The instrument may refuse a file other than the one the dialog shows as being
 // copied (one queued behind it): the label and the message name the refused file.
 TEST_F(PlaybackFrame, ARefusalNamesTheRefusedFileNotTheOneShownAsCurrent) {
-    List({File(QStringLiteral("a.bin")), File(QStringLiteral("b.bin")), File(QStringLiteral("c.bin"))});
-    browser->OnSelectAll();
+    CheckThree();
     CDialogCopyDrive dlg(browser);
     const std::vector<std::uint32_t> refs = StartCopy(dlg);
     ASSERT_EQ(refs.size(), 3u);
